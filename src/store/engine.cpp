@@ -1,0 +1,965 @@
+#include "engine.h"
+
+#include <sqlite3.h>
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <unordered_map>
+
+#include "record_image.h"
+
+namespace store {
+
+namespace {
+
+constexpr const char* kOwnerPassword = "Vortam";
+constexpr const char* kCatalog = "tembrix_layout";
+constexpr int kFirstPage = 8;
+constexpr int kLargestPage = 1024;
+
+bool fileExists(const std::string& path) {
+    struct stat st;
+    return ::stat(path.c_str(), &st) == 0;
+}
+
+/// A path as an SQLite URI file name: everything but unreserved characters escaped.
+std::string uriOf(const std::string& path, const char* mode) {
+    static const char* hex = "0123456789ABCDEF";
+    std::string u = "file:";
+    for (unsigned char c : path) {
+        if (std::isalnum(c) || c == '/' || c == '-' || c == '_' || c == '.' || c == '~') {
+            u += char(c);
+        } else {
+            u += '%';
+            u += hex[c >> 4];
+            u += hex[c & 15];
+        }
+    }
+    return u + "?mode=" + mode;
+}
+
+std::string quoted(const std::string& name) {
+    return "\"" + name + "\"";
+}
+
+const char* schemaOf(const TableDecl& d) {
+    return d.file == StoreFile::USERS ? "users" : "main";
+}
+
+std::string tableRef(const TableDecl& d) {
+    return std::string(schemaOf(d)) + "." + quoted(d.name);
+}
+
+std::string indexName(const TableDecl& d, const KeyDecl& k) {
+    return std::string(d.name) + "_" + k.name;
+}
+
+/// Column names of a field: the field's own name, or NAME_1 .. NAME_n for an array.
+std::vector<std::string> columnsOf(const FieldDecl& f) {
+    if (f.count == 1) return {f.name};
+    std::vector<std::string> cols;
+    for (int e = 1; e <= f.count; ++e)
+        cols.push_back(std::string(f.name) + "_" + std::to_string(e));
+    return cols;
+}
+
+std::string selectList(const TableDecl& d) {
+    std::string s = "_rid, _ver";
+    for (const FieldDecl& f : d.fields)
+        for (const std::string& c : columnsOf(f)) s += ", " + quoted(c);
+    return s;
+}
+
+/// The condition that keeps records with an all-empty key out of a key that excludes
+/// them. Index and queries use this very text, so that SQLite sees that the partial
+/// index covers the query.
+std::string notEmptyCondition(const TableDecl& d, const KeyDecl& k) {
+    std::string s = "NOT (";
+    for (std::size_t i = 0; i < k.components.size(); ++i) {
+        const FieldDecl& f = d.fields[k.components[i].field];
+        if (i) s += " AND ";
+        s += quoted(f.name) + (f.type == FieldType::STRING ? " = ''" : " = 0");
+    }
+    return s + ")";
+}
+
+std::string orderBy(const TableDecl& d, int key, int direction) {
+    if (key < 0) return direction > 0 ? "_rid" : "_rid DESC";
+    std::string s;
+    for (const KeyComponent& c : d.keys[key].components) {
+        const bool desc = c.descending != (direction < 0);
+        s += quoted(d.fields[c.field].name) + (desc ? " DESC, " : ", ");
+    }
+    return s + (direction > 0 ? "_rid" : "_rid DESC");
+}
+
+/// The condition "after the position" (strict) or "at or after the value" in the given
+/// direction. Parameters ?1..?n are the key components, ?n+1 the row number.
+std::string positionCondition(const TableDecl& d, int key, int direction, bool strict,
+                              int components = -1) {
+    if (key < 0) return direction > 0 ? "_rid > ?1" : "_rid < ?1";
+    const KeyDecl& k = d.keys[key];
+    const int n = strict || components < 0 ? int(k.components.size()) : components;
+    bool uniform = true;
+    for (int i = 0; i < n; ++i) uniform = uniform && !k.components[i].descending;
+    if (uniform) {
+        // Row values let SQLite seek the index directly.
+        std::string l = "(", r = "(";
+        for (int i = 0; i < n; ++i) {
+            l += quoted(d.fields[k.components[i].field].name) + ", ";
+            r += "?" + std::to_string(i + 1) + ", ";
+        }
+        if (strict) {
+            l += "_rid)";
+            r += "?" + std::to_string(n + 1) + ")";
+        } else {
+            l.resize(l.size() - 2), l += ")";
+            r.resize(r.size() - 2), r += ")";
+        }
+        const char* op = direction > 0 ? (strict ? " > " : " >= ") : (strict ? " < " : " <= ");
+        return l + op + r;
+    }
+    // Mixed directions: spell out the lexicographic comparison.
+    std::string s = "(", equalPrefix;
+    for (int i = 0; i <= n; ++i) {
+        std::string col, param, cmp;
+        if (i < n) {
+            const KeyComponent& c = k.components[i];
+            col = quoted(d.fields[c.field].name);
+            param = "?" + std::to_string(i + 1);
+            cmp = (direction > 0) != c.descending ? " > " : " < ";
+        } else if (strict) {
+            col = "_rid";
+            param = "?" + std::to_string(n + 1);
+            cmp = direction > 0 ? " > " : " < ";
+        } else {
+            s += " OR (" + equalPrefix + ")";
+            break;
+        }
+        if (i) s += " OR ";
+        s += "(" + equalPrefix + (equalPrefix.empty() ? "" : " AND ") + col + cmp + param + ")";
+        equalPrefix += (equalPrefix.empty() ? "" : " AND ") + col + " = " + param;
+    }
+    return s + ")";
+}
+
+std::string createTableSql(const TableDecl& d) {
+    std::string s = "CREATE TABLE " + tableRef(d) +
+                    " (_rid INTEGER PRIMARY KEY AUTOINCREMENT, _ver INTEGER NOT NULL DEFAULT 1";
+    for (int i = 0; i < int(d.fields.size()); ++i) {
+        const FieldDecl& f = d.fields[i];
+        for (const std::string& c : columnsOf(f)) {
+            s += ", " + quoted(c);
+            if (f.type == FieldType::STRING)
+                s += std::string(" TEXT NOT NULL DEFAULT ''") +
+                     (fieldCaseInsensitive(d, i) ? " COLLATE NOCASE" : "");
+            else
+                s += " INTEGER NOT NULL DEFAULT 0";
+        }
+    }
+    return s + ")";
+}
+
+std::string createIndexSql(const TableDecl& d, const KeyDecl& k) {
+    std::string s = std::string("CREATE ") + (k.unique ? "UNIQUE " : "") + "INDEX " + schemaOf(d) +
+                    "." + quoted(indexName(d, k)) + " ON " + quoted(d.name) + " (";
+    for (std::size_t i = 0; i < k.components.size(); ++i) {
+        if (i) s += ", ";
+        s += quoted(d.fields[k.components[i].field].name);
+        if (k.components[i].descending) s += " DESC";
+    }
+    s += ")";
+    if (k.excludesEmpty) s += " WHERE " + notEmptyCondition(d, k);
+    return s;
+}
+
+const char* typeName(FieldType t) {
+    switch (t) {
+        case FieldType::LONG:
+            return "LONG";
+        case FieldType::SHORT:
+            return "SHORT";
+        case FieldType::BYTE:
+            return "BYTE";
+        case FieldType::STRING:
+            return "STRING";
+    }
+    return "?";
+}
+
+}  // namespace
+
+std::string Engine::layoutSignature(const TableDecl& d) {
+    std::string s = std::string(d.name) + "/" + std::to_string(d.recordSize) + ":";
+    for (const FieldDecl& f : d.fields) {
+        s += std::string(f.name) + " " + typeName(f.type) + "(" + std::to_string(f.width) + ")";
+        if (f.count > 1) s += "x" + std::to_string(f.count);
+        s += "@" + std::to_string(f.offset) + ";";
+    }
+    for (const KeyDecl& k : d.keys) {
+        s += std::string("|") + k.name + "(";
+        for (const KeyComponent& c : k.components)
+            s += std::string(d.fields[c.field].name) + (c.descending ? "-" : "+");
+        s += ")";
+        s += k.unique ? "U" : "D";
+        s += k.primary ? "P" : "";
+        s += k.excludesEmpty ? "E" : "";
+        s += k.caseInsensitive ? "I" : "X";
+    }
+    return s;
+}
+
+// ---------------------------------------------------------------------------------------
+
+Table::Table(const TableDecl& decl)
+    : decl_(decl),
+      buffer_(new std::byte[decl.recordSize]),
+      cursorRecord_(new std::byte[decl.recordSize]) {
+    clearBuffer();
+}
+
+Table::~Table() = default;
+
+void Table::clearBuffer() {
+    clearRecord(decl_, buffer_.get());
+}
+
+// ---------------------------------------------------------------------------------------
+
+struct Engine::Impl {
+    sqlite3* db = nullptr;
+    bool usersAttached = false;
+    std::unordered_map<std::string, sqlite3_stmt*> statements;
+    std::vector<Table*> tables;  // every table this engine has opened
+
+    /// What a transaction wrote, so that a rollback can put the read positions back.
+    struct Written {
+        Table* table;
+        long long rowid;
+        long long oldVersion;  // 0 for a record the transaction added
+    };
+    std::vector<Written> journal;
+
+    ~Impl() {
+        for (auto& [sql, st] : statements) sqlite3_finalize(st);
+        if (db) sqlite3_close(db);
+    }
+
+    sqlite3_stmt* statement(const std::string& sql) {
+        auto it = statements.find(sql);
+        if (it != statements.end()) return it->second;
+        sqlite3_stmt* st = nullptr;
+        if (sqlite3_prepare_v2(db, sql.c_str(), int(sql.size()), &st, nullptr) != SQLITE_OK)
+            return nullptr;
+        statements.emplace(sql, st);
+        return st;
+    }
+    void forgetStatements() {
+        for (auto& [sql, st] : statements) sqlite3_finalize(st);
+        statements.clear();
+    }
+};
+
+namespace {
+
+/// Binds the values of key components (?1..?n) from a record image.
+void bindKey(sqlite3_stmt* st, const TableDecl& d, const KeyDecl& k, const std::byte* rec,
+             int components = -1) {
+    int p = 1;
+    const int n = components < 0 ? int(k.components.size()) : components;
+    for (int i = 0; i < n; ++i) {
+        const FieldDecl& f = d.fields[k.components[i].field];
+        if (f.type == FieldType::STRING) {
+            std::string_view v = getText(f, rec);
+            sqlite3_bind_text(st, p++, v.data(), int(v.size()), SQLITE_TRANSIENT);
+        } else {
+            sqlite3_bind_int64(st, p++, getNumber(f, rec));
+        }
+    }
+}
+
+/// Binds every field of a record image, starting at parameter `first`; returns the next.
+int bindRecord(sqlite3_stmt* st, const TableDecl& d, const std::byte* rec, int first) {
+    int p = first;
+    for (const FieldDecl& f : d.fields) {
+        for (int e = 0; e < f.count; ++e) {
+            if (f.type == FieldType::STRING) {
+                std::string_view v = getText(f, rec, e);
+                sqlite3_bind_text(st, p++, v.data(), int(v.size()), SQLITE_TRANSIENT);
+            } else {
+                sqlite3_bind_int64(st, p++, getNumber(f, rec, e));
+            }
+        }
+    }
+    return p;
+}
+
+/// Reads the current row (columns _rid, _ver, fields...) into a record image.
+RecordPosition readRow(sqlite3_stmt* st, const TableDecl& d, std::byte* rec) {
+    int col = 2;
+    for (const FieldDecl& f : d.fields) {
+        for (int e = 0; e < f.count; ++e, ++col) {
+            if (f.type == FieldType::STRING) {
+                const char* text = reinterpret_cast<const char*>(sqlite3_column_text(st, col));
+                const int n = sqlite3_column_bytes(st, col);
+                setText(f, rec, std::string_view(text ? text : "", text ? n : 0), e);
+            } else {
+                setNumber(f, rec, sqlite3_column_int64(st, col), e);
+            }
+        }
+    }
+    return {sqlite3_column_int64(st, 0), sqlite3_column_int64(st, 1)};
+}
+
+}  // namespace
+
+Engine::Engine(std::string folder, EngineOptions options)
+    : folder_(std::move(folder)), options_(options), d_(new Impl) {}
+
+Engine::~Engine() = default;
+
+std::string Engine::pathOf(StoreFile f) const {
+    std::string dir = folder_.empty() ? std::string(".") : folder_;
+    if (dir.back() != '/') dir += '/';
+    return dir + (f == StoreFile::USERS ? "USERS.TPS" : "RESDATA.TPS");
+}
+
+int Engine::fail(int code) {
+    status_.set(code);
+    return code;
+}
+
+int Engine::failSql(int rc, bool forWrite) {
+    const int primary = rc & 0xff;
+    std::string msg = d_->db ? sqlite3_errmsg(d_->db) : sqlite3_errstr(rc);
+    switch (primary) {
+        case SQLITE_BUSY:
+        case SQLITE_LOCKED:
+            return fail(RecordHeldErr);
+        case SQLITE_CONSTRAINT:
+            return fail(DupKeyErr);
+        case SQLITE_READONLY:
+            return fail(AccessDeniedErr);
+        case SQLITE_IOERR:
+        case SQLITE_CANTOPEN:
+        case SQLITE_FULL:
+        case SQLITE_PERM: {
+            const int os = d_->db ? sqlite3_system_errno(d_->db) : 0;
+            if (os == EACCES || os == EROFS) {
+                if (forWrite) return fail(AccessDeniedErr);
+            }
+            if (os != 0)
+                status_.setFileError(os, std::strerror(os));
+            else
+                status_.setFileError(primary, msg);
+            return FileSystemErr;
+        }
+        default:
+            // A file that is not a store, is damaged, or cannot be decrypted: the
+            // engine's own code and text stand in for the system's.
+            status_.setFileError(primary, msg);
+            return FileSystemErr;
+    }
+}
+
+int Engine::connect(bool create) {
+    if (d_->db) return 0;
+    const std::string path = pathOf(StoreFile::RESDATA);
+    if (!fileExists(path)) {
+        if (!create) return fail(FileNotFoundErr);
+        if (options_.readOnly) return fail(AccessDeniedErr);
+    }
+    const char* mode = options_.readOnly ? "ro" : (create ? "rwc" : "rw");
+    int flags = SQLITE_OPEN_URI | SQLITE_OPEN_NOMUTEX |
+                (options_.readOnly ? SQLITE_OPEN_READONLY
+                                   : SQLITE_OPEN_READWRITE | (create ? SQLITE_OPEN_CREATE : 0));
+    sqlite3* db = nullptr;
+    int rc = sqlite3_open_v2(uriOf(path, mode).c_str(), &db, flags, nullptr);
+    if (rc != SQLITE_OK) {
+        const int os = db ? sqlite3_system_errno(db) : 0;
+        if (os)
+            status_.setFileError(os, std::strerror(os));
+        else
+            status_.setFileError(rc, sqlite3_errstr(rc));
+        sqlite3_close(db);
+        return FileSystemErr;
+    }
+    d_->db = db;
+    sqlite3_busy_timeout(db, lockWait_ * 1000);
+    sqlite3_exec(db, "PRAGMA cache_size = -16384", nullptr, nullptr, nullptr);
+    status_.clear();
+    return 0;
+}
+
+int Engine::attachUsers(bool create) {
+    if (d_->usersAttached) return 0;
+    const std::string path = pathOf(StoreFile::USERS);
+    if (!fileExists(path)) {
+        if (!create) return fail(FileNotFoundErr);
+        if (options_.readOnly) return fail(AccessDeniedErr);
+    }
+    const char* mode = options_.readOnly ? "ro" : (create ? "rwc" : "rw");
+    const std::string uri = uriOf(path, mode);
+    sqlite3_stmt* st = nullptr;
+    int rc = sqlite3_prepare_v2(d_->db, "ATTACH DATABASE ?1 AS users KEY ?2", -1, &st, nullptr);
+    if (rc == SQLITE_OK) {
+        sqlite3_bind_text(st, 1, uri.c_str(), -1, SQLITE_TRANSIENT);
+        sqlite3_bind_text(st, 2, kOwnerPassword, -1, SQLITE_STATIC);
+        rc = sqlite3_step(st);
+    }
+    if (rc != SQLITE_DONE) {
+        int code = failSql(rc, false);
+        sqlite3_finalize(st);
+        return code;
+    }
+    sqlite3_finalize(st);
+    // Cached statements were prepared against the schema without USERS.
+    d_->forgetStatements();
+    d_->usersAttached = true;
+    return 0;
+}
+
+void Engine::setLockWait(int seconds) {
+    lockWait_ = seconds;
+    if (d_->db && !inTransaction_) sqlite3_busy_timeout(d_->db, seconds * 1000);
+}
+
+int Engine::open(Table& t, bool write) {
+    const TableDecl& d = t.decl();
+    if (int rc = connect(false)) return rc;
+    if (d.file == StoreFile::USERS)
+        if (int rc = attachUsers(false)) return rc;
+    if (write && (options_.readOnly || sqlite3_db_readonly(d_->db, schemaOf(d)) == 1))
+        return fail(AccessDeniedErr);
+
+    // What the file holds of this table: the table, its indexes, the catalog entry.
+    const std::string sql = std::string("SELECT type, name FROM ") + schemaOf(d) +
+                            ".sqlite_master WHERE tbl_name = ?1 OR name = ?2";
+    sqlite3_stmt* st = nullptr;
+    int rc = sqlite3_prepare_v2(d_->db, sql.c_str(), -1, &st, nullptr);
+    if (rc != SQLITE_OK) return failSql(rc, false);
+    sqlite3_bind_text(st, 1, d.name, -1, SQLITE_STATIC);
+    sqlite3_bind_text(st, 2, kCatalog, -1, SQLITE_STATIC);
+    bool hasTable = false, hasCatalog = false;
+    std::vector<std::string> indexes;
+    while ((rc = sqlite3_step(st)) == SQLITE_ROW) {
+        const std::string type = reinterpret_cast<const char*>(sqlite3_column_text(st, 0));
+        const std::string name = reinterpret_cast<const char*>(sqlite3_column_text(st, 1));
+        if (name == kCatalog && type == "table") hasCatalog = true;
+        if (name == d.name && type == "table") hasTable = true;
+        if (type == "index") indexes.push_back(name);
+    }
+    sqlite3_finalize(st);
+    if (rc != SQLITE_DONE) return failSql(rc, false);
+    if (!hasTable) return fail(FileNotFoundErr);
+
+    std::string stored;
+    if (hasCatalog) {
+        const std::string q =
+            std::string("SELECT layout FROM ") + schemaOf(d) + "." + kCatalog + " WHERE name = ?1";
+        rc = sqlite3_prepare_v2(d_->db, q.c_str(), -1, &st, nullptr);
+        if (rc != SQLITE_OK) return failSql(rc, false);
+        sqlite3_bind_text(st, 1, d.name, -1, SQLITE_STATIC);
+        rc = sqlite3_step(st);
+        if (rc == SQLITE_ROW) stored = reinterpret_cast<const char*>(sqlite3_column_text(st, 0));
+        sqlite3_finalize(st);
+        if (rc != SQLITE_ROW && rc != SQLITE_DONE) return failSql(rc, false);
+    }
+    if (stored != layoutSignature(d)) return fail(InvalidRecordDeclarationErr);
+    for (const KeyDecl& k : d.keys) {
+        if (std::find(indexes.begin(), indexes.end(), indexName(d, k)) == indexes.end())
+            return fail(KeysMustBeRebuiltErr);
+    }
+
+    t.open_ = true;
+    t.readOnly_ = !write;
+    if (std::find(d_->tables.begin(), d_->tables.end(), &t) == d_->tables.end())
+        d_->tables.push_back(&t);
+    status_.clear();
+    return 0;
+}
+
+int Engine::create(Table& t) {
+    const TableDecl& d = t.decl();
+    if (int rc = connect(true)) return rc;
+    if (d.file == StoreFile::USERS)
+        if (int rc = attachUsers(true)) return rc;
+    if (options_.readOnly || sqlite3_db_readonly(d_->db, schemaOf(d)) == 1)
+        return fail(AccessDeniedErr);
+
+    // A savepoint makes the table, its keys and its catalog entry one change, whether or
+    // not a transaction is running; a table that another station created first is kept.
+    auto exec = [&](const std::string& sql) {
+        return sqlite3_exec(d_->db, sql.c_str(), nullptr, nullptr, nullptr);
+    };
+    int rc = exec("SAVEPOINT tembrix_create");
+    if (rc != SQLITE_OK) return failSql(rc, true);
+    std::string check = std::string("SELECT count(*) FROM ") + schemaOf(d) +
+                        ".sqlite_master WHERE type = 'table' AND name = '" + d.name + "'";
+    sqlite3_stmt* st = nullptr;
+    rc = sqlite3_prepare_v2(d_->db, check.c_str(), -1, &st, nullptr);
+    bool exists = false;
+    if (rc == SQLITE_OK) {
+        rc = sqlite3_step(st);
+        if (rc == SQLITE_ROW) exists = sqlite3_column_int(st, 0) > 0, rc = SQLITE_OK;
+        sqlite3_finalize(st);
+    }
+    if (rc == SQLITE_OK && !exists) {
+        rc = exec(std::string("CREATE TABLE IF NOT EXISTS ") + schemaOf(d) + "." + kCatalog +
+                  " (name TEXT PRIMARY KEY, layout TEXT NOT NULL)");
+        if (rc == SQLITE_OK) rc = exec(createTableSql(d));
+        for (const KeyDecl& k : d.keys)
+            if (rc == SQLITE_OK) rc = exec(createIndexSql(d, k));
+        if (rc == SQLITE_OK) {
+            std::string ins = std::string("INSERT OR REPLACE INTO ") + schemaOf(d) + "." +
+                              kCatalog + " (name, layout) VALUES (?1, ?2)";
+            rc = sqlite3_prepare_v2(d_->db, ins.c_str(), -1, &st, nullptr);
+            if (rc == SQLITE_OK) {
+                const std::string sig = layoutSignature(d);
+                sqlite3_bind_text(st, 1, d.name, -1, SQLITE_STATIC);
+                sqlite3_bind_text(st, 2, sig.c_str(), -1, SQLITE_TRANSIENT);
+                rc = sqlite3_step(st) == SQLITE_DONE ? SQLITE_OK : sqlite3_errcode(d_->db);
+                sqlite3_finalize(st);
+            }
+        }
+    }
+    if (rc != SQLITE_OK) {
+        int code = failSql(rc, true);
+        exec("ROLLBACK TO tembrix_create");
+        exec("RELEASE tembrix_create");
+        return code;
+    }
+    rc = exec("RELEASE tembrix_create");
+    if (rc != SQLITE_OK) {
+        int code = failSql(rc, true);
+        if (!inTransaction_) exec("ROLLBACK");
+        return code;
+    }
+    status_.clear();
+    return 0;
+}
+
+void Engine::close(Table& t) {
+    t.open_ = false;
+    t.cursor_ = Table::CursorState::None;
+    dropPage(t);
+}
+
+int Engine::buildKeys(Table& t) {
+    const TableDecl& d = t.decl();
+    if (int rc = connect(false)) return rc;
+    if (d.file == StoreFile::USERS)
+        if (int rc = attachUsers(false)) return rc;
+    auto exec = [&](const std::string& sql) {
+        return sqlite3_exec(d_->db, sql.c_str(), nullptr, nullptr, nullptr);
+    };
+    int rc = exec("SAVEPOINT tembrix_keys");
+    for (const KeyDecl& k : d.keys) {
+        if (rc == SQLITE_OK)
+            rc = exec(std::string("DROP INDEX IF EXISTS ") + schemaOf(d) + "." +
+                      quoted(indexName(d, k)));
+        if (rc == SQLITE_OK) rc = exec(createIndexSql(d, k));
+    }
+    if (rc != SQLITE_OK) {
+        int code = failSql(rc, true);
+        exec("ROLLBACK TO tembrix_keys");
+        exec("RELEASE tembrix_keys");
+        return code;
+    }
+    rc = exec("RELEASE tembrix_keys");
+    if (rc != SQLITE_OK) return failSql(rc, true);
+    d_->forgetStatements();
+    status_.clear();
+    return 0;
+}
+
+int Engine::dropKeys(Table& t) {
+    const TableDecl& d = t.decl();
+    if (!d_->db) return fail(FileNotOpenErr);
+    for (const KeyDecl& k : d.keys) {
+        std::string sql =
+            std::string("DROP INDEX IF EXISTS ") + schemaOf(d) + "." + quoted(indexName(d, k));
+        int rc = sqlite3_exec(d_->db, sql.c_str(), nullptr, nullptr, nullptr);
+        if (rc != SQLITE_OK) return failSql(rc, true);
+    }
+    d_->forgetStatements();
+    status_.clear();
+    return 0;
+}
+
+long long Engine::records(Table& t) {
+    if (!t.open_) return fail(FileNotOpenErr), 0;
+    sqlite3_stmt* st = d_->statement("SELECT count(*) FROM " + tableRef(t.decl()));
+    if (!st) return failSql(sqlite3_errcode(d_->db), false), 0;
+    long long n = 0;
+    int rc = sqlite3_step(st);
+    if (rc == SQLITE_ROW) n = sqlite3_column_int64(st, 0);
+    sqlite3_reset(st);
+    if (rc != SQLITE_ROW) return failSql(rc, false), 0;
+    status_.clear();
+    return n;
+}
+
+// --- reading ---------------------------------------------------------------------------
+
+void Engine::dropPage(Table& t) {
+    t.pageDirection_ = 0;
+    t.page_.clear();
+    t.pagePositions_.clear();
+    t.pageNext_ = 0;
+    t.pageExhausted_ = false;
+}
+
+int Engine::set(Table& t, int key) {
+    if (!t.open_) return fail(FileNotOpenErr);
+    t.cursor_ = Table::CursorState::AtStart;
+    t.cursorKey_ = key < int(t.decl().keys.size()) ? key : -1;
+    t.pageLimit_ = kFirstPage / 2;
+    dropPage(t);
+    status_.clear();
+    return 0;
+}
+
+int Engine::setAtValue(Table& t, int key, int components) {
+    if (!t.open_) return fail(FileNotOpenErr);
+    if (key >= int(t.decl().keys.size())) key = -1;
+    t.cursor_ = key < 0 ? Table::CursorState::AtStart : Table::CursorState::AtValue;
+    t.cursorKey_ = key;
+    t.cursorComponents_ = key < 0 || components < 0
+                              ? -1
+                              : std::min(components, int(t.decl().keys[key].components.size()));
+    std::memcpy(t.cursorRecord_.get(), t.buffer(), t.recordSize());
+    t.pageLimit_ = kFirstPage / 2;
+    dropPage(t);
+    status_.clear();
+    return 0;
+}
+
+int Engine::fetchPage(Table& t, int direction) {
+    const TableDecl& d = t.decl();
+    const int key = t.cursorKey_;
+    std::string where;
+    if (key >= 0 && d.keys[key].excludesEmpty) where = notEmptyCondition(d, d.keys[key]);
+    const bool positioned = t.cursor_ != Table::CursorState::AtStart;
+    if (positioned) {
+        const bool strict = t.cursor_ == Table::CursorState::After;
+        where += (where.empty() ? "" : " AND ") +
+                 positionCondition(d, key, direction, strict, t.cursorComponents_);
+    }
+    const std::string sql = "SELECT " + selectList(d) + " FROM " + tableRef(d) +
+                            (where.empty() ? "" : " WHERE " + where) + " ORDER BY " +
+                            orderBy(d, key, direction) + " LIMIT ?99";
+    sqlite3_stmt* st = d_->statement(sql);
+    if (!st) return failSql(sqlite3_errcode(d_->db), false);
+
+    int paramsAfterKey = 1;
+    if (positioned && key >= 0) {
+        const bool strict = t.cursor_ == Table::CursorState::After;
+        const int n = strict || t.cursorComponents_ < 0 ? int(d.keys[key].components.size())
+                                                        : t.cursorComponents_;
+        bindKey(st, d, d.keys[key], t.cursorRecord_.get(), n);
+        paramsAfterKey = n + 1;
+    }
+    if (t.cursor_ == Table::CursorState::After)
+        sqlite3_bind_int64(st, paramsAfterKey, t.cursorRowid_);
+
+    const int limit =
+        t.pageDirection_ == direction ? std::min(t.pageLimit_ * 2, kLargestPage) : kFirstPage;
+    sqlite3_bind_int(st, 99, limit);
+    t.page_.resize(std::size_t(limit) * t.recordSize());
+    t.pagePositions_.clear();
+    int rc;
+    while ((rc = sqlite3_step(st)) == SQLITE_ROW) {
+        std::byte* rec = t.page_.data() + t.pagePositions_.size() * t.recordSize();
+        t.pagePositions_.push_back(readRow(st, d, rec));
+    }
+    sqlite3_reset(st);
+    sqlite3_clear_bindings(st);
+    if (rc != SQLITE_DONE) {
+        dropPage(t);
+        return failSql(rc, false);
+    }
+    t.pageDirection_ = direction;
+    t.pageLimit_ = limit;
+    t.pageNext_ = 0;
+    t.pageExhausted_ = int(t.pagePositions_.size()) < limit;
+    return 0;
+}
+
+int Engine::deliver(Table& t) {
+    const std::byte* rec = t.page_.data() + t.pageNext_ * t.recordSize();
+    std::memcpy(t.buffer(), rec, t.recordSize());
+    std::memcpy(t.cursorRecord_.get(), rec, t.recordSize());
+    t.position_ = t.pagePositions_[t.pageNext_];
+    t.cursorRowid_ = t.position_.rowid;
+    t.cursor_ = Table::CursorState::After;
+    ++t.pageNext_;
+    status_.clear();
+    return 0;
+}
+
+int Engine::next(Table& t) {
+    if (!t.open_) return fail(FileNotOpenErr);
+    if (t.cursor_ == Table::CursorState::None) return fail(RecordNotAvailableErr);
+    if (t.pageDirection_ == +1 && t.pageNext_ < t.pagePositions_.size()) return deliver(t);
+    if (t.pageDirection_ == +1 && t.pageExhausted_) return fail(RecordNotAvailableErr);
+    if (int rc = fetchPage(t, +1)) return rc;
+    if (t.pagePositions_.empty()) return fail(RecordNotAvailableErr);
+    return deliver(t);
+}
+
+int Engine::previous(Table& t) {
+    if (!t.open_) return fail(FileNotOpenErr);
+    if (t.cursor_ == Table::CursorState::None) return fail(RecordNotAvailableErr);
+    if (t.pageDirection_ == -1 && t.pageNext_ < t.pagePositions_.size()) return deliver(t);
+    if (t.pageDirection_ == -1 && t.pageExhausted_) return fail(RecordNotAvailableErr);
+    if (int rc = fetchPage(t, -1)) return rc;
+    if (t.pagePositions_.empty()) return fail(RecordNotAvailableErr);
+    return deliver(t);
+}
+
+int Engine::get(Table& t, int key) {
+    if (!t.open_) return fail(FileNotOpenErr);
+    const TableDecl& d = t.decl();
+    if (key < 0 || key >= int(d.keys.size())) return fail(RecordNotFoundErr);
+    const KeyDecl& k = d.keys[key];
+    if (k.excludesEmpty && keyEmpty(d, k, t.buffer())) return fail(RecordNotFoundErr);
+    std::string where = k.excludesEmpty ? notEmptyCondition(d, k) + " AND " : "";
+    for (std::size_t i = 0; i < k.components.size(); ++i) {
+        if (i) where += " AND ";
+        where += quoted(d.fields[k.components[i].field].name) + " = ?" + std::to_string(i + 1);
+    }
+    sqlite3_stmt* st =
+        d_->statement("SELECT " + selectList(d) + " FROM " + tableRef(d) + " WHERE " + where +
+                      " ORDER BY " + orderBy(d, key, +1) + " LIMIT 1");
+    if (!st) return failSql(sqlite3_errcode(d_->db), false);
+    bindKey(st, d, k, t.buffer());
+    int rc = sqlite3_step(st);
+    if (rc == SQLITE_ROW) t.position_ = readRow(st, d, t.buffer());
+    sqlite3_reset(st);
+    if (rc == SQLITE_DONE) return fail(RecordNotFoundErr);
+    if (rc != SQLITE_ROW) return failSql(rc, false);
+    status_.clear();
+    return 0;
+}
+
+int Engine::reget(Table& t, RecordPosition p) {
+    if (!t.open_) return fail(FileNotOpenErr);
+    const TableDecl& d = t.decl();
+    sqlite3_stmt* st =
+        d_->statement("SELECT " + selectList(d) + " FROM " + tableRef(d) + " WHERE _rid = ?1");
+    if (!st) return failSql(sqlite3_errcode(d_->db), false);
+    sqlite3_bind_int64(st, 1, p.rowid);
+    int rc = sqlite3_step(st);
+    if (rc == SQLITE_ROW) t.position_ = readRow(st, d, t.buffer());
+    sqlite3_reset(st);
+    if (rc == SQLITE_DONE) return fail(RecordNotFoundErr);
+    if (rc != SQLITE_ROW) return failSql(rc, false);
+    status_.clear();
+    return 0;
+}
+
+// --- writing ---------------------------------------------------------------------------
+
+int Engine::add(Table& t) {
+    if (!t.open_) return fail(FileNotOpenErr);
+    if (t.readOnly_) return fail(AccessDeniedErr);
+    const TableDecl& d = t.decl();
+    std::string cols = "_ver", params = "1";
+    int n = 1;
+    for (const FieldDecl& f : d.fields)
+        for (const std::string& c : columnsOf(f)) {
+            cols += ", " + quoted(c);
+            params += ", ?" + std::to_string(n++);
+        }
+    sqlite3_stmt* st =
+        d_->statement("INSERT INTO " + tableRef(d) + " (" + cols + ") VALUES (" + params + ")");
+    if (!st) return failSql(sqlite3_errcode(d_->db), true);
+    bindRecord(st, d, t.buffer(), 1);
+    int rc = sqlite3_step(st);
+    sqlite3_reset(st);
+    dropPage(t);
+    if (rc != SQLITE_DONE) {
+        int code = failSql(rc, true);
+        if (code == DupKeyErr) t.duplicateKey_ = findDuplicate(t, 0);
+        return code;
+    }
+    t.position_ = {sqlite3_last_insert_rowid(d_->db), 1};
+    if (inTransaction_) d_->journal.push_back({&t, t.position_.rowid, 0});
+    status_.clear();
+    return 0;
+}
+
+int Engine::findDuplicate(Table& t, long long self) {
+    const TableDecl& d = t.decl();
+    const std::byte* rec = t.buffer();
+    for (int i = 0; i < int(d.keys.size()); ++i) {
+        const KeyDecl& k = d.keys[i];
+        if (!k.unique || (k.excludesEmpty && keyEmpty(d, k, rec))) continue;
+        std::string where = k.excludesEmpty ? notEmptyCondition(d, k) + " AND " : "";
+        for (std::size_t c = 0; c < k.components.size(); ++c)
+            where += quoted(d.fields[k.components[c].field].name) + " = ?" + std::to_string(c + 1) +
+                     " AND ";
+        where += "_rid <> ?" + std::to_string(k.components.size() + 1);
+        sqlite3_stmt* st =
+            d_->statement("SELECT 1 FROM " + tableRef(d) + " WHERE " + where + " LIMIT 1");
+        if (!st) continue;
+        bindKey(st, d, k, rec);
+        sqlite3_bind_int64(st, int(k.components.size()) + 1, self);
+        const bool found = sqlite3_step(st) == SQLITE_ROW;
+        sqlite3_reset(st);
+        if (found) return i;
+    }
+    return -1;
+}
+
+int Engine::put(Table& t) {
+    if (!t.open_) return fail(FileNotOpenErr);
+    if (t.readOnly_) return fail(AccessDeniedErr);
+    if (!t.position_.valid()) return fail(RecordNotAvailableErr);
+    const TableDecl& d = t.decl();
+    std::string sets = "_ver = _ver + 1";
+    int n = 1;
+    for (const FieldDecl& f : d.fields)
+        for (const std::string& c : columnsOf(f))
+            sets += ", " + quoted(c) + " = ?" + std::to_string(n++);
+    sqlite3_stmt* st = d_->statement("UPDATE " + tableRef(d) + " SET " + sets + " WHERE _rid = ?" +
+                                     std::to_string(n) + " AND _ver = ?" + std::to_string(n + 1));
+    if (!st) return failSql(sqlite3_errcode(d_->db), true);
+    bindRecord(st, d, t.buffer(), 1);
+    sqlite3_bind_int64(st, n, t.position_.rowid);
+    sqlite3_bind_int64(st, n + 1, t.position_.version);
+    int rc = sqlite3_step(st);
+    sqlite3_reset(st);
+    dropPage(t);
+    if (rc != SQLITE_DONE) {
+        int code = failSql(rc, true);
+        if (code == DupKeyErr) t.duplicateKey_ = findDuplicate(t, t.position_.rowid);
+        return code;
+    }
+    if (sqlite3_changes(d_->db) == 0)
+        return fail(stillThere(t) ? RecordChangedErr : RecordNotAvailableErr);
+    if (inTransaction_) d_->journal.push_back({&t, t.position_.rowid, t.position_.version});
+    ++t.position_.version;
+    status_.clear();
+    return 0;
+}
+
+int Engine::erase(Table& t) {
+    if (!t.open_) return fail(FileNotOpenErr);
+    if (t.readOnly_) return fail(AccessDeniedErr);
+    if (!t.position_.valid()) return fail(RecordNotAvailableErr);
+    sqlite3_stmt* st =
+        d_->statement("DELETE FROM " + tableRef(t.decl()) + " WHERE _rid = ?1 AND _ver = ?2");
+    if (!st) return failSql(sqlite3_errcode(d_->db), true);
+    sqlite3_bind_int64(st, 1, t.position_.rowid);
+    sqlite3_bind_int64(st, 2, t.position_.version);
+    int rc = sqlite3_step(st);
+    sqlite3_reset(st);
+    dropPage(t);
+    if (rc != SQLITE_DONE) return failSql(rc, true);
+    if (sqlite3_changes(d_->db) == 0)
+        return fail(stillThere(t) ? RecordChangedErr : RecordNotAvailableErr);
+    if (inTransaction_) d_->journal.push_back({&t, t.position_.rowid, t.position_.version});
+    t.position_ = {};
+    status_.clear();
+    return 0;
+}
+
+bool Engine::stillThere(Table& t) {
+    sqlite3_stmt* st = d_->statement("SELECT 1 FROM " + tableRef(t.decl()) + " WHERE _rid = ?1");
+    if (!st) return false;
+    sqlite3_bind_int64(st, 1, t.position_.rowid);
+    const bool found = sqlite3_step(st) == SQLITE_ROW;
+    sqlite3_reset(st);
+    return found;
+}
+
+// --- transactions ----------------------------------------------------------------------
+
+int Engine::begin(int waitSeconds) {
+    if (inTransaction_) return fail(TransactionActiveErr);
+    if (int rc = connect(false)) return rc;
+    sqlite3_busy_timeout(d_->db, waitSeconds * 1000);
+    int rc = sqlite3_exec(d_->db, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr);
+    if (rc != SQLITE_OK) {
+        sqlite3_busy_timeout(d_->db, lockWait_ * 1000);
+        return failSql(rc, true);
+    }
+    inTransaction_ = true;
+    d_->journal.clear();
+    status_.clear();
+    return 0;
+}
+
+int Engine::commit() {
+    if (!inTransaction_) return fail(RecordNotAvailableErr);
+    int rc = sqlite3_exec(d_->db, "COMMIT", nullptr, nullptr, nullptr);
+    if (rc != SQLITE_OK) {
+        // A commit that cannot finish (its lock not had in time, a full disk) leaves the
+        // files as they were: undo the whole transaction.
+        int code = failSql(rc, true);
+        EngineStatus kept = status_;
+        rollback();
+        status_ = kept;
+        return code;
+    }
+    inTransaction_ = false;
+    d_->journal.clear();
+    sqlite3_busy_timeout(d_->db, lockWait_ * 1000);
+    status_.clear();
+    return 0;
+}
+
+int Engine::rollback() {
+    if (!inTransaction_) return fail(RecordNotAvailableErr);
+    int rc = sqlite3_exec(d_->db, "ROLLBACK", nullptr, nullptr, nullptr);
+    inTransaction_ = false;
+    sqlite3_busy_timeout(d_->db, lockWait_ * 1000);
+    // The records are as they were before the transaction, so are their versions: a
+    // record read before and written during it can still be written again afterwards.
+    for (auto it = d_->journal.rbegin(); it != d_->journal.rend(); ++it) {
+        Table& t = *it->table;
+        if (it->oldVersion == 0 && t.position_.rowid == it->rowid) t.position_ = {};
+        if (it->oldVersion != 0 && (t.position_.rowid == it->rowid || !t.position_.valid()))
+            t.position_ = {it->rowid, it->oldVersion};
+    }
+    d_->journal.clear();
+    for (Table* t : d_->tables) dropPage(*t);
+    if (rc != SQLITE_OK) return failSql(rc, true);
+    status_.clear();
+    return 0;
+}
+
+std::string Engine::queryPlan(Table& t, const std::string& which, int key) {
+    const TableDecl& d = t.decl();
+    const KeyDecl& k = d.keys[key];
+    const std::string empty = k.excludesEmpty ? notEmptyCondition(d, k) : "1";
+    std::string sql;
+    if (which == "walk" || which == "after" || which == "value") {
+        std::string where = empty;
+        if (which != "walk") where += " AND " + positionCondition(d, key, +1, which == "after");
+        sql = "SELECT " + selectList(d) + " FROM " + tableRef(d) + " WHERE " + where +
+              " ORDER BY " + orderBy(d, key, +1) + " LIMIT 100";
+    } else {
+        std::string where = empty;
+        for (std::size_t i = 0; i < k.components.size(); ++i)
+            where += " AND " + quoted(d.fields[k.components[i].field].name) + " = ?" +
+                     std::to_string(i + 1);
+        sql = "SELECT " + selectList(d) + " FROM " + tableRef(d) + " WHERE " + where +
+              " ORDER BY " + orderBy(d, key, +1) + " LIMIT 1";
+    }
+    sqlite3_stmt* st = nullptr;
+    if (sqlite3_prepare_v2(d_->db, ("EXPLAIN QUERY PLAN " + sql).c_str(), -1, &st, nullptr) !=
+        SQLITE_OK)
+        return std::string("error: ") + sqlite3_errmsg(d_->db);
+    std::string plan;
+    while (sqlite3_step(st) == SQLITE_ROW)
+        plan += std::string(reinterpret_cast<const char*>(sqlite3_column_text(st, 3))) + "\n";
+    sqlite3_finalize(st);
+    return plan;
+}
+
+}  // namespace store

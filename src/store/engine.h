@@ -1,0 +1,176 @@
+#pragma once
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "engine_status.h"
+#include "table_decl.h"
+
+namespace store {
+
+/// Where a record was read: its stable row number and the version it had then. A
+/// write of the record succeeds only while the stored version is still this one.
+struct RecordPosition {
+    long long rowid = 0;
+    long long version = 0;
+
+    bool valid() const { return rowid != 0; }
+};
+
+/// One table of a store as one process sees it: its declared layout, its single record
+/// buffer (shared by every user of the table in the process) and its read position.
+class Table {
+  public:
+    explicit Table(const TableDecl& decl);
+    ~Table();
+    Table(const Table&) = delete;
+    Table& operator=(const Table&) = delete;
+
+    const TableDecl& decl() const { return decl_; }
+    std::byte* buffer() { return buffer_.get(); }
+    const std::byte* buffer() const { return buffer_.get(); }
+    int recordSize() const { return decl_.recordSize; }
+    /// Clears the buffer: every text blank, every number 0.
+    void clearBuffer();
+
+    /// The record last read, added or written.
+    RecordPosition position() const { return position_; }
+    bool isOpen() const { return open_; }
+    bool readOnly() const { return readOnly_; }
+    /// After an add or put that failed with DupKeyErr: the first key the record duplicates.
+    int duplicateKey() const { return duplicateKey_; }
+
+  private:
+    friend class Engine;
+    enum class CursorState { None, AtStart, AtValue, After };
+
+    const TableDecl& decl_;
+    std::unique_ptr<std::byte[]> buffer_;
+    RecordPosition position_;
+    bool open_ = false;
+    bool readOnly_ = false;
+    int duplicateKey_ = -1;
+
+    // The read cursor: where the next NEXT or PREVIOUS continues, and a page of records
+    // read ahead in the last direction. Nothing is held open in the database between
+    // calls; a page is dropped whenever this process writes the table.
+    CursorState cursor_ = CursorState::None;
+    int cursorKey_ = -1;         // -1: file order
+    int cursorComponents_ = -1;  // leading key components a value position uses
+    std::unique_ptr<std::byte[]> cursorRecord_;
+    long long cursorRowid_ = 0;
+    int pageDirection_ = 0;  // +1 next, -1 previous, 0 no page
+    std::vector<std::byte> page_;
+    std::vector<RecordPosition> pagePositions_;
+    std::size_t pageNext_ = 0;
+    int pageLimit_ = 0;
+    bool pageExhausted_ = false;
+};
+
+/// Options for opening a data folder.
+struct EngineOptions {
+    /// Open both files for reading only (a viewing station, or files on read-only media).
+    bool readOnly = false;
+};
+
+/// The record-file engine over the two store files of a data folder. RESDATA.TPS is the
+/// main database of one SQLite connection and USERS.TPS is attached to it under the
+/// built-in owner password, so one transaction can span both files atomically.
+///
+/// Every operation returns an engine error code (0 on success) and leaves it, with its
+/// text, in status(). A failed operation changes nothing.
+class Engine {
+  public:
+    explicit Engine(std::string folder, EngineOptions options = {});
+    ~Engine();
+    Engine(const Engine&) = delete;
+    Engine& operator=(const Engine&) = delete;
+
+    const std::string& folder() const { return folder_; }
+    std::string pathOf(StoreFile f) const;
+    const EngineStatus& status() const { return status_; }
+    EngineStatus& status() { return status_; }
+
+    /// Opens a table. FileNotFoundErr when the table (or its file) does not exist yet,
+    /// AccessDeniedErr when write access was asked for and the file is read-only,
+    /// InvalidRecordDeclarationErr when the stored layout is not the declared one,
+    /// KeysMustBeRebuiltErr when a key's index is missing, FileSystemErr for a file that
+    /// cannot be read as a store (not a database, damaged, wrong password).
+    int open(Table& t, bool write = true);
+    /// Creates the table (and its file) with its keys and its catalog entry; a table that
+    /// another station created meanwhile is left as it is.
+    int create(Table& t);
+    void close(Table& t);
+    /// Builds every key's index anew (creating missing ones).
+    int buildKeys(Table& t);
+    /// Drops every key's index (bulk loading); buildKeys brings them back.
+    int dropKeys(Table& t);
+    /// How many records the table holds.
+    long long records(Table& t);
+
+    /// Positions at the start of a key's order (key -1: the order in which records were
+    /// added). NEXT then reads the first record and PREVIOUS the last.
+    int set(Table& t, int key);
+    /// Positions at the key value in the buffer: NEXT reads the first record whose key is
+    /// at or after it, PREVIOUS the last one at or before it.
+    /// With components > 0 only that many leading components of the key count.
+    int setAtValue(Table& t, int key, int components = -1);
+    /// Reads the next/previous record into the buffer. RecordNotAvailableErr at the end.
+    int next(Table& t);
+    int previous(Table& t);
+    /// Reads the record whose key equals the buffer's key value. RecordNotFoundErr when
+    /// there is none; the buffer is left as it was then.
+    int get(Table& t, int key);
+    /// Reads the record at a remembered position. RecordNotFoundErr when it is gone.
+    int reget(Table& t, RecordPosition p);
+    /// Makes p the record that put and erase act on, as if it had just been read there.
+    void setPosition(Table& t, RecordPosition p) { t.position_ = p; }
+    /// Adds the buffer as a new record. DupKeyErr when a unique key is duplicated.
+    int add(Table& t);
+    /// Writes the buffer back over the record last read. RecordChangedErr when another
+    /// station changed it since; RecordNotAvailableErr when it was deleted meanwhile.
+    int put(Table& t);
+    /// Deletes the record last read, on the same terms as put.
+    int erase(Table& t);
+
+    /// Begins a transaction over both files, waiting at most waitSeconds for the locks.
+    /// TransactionActiveErr when one is already running; RecordHeldErr when the locks
+    /// could not be had in time.
+    int begin(int waitSeconds);
+    int commit();
+    int rollback();
+    bool inTransaction() const { return inTransaction_; }
+    /// The wait for locks outside transactions (the lock-recovery wait), in seconds.
+    void setLockWait(int seconds);
+
+    /// The query plan of the statement that walks a key, fetches on it, and so on, for
+    /// tests that make sure every key access goes through an index.
+    std::string queryPlan(Table& t, const std::string& which, int key);
+
+    /// The layout signature stored in a file's catalog for a declaration.
+    static std::string layoutSignature(const TableDecl& d);
+
+  public:
+    struct Impl;
+
+  private:
+    int fetchPage(Table& t, int direction);
+    int deliver(Table& t);
+    int connect(bool create);
+    int attachUsers(bool create);
+    int fail(int code);
+    int failSql(int rc, bool forWrite);
+    void dropPage(Table& t);
+    int findDuplicate(Table& t, long long self);
+    bool stillThere(Table& t);
+
+    std::string folder_;
+    EngineOptions options_;
+    EngineStatus status_;
+    bool inTransaction_ = false;
+    int lockWait_ = 10;
+    std::unique_ptr<Impl> d_;
+};
+
+}  // namespace store

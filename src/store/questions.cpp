@@ -1,0 +1,35 @@
+#include "store/questions.h"
+
+#include <atomic>
+
+namespace store {
+
+namespace {
+
+/// Answers every question with its default button, so that a program without a window
+/// system (or a test that does not care) never blocks on a question.
+class SilentQuestions final : public UserQuestions {
+  public:
+    Button message(const std::string&, const std::string&, Icon, unsigned,
+                   Button defaultButton) override {
+        return defaultButton;
+    }
+    bool stop(const std::string&) override { return false; }
+};
+
+SilentQuestions silent;
+// Windows started on their own threads ask through the same instance.
+std::atomic<UserQuestions*> installed{nullptr};
+
+}  // namespace
+
+UserQuestions& questions() {
+    UserQuestions* q = installed.load();
+    return q ? *q : silent;
+}
+
+UserQuestions* setQuestions(UserQuestions* q) {
+    return installed.exchange(q);
+}
+
+}  // namespace store

@@ -1,0 +1,44 @@
+#pragma once
+
+#include <string>
+
+namespace store {
+
+enum class Icon { None, Information, Question, Exclamation, Stop };
+
+/// Buttons of a message box, combinable as a set.
+enum Button : unsigned {
+    BUTTON_OK = 1,
+    BUTTON_YES = 2,
+    BUTTON_NO = 4,
+    BUTTON_ABORT = 8,
+    BUTTON_RETRY = 16,
+    BUTTON_IGNORE = 32,
+    BUTTON_CANCEL = 64,
+    BUTTON_HELP = 128,
+};
+
+/// Every question the program puts to its user goes through this one interface: the
+/// program installs the window-system implementation, tests a scripted one.
+class UserQuestions {
+  public:
+    virtual ~UserQuestions() = default;
+
+    /// Shows a message box with the given buttons; returns the button pressed. A box
+    /// closed without a choice answers with the Cancel button when offered, else No,
+    /// else the default.
+    virtual Button message(const std::string& caption, const std::string& text, Icon icon,
+                           unsigned buttons, Button defaultButton) = 0;
+
+    /// The stop box for an unexpected failure ("error text + place tag"). Returns true
+    /// when the user chooses to end the program, false to go on.
+    virtual bool stop(const std::string& text) = 0;
+};
+
+/// The program-wide instance. Without one installed, every question is answered with
+/// its default button (and the stop box with "go on"), so nothing ever blocks.
+UserQuestions& questions();
+/// Installs q (not owned; nullptr restores the silent default) and returns the previous one.
+UserQuestions* setQuestions(UserQuestions* q);
+
+}  // namespace store

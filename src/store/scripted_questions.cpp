@@ -1,0 +1,39 @@
+#include "store/scripted_questions.h"
+
+namespace store {
+
+ScriptedQuestions::ScriptedQuestions() : previous_(setQuestions(this)) {}
+
+ScriptedQuestions::~ScriptedQuestions() {
+    setQuestions(previous_);
+}
+
+std::vector<std::string> ScriptedQuestions::texts() const {
+    std::vector<std::string> out;
+    out.reserve(asked.size());
+    for (const Asked& a : asked) out.push_back(a.text);
+    return out;
+}
+
+Button ScriptedQuestions::message(const std::string& caption, const std::string& text, Icon icon,
+                                  unsigned buttons, Button defaultButton) {
+    Button answer = defaultButton;
+    if (!buttons_.empty()) {
+        answer = buttons_.front();
+        buttons_.pop_front();
+    }
+    asked.push_back({caption, text, icon, buttons, defaultButton, answer, false, false});
+    return answer;
+}
+
+bool ScriptedQuestions::stop(const std::string& text) {
+    bool end = false;
+    if (!stops_.empty()) {
+        end = stops_.front();
+        stops_.pop_front();
+    }
+    asked.push_back({"", text, Icon::Stop, 0, BUTTON_OK, BUTTON_OK, true, end});
+    return end;
+}
+
+}  // namespace store
