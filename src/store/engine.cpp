@@ -85,64 +85,77 @@ std::string notEmptyCondition(const TableDecl& d, const KeyDecl& k) {
     return s + ")";
 }
 
-std::string orderBy(const TableDecl& d, int key, int direction) {
-    if (key < 0) return direction > 0 ? "_rid" : "_rid DESC";
-    std::string s;
-    for (const KeyComponent& c : d.keys[key].components) {
-        const bool desc = c.descending != (direction < 0);
-        s += quoted(d.fields[c.field].name) + (desc ? " DESC, " : ", ");
-    }
-    return s + (direction > 0 ? "_rid" : "_rid DESC");
+/// A unique key that leaves empty values out orders its records by the key alone; any
+/// other key has the row number as its last component, so that equal keys keep the
+/// order in which their records were added.
+bool rowidInKey(const KeyDecl& k) {
+    return !(k.unique && k.excludesEmpty);
 }
 
-/// The condition "after the position" (strict) or "at or after the value" in the given
-/// direction. Parameters ?1..?n are the key components, ?n+1 the row number.
-std::string positionCondition(const TableDecl& d, int key, int direction, bool strict,
-                              int components = -1) {
-    if (key < 0) return direction > 0 ? "_rid > ?1" : "_rid < ?1";
+/// The order of a key in a direction. The first `skip` components, held equal by the
+/// query, are left out: SQLite then sees at once that the index gives the order.
+std::string orderBy(const TableDecl& d, int key, int direction, int skip = 0) {
+    if (key < 0) return direction > 0 ? "_rid" : "_rid DESC";
     const KeyDecl& k = d.keys[key];
-    const int n = strict || components < 0 ? int(k.components.size()) : components;
-    bool uniform = true;
-    for (int i = 0; i < n; ++i) uniform = uniform && !k.components[i].descending;
-    if (uniform) {
-        // Row values let SQLite seek the index directly.
-        std::string l = "(", r = "(";
-        for (int i = 0; i < n; ++i) {
-            l += quoted(d.fields[k.components[i].field].name) + ", ";
-            r += "?" + std::to_string(i + 1) + ", ";
-        }
-        if (strict) {
-            l += "_rid)";
-            r += "?" + std::to_string(n + 1) + ")";
-        } else {
-            l.resize(l.size() - 2), l += ")";
-            r.resize(r.size() - 2), r += ")";
-        }
-        const char* op = direction > 0 ? (strict ? " > " : " >= ") : (strict ? " < " : " <= ");
-        return l + op + r;
+    std::string s;
+    for (int i = skip; i < int(k.components.size()); ++i) {
+        const KeyComponent& c = k.components[i];
+        const bool desc = c.descending != (direction < 0);
+        if (!s.empty()) s += ", ";
+        s += quoted(d.fields[c.field].name) + (desc ? " DESC" : "");
     }
-    // Mixed directions: spell out the lexicographic comparison.
-    std::string s = "(", equalPrefix;
-    for (int i = 0; i <= n; ++i) {
-        std::string col, param, cmp;
-        if (i < n) {
-            const KeyComponent& c = k.components[i];
-            col = quoted(d.fields[c.field].name);
-            param = "?" + std::to_string(i + 1);
-            cmp = (direction > 0) != c.descending ? " > " : " < ";
-        } else if (strict) {
-            col = "_rid";
-            param = "?" + std::to_string(n + 1);
-            cmp = direction > 0 ? " > " : " < ";
-        } else {
-            s += " OR (" + equalPrefix + ")";
-            break;
-        }
-        if (i) s += " OR ";
-        s += "(" + equalPrefix + (equalPrefix.empty() ? "" : " AND ") + col + cmp + param + ")";
-        equalPrefix += (equalPrefix.empty() ? "" : " AND ") + col + " = " + param;
+    if (rowidInKey(k))
+        s += std::string(s.empty() ? "" : ", ") + (direction > 0 ? "_rid" : "_rid DESC");
+    return s;
+}
+
+/// One level of a seek in key order: the first `equal` components equal their values
+/// (?1..?equal) and, with `range`, the next component (the row number when all are
+/// equal) lies beyond its value (?equal+1) in the direction of reading. A position in a
+/// key is left by running the levels from the deepest to 0; each level is one plain
+/// index range, whatever the collation or direction of the components.
+std::string levelCondition(const TableDecl& d, int key, int direction, int equal, bool range) {
+    if (key < 0) return range ? (direction > 0 ? "_rid > ?1" : "_rid < ?1") : "";
+    const KeyDecl& k = d.keys[key];
+    std::string s;
+    for (int i = 0; i < equal; ++i) {
+        if (!s.empty()) s += " AND ";
+        s += quoted(d.fields[k.components[i].field].name) + " = ?" + std::to_string(i + 1);
     }
-    return s + ")";
+    if (range) {
+        if (!s.empty()) s += " AND ";
+        const std::string param = "?" + std::to_string(equal + 1);
+        if (equal < int(k.components.size())) {
+            const KeyComponent& c = k.components[equal];
+            const bool up = (direction > 0) != c.descending;
+            s += quoted(d.fields[c.field].name) + (up ? " > " : " < ") + param;
+        } else {
+            s += std::string("_rid") + (direction > 0 ? " > " : " < ") + param;
+        }
+    }
+    return s;
+}
+
+std::string pageSql(const TableDecl& d, int key, int direction, int equal, bool range) {
+    std::string where;
+    if (key >= 0 && d.keys[key].excludesEmpty) where = notEmptyCondition(d, d.keys[key]);
+    const std::string level = levelCondition(d, key, direction, equal, range);
+    if (!level.empty()) where += (where.empty() ? "" : " AND ") + level;
+    const std::string order = orderBy(d, key, direction, equal);
+    return "SELECT " + selectList(d) + " FROM " + tableRef(d) +
+           (where.empty() ? "" : " WHERE " + where) + (order.empty() ? "" : " ORDER BY " + order) +
+           " LIMIT ?99";
+}
+
+/// Reads the first record whose key equals ?1..?n.
+std::string fetchSql(const TableDecl& d, int key) {
+    const KeyDecl& k = d.keys[key];
+    std::string where = k.excludesEmpty ? notEmptyCondition(d, k) + " AND " : "";
+    where += levelCondition(d, key, +1, int(k.components.size()), false);
+    // A unique key holds at most one such record: no order to ask for.
+    const std::string order = k.unique && k.excludesEmpty ? "" : " ORDER BY _rid";
+    return "SELECT " + selectList(d) + " FROM " + tableRef(d) + " WHERE " + where + order +
+           " LIMIT 1";
 }
 
 std::string createTableSql(const TableDecl& d) {
@@ -415,6 +428,25 @@ int Engine::attachUsers(bool create) {
         return code;
     }
     sqlite3_finalize(st);
+    // A file written without the owner password may attach and then read as empty;
+    // one of ours that holds anything always holds its catalog.
+    struct stat info;
+    if (::stat(path.c_str(), &info) == 0 && info.st_size > 0) {
+        rc = sqlite3_prepare_v2(d_->db, "SELECT count(*) FROM users.sqlite_master", -1, &st,
+                                nullptr);
+        long long objects = -1;
+        if (rc == SQLITE_OK && (rc = sqlite3_step(st)) == SQLITE_ROW)
+            objects = sqlite3_column_int64(st, 0), rc = SQLITE_OK;
+        sqlite3_finalize(st);
+        if (rc != SQLITE_OK || objects == 0) {
+            if (rc == SQLITE_OK) rc = SQLITE_NOTADB;
+            int code = failSql(rc, false);
+            if (rc == SQLITE_NOTADB && status_.fileText.empty() == false)
+                status_.fileText = sqlite3_errstr(SQLITE_NOTADB);
+            sqlite3_exec(d_->db, "DETACH DATABASE users", nullptr, nullptr, nullptr);
+            return code;
+        }
+    }
     // Cached statements were prepared against the schema without USERS.
     d_->forgetStatements();
     d_->usersAttached = true;
@@ -640,51 +672,61 @@ int Engine::setAtValue(Table& t, int key, int components) {
 int Engine::fetchPage(Table& t, int direction) {
     const TableDecl& d = t.decl();
     const int key = t.cursorKey_;
-    std::string where;
-    if (key >= 0 && d.keys[key].excludesEmpty) where = notEmptyCondition(d, d.keys[key]);
-    const bool positioned = t.cursor_ != Table::CursorState::AtStart;
-    if (positioned) {
-        const bool strict = t.cursor_ == Table::CursorState::After;
-        where += (where.empty() ? "" : " AND ") +
-                 positionCondition(d, key, direction, strict, t.cursorComponents_);
-    }
-    const std::string sql = "SELECT " + selectList(d) + " FROM " + tableRef(d) +
-                            (where.empty() ? "" : " WHERE " + where) + " ORDER BY " +
-                            orderBy(d, key, direction) + " LIMIT ?99";
-    sqlite3_stmt* st = d_->statement(sql);
-    if (!st) return failSql(sqlite3_errcode(d_->db), false);
-
-    int paramsAfterKey = 1;
-    if (positioned && key >= 0) {
-        const bool strict = t.cursor_ == Table::CursorState::After;
-        const int n = strict || t.cursorComponents_ < 0 ? int(d.keys[key].components.size())
-                                                        : t.cursorComponents_;
-        bindKey(st, d, d.keys[key], t.cursorRecord_.get(), n);
-        paramsAfterKey = n + 1;
-    }
-    if (t.cursor_ == Table::CursorState::After)
-        sqlite3_bind_int64(st, paramsAfterKey, t.cursorRowid_);
-
     const int limit =
         t.pageDirection_ == direction ? std::min(t.pageLimit_ * 2, kLargestPage) : kFirstPage;
-    sqlite3_bind_int(st, 99, limit);
     t.page_.resize(std::size_t(limit) * t.recordSize());
     t.pagePositions_.clear();
-    int rc;
-    while ((rc = sqlite3_step(st)) == SQLITE_ROW) {
-        std::byte* rec = t.page_.data() + t.pagePositions_.size() * t.recordSize();
-        t.pagePositions_.push_back(readRow(st, d, rec));
+
+    // Runs one level of the seek, appending its records to the page.
+    auto run = [&](int equal, bool range) {
+        sqlite3_stmt* st = d_->statement(pageSql(d, key, direction, equal, range));
+        if (!st) return failSql(sqlite3_errcode(d_->db), false);
+        if (key >= 0) bindKey(st, d, d.keys[key], t.cursorRecord_.get(), equal);
+        if (range) {
+            const int param = key < 0 ? 1 : equal + 1;
+            if (key < 0 || equal == int(d.keys[key].components.size())) {
+                sqlite3_bind_int64(st, param, t.cursorRowid_);
+            } else {
+                const FieldDecl& f = d.fields[d.keys[key].components[equal].field];
+                if (f.type == FieldType::STRING) {
+                    std::string_view v = getText(f, t.cursorRecord_.get());
+                    sqlite3_bind_text(st, param, v.data(), int(v.size()), SQLITE_TRANSIENT);
+                } else {
+                    sqlite3_bind_int64(st, param, getNumber(f, t.cursorRecord_.get()));
+                }
+            }
+        }
+        sqlite3_bind_int(st, 99, limit - int(t.pagePositions_.size()));
+        int rc;
+        while ((rc = sqlite3_step(st)) == SQLITE_ROW) {
+            std::byte* rec = t.page_.data() + t.pagePositions_.size() * t.recordSize();
+            t.pagePositions_.push_back(readRow(st, d, rec));
+        }
+        sqlite3_reset(st);
+        return rc == SQLITE_DONE ? 0 : failSql(rc, false);
+    };
+    auto full = [&] { return int(t.pagePositions_.size()) >= limit; };
+
+    int rc = 0;
+    const int n = key < 0 ? 0 : int(d.keys[key].components.size());
+    if (t.cursor_ == Table::CursorState::AtStart) {
+        rc = run(0, false);
+    } else if (t.cursor_ == Table::CursorState::AtValue) {
+        const int m = t.cursorComponents_ < 0 ? n : t.cursorComponents_;
+        rc = run(m, false);
+        for (int level = m - 1; rc == 0 && level >= 0 && !full(); --level) rc = run(level, true);
+    } else {
+        const int deepest = key < 0 || rowidInKey(d.keys[key]) ? n : n - 1;
+        for (int level = deepest; rc == 0 && level >= 0 && !full(); --level) rc = run(level, true);
     }
-    sqlite3_reset(st);
-    sqlite3_clear_bindings(st);
-    if (rc != SQLITE_DONE) {
+    if (rc != 0) {
         dropPage(t);
-        return failSql(rc, false);
+        return rc;
     }
     t.pageDirection_ = direction;
     t.pageLimit_ = limit;
     t.pageNext_ = 0;
-    t.pageExhausted_ = int(t.pagePositions_.size()) < limit;
+    t.pageExhausted_ = !full();
     return 0;
 }
 
@@ -726,14 +768,7 @@ int Engine::get(Table& t, int key) {
     if (key < 0 || key >= int(d.keys.size())) return fail(RecordNotFoundErr);
     const KeyDecl& k = d.keys[key];
     if (k.excludesEmpty && keyEmpty(d, k, t.buffer())) return fail(RecordNotFoundErr);
-    std::string where = k.excludesEmpty ? notEmptyCondition(d, k) + " AND " : "";
-    for (std::size_t i = 0; i < k.components.size(); ++i) {
-        if (i) where += " AND ";
-        where += quoted(d.fields[k.components[i].field].name) + " = ?" + std::to_string(i + 1);
-    }
-    sqlite3_stmt* st =
-        d_->statement("SELECT " + selectList(d) + " FROM " + tableRef(d) + " WHERE " + where +
-                      " ORDER BY " + orderBy(d, key, +1) + " LIMIT 1");
+    sqlite3_stmt* st = d_->statement(fetchSql(d, key));
     if (!st) return failSql(sqlite3_errcode(d_->db), false);
     bindKey(st, d, k, t.buffer());
     int rc = sqlite3_step(st);
@@ -936,29 +971,29 @@ int Engine::rollback() {
 std::string Engine::queryPlan(Table& t, const std::string& which, int key) {
     const TableDecl& d = t.decl();
     const KeyDecl& k = d.keys[key];
-    const std::string empty = k.excludesEmpty ? notEmptyCondition(d, k) : "1";
-    std::string sql;
-    if (which == "walk" || which == "after" || which == "value") {
-        std::string where = empty;
-        if (which != "walk") where += " AND " + positionCondition(d, key, +1, which == "after");
-        sql = "SELECT " + selectList(d) + " FROM " + tableRef(d) + " WHERE " + where +
-              " ORDER BY " + orderBy(d, key, +1) + " LIMIT 100";
+    const int n = int(k.components.size());
+    std::vector<std::string> statements;
+    if (which == "walk") {
+        statements.push_back(pageSql(d, key, +1, 0, false));
+    } else if (which == "after" || which == "before") {
+        const int direction = which == "after" ? +1 : -1;
+        for (int level = rowidInKey(k) ? n : n - 1; level >= 0; --level)
+            statements.push_back(pageSql(d, key, direction, level, true));
+    } else if (which == "value") {
+        statements.push_back(pageSql(d, key, +1, n, false));
     } else {
-        std::string where = empty;
-        for (std::size_t i = 0; i < k.components.size(); ++i)
-            where += " AND " + quoted(d.fields[k.components[i].field].name) + " = ?" +
-                     std::to_string(i + 1);
-        sql = "SELECT " + selectList(d) + " FROM " + tableRef(d) + " WHERE " + where +
-              " ORDER BY " + orderBy(d, key, +1) + " LIMIT 1";
+        statements.push_back(fetchSql(d, key));
     }
-    sqlite3_stmt* st = nullptr;
-    if (sqlite3_prepare_v2(d_->db, ("EXPLAIN QUERY PLAN " + sql).c_str(), -1, &st, nullptr) !=
-        SQLITE_OK)
-        return std::string("error: ") + sqlite3_errmsg(d_->db);
     std::string plan;
-    while (sqlite3_step(st) == SQLITE_ROW)
-        plan += std::string(reinterpret_cast<const char*>(sqlite3_column_text(st, 3))) + "\n";
-    sqlite3_finalize(st);
+    for (const std::string& sql : statements) {
+        sqlite3_stmt* st = nullptr;
+        if (sqlite3_prepare_v2(d_->db, ("EXPLAIN QUERY PLAN " + sql).c_str(), -1, &st, nullptr) !=
+            SQLITE_OK)
+            return std::string("error: ") + sqlite3_errmsg(d_->db);
+        while (sqlite3_step(st) == SQLITE_ROW)
+            plan += std::string(reinterpret_cast<const char*>(sqlite3_column_text(st, 3))) + "\n";
+        sqlite3_finalize(st);
+    }
     return plan;
 }
 
