@@ -222,7 +222,9 @@ TEST_F(StoreTest, WritesDuringAWalkAreSeenByTheRestOfTheWalk) {
     int seen = 0;
     while (dates.NEXT() == Level_Benign) {
         ++seen;
-        if (db.DAT.ACTNUMBER % 2) ASSERT_EQ(Level_Benign, dates.DELETERECORD());
+        if (db.DAT.ACTNUMBER % 2) {
+            ASSERT_EQ(Level_Benign, dates.DELETERECORD());
+        }
         if (db.DAT.ACTNUMBER == 10) addDate(a, 30 + 100, 80000, 1, 2);  // ahead of the walk
     }
     EXPECT_EQ(41, seen);
