@@ -419,3 +419,20 @@ TEST_F(BadFileTest, ATableMissingFromAReadOnlyStoreCannotBeCreated) {
 
 }  // namespace
 }  // namespace store::test
+
+namespace store::test {
+namespace {
+
+TEST(FileSystemErrorTest, ErrorsOfTheFileSystemCarryItsOwnCodeAndText) {
+    ScriptedQuestions user;
+    Station s("/tmp/tembrix-no-such-folder/deeper");
+    s.rm(Tbl::ACTIVITY).OPEN();
+    EXPECT_EQ(Level_Fatal, s.fm(Tbl::ACTIVITY).USEFILE());
+    EXPECT_EQ("Error: (No such file or directory (2)) creating RESDATA\\!ACTIVITY.  Press OK to "
+              "end this application",
+              user.lastText());
+    EXPECT_FALSE(std::filesystem::exists("/tmp/tembrix-no-such-folder"));
+}
+
+}  // namespace
+}  // namespace store::test
