@@ -33,6 +33,16 @@ class UserQuestions {
     /// The stop box for an unexpected failure ("error text + place tag"). Returns true
     /// when the user chooses to end the program, false to go on.
     virtual bool stop(const std::string& text) = 0;
+
+    enum class FileKind { Open, Save, Folder };
+    /// A file or folder dialog; returns the chosen path, or "" when the user cancelled.
+    /// `filter` lists patterns the way the windows' file dialogs show them
+    /// ("Text files (*.txt)"). Without a window system nothing can be chosen.
+    virtual std::string chooseFile(FileKind kind, const std::string& caption,
+                                   const std::string& start, const std::string& filter) {
+        (void)kind, (void)caption, (void)start, (void)filter;
+        return {};
+    }
 };
 
 /// The program-wide instance. Without one installed, every question is answered with

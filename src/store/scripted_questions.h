@@ -34,6 +34,8 @@ class ScriptedQuestions : public UserQuestions {
     void answer(Button b) { buttons_.push_back(b); }
     /// Queues the answer of the next stop box: true ends the program, false goes on.
     void answerStop(bool end) { stops_.push_back(end); }
+    /// Queues the path that the next file or folder dialog returns ("" for Cancel).
+    void answerFile(std::string path) { files_.push_back(std::move(path)); }
     /// Scripted answers not yet used; a test that expects every answer to be asked for
     /// checks that this is 0.
     std::size_t pending() const { return buttons_.size() + stops_.size(); }
@@ -50,6 +52,10 @@ class ScriptedQuestions : public UserQuestions {
                    Button defaultButton) override;
     /// Answers with the next queued stop answer, or "go on" when none is queued.
     bool stop(const std::string& text) override;
+    /// Records the dialog as a question (its caption and start path) and answers from
+    /// the queue; "" (Cancel) when the queue is empty.
+    std::string chooseFile(FileKind kind, const std::string& caption, const std::string& start,
+                           const std::string& filter) override;
 
     /// Every question asked, oldest first.
     std::vector<Asked> asked;
@@ -57,6 +63,7 @@ class ScriptedQuestions : public UserQuestions {
   private:
     std::deque<Button> buttons_;
     std::deque<bool> stops_;
+    std::deque<std::string> files_;
     UserQuestions* previous_ = nullptr;
 };
 
