@@ -1,0 +1,427 @@
+#include "shell/frame.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QDialog>
+#include <QDialogButtonBox>
+#include <QGridLayout>
+#include <QLabel>
+#include <QMenuBar>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QPushButton>
+#include <QStyle>
+#include <QTimer>
+#include <QToolBar>
+#include <QVBoxLayout>
+
+#include "framework/ini_file.h"
+#include "framework/window_placement.h"
+#include "shell/change_password.h"
+#include "shell/login.h"
+#include "shell/startup.h"
+#include "store/session.h"
+#include "store/store.h"
+
+namespace shell {
+
+using namespace store;
+
+namespace {
+
+std::map<std::string, MAIN::Procedure>& registry() {
+    static std::map<std::string, MAIN::Procedure> r;
+    return r;
+}
+
+constexpr int kTimerMilliseconds = 30 * 1000;
+
+enum class Term {
+    None,
+    BookingSingular,
+    BookingPlural,
+    ResourceSingular,
+    ResourcePlural,
+    ClientSingular,
+    ClientPlural
+};
+
+// INTEGRATION: replaced by the shell's translation and terms modules.
+std::string translateString(const std::string& s) {
+    return s;
+}
+void loadLanguageFile() {}
+struct Terms {
+    std::string words[7];
+    static Terms of(Store& db) {
+        Terms t;
+        t.words[1] = db.SYP.LABELS1_1.str();
+        t.words[2] = db.SYP.LABELS1_2.str();
+        t.words[3] = db.SYP.LABELS2_1.str();
+        t.words[4] = db.SYP.LABELS2_2.str();
+        t.words[5] = db.SYP.LABELS3_1.str();
+        t.words[6] = db.SYP.LABELS3_2.str();
+        return t;
+    }
+    std::string merge(std::string text, Term a, Term b) const {
+        for (auto [ph, term] : {std::pair{"%1", a}, std::pair{"%2", b}}) {
+            auto at = text.find(ph);
+            if (at == std::string::npos || term == Term::None) continue;
+            std::string w = words[int(term)];
+            if (at != 0)
+                for (char& c : w) c = char(std::tolower(static_cast<unsigned char>(c)));
+            text.replace(at, 2, w);
+        }
+        return text;
+    }
+};
+
+}  // namespace
+
+/// One entry of the menu or the toolbar.
+struct MAIN::Entry {
+    std::string path;       // "menu/.../text" with the untranslated text
+    std::string text;       // shown text, with "%1"/"%2" for the organisation's terms
+    Term term1, term2;      // the terms merged into the text
+    std::string procedure;  // what it runs
+    int request;            // the global request it calls its procedure with
+    int minLevel;           // the lowest access level that may use it
+};
+
+void MAIN::registerProcedure(const std::string& name, Procedure run) {
+    registry()[name] = std::move(run);
+}
+
+bool MAIN::hasProcedure(const std::string& name) {
+    return registry().count(name) > 0;
+}
+
+std::function<void()>& MAIN::ALERTSEARCH() {
+    static std::function<void()> search;
+    return search;
+}
+
+MAIN::MAIN(Store& db, framework::IniFile& ini) : db_(db), ini_(ini) {
+    setObjectName("MAIN");
+    setWindowTitle(QString("%1 %2").arg(kProductName, kVersion));
+    resize(900, 600);
+    buildMenus();
+    buildToolbar();
+    timer_ = new QTimer(this);
+    connect(timer_, &QTimer::timeout, this, [] {
+        if (ALERTSEARCH()) ALERTSEARCH()();
+    });
+}
+
+MAIN::~MAIN() {
+    KILL();
+}
+
+void MAIN::buildMenus() {
+    using T = Term;
+    const T none = T::None;
+    // path, text, terms, procedure, request, level
+    entries_ = {
+        {"File/Print setup...", "Print setup...", none, none, "PRINTSETUP", 0, 0},
+        {"File/System preferences", "System preferences", none, none, "SYSPREF", ChangeRecord, 3},
+        {"File/Users/Add/edit users", "Add/edit users", none, none, "BROWSEUSERS", 0, 3},
+        {"File/Users/User groups", "User groups", none, none, "BROWSEUSERGROUPS", 0, 3},
+        {"File/User preferences", "User preferences", none, none, "USERPREF", ChangeRecord, 0},
+        {"File/Change password", "Change password", none, none, "CHANGEPASSWORD", 0, 0},
+        {"File/Exit", "Exit", none, none, "EXIT", 0, 0},
+        {"Bookings/Add %1", "Add %1", T::BookingSingular, none, "UPDATEACT", InsertRecord, 0},
+        {"Bookings/Browse %1", "Browse %1", T::BookingPlural, none, "BROWSEALL", 0, 0},
+        {"Bookings/Browse alphabetically", "Browse alphabetically", none, none, "BROWSEBYNAME", 0,
+         0},
+        {"Bookings/Delete by batch", "Delete by batch", none, none, "BATCHDELETE", 0, 3},
+        {"Resources/Add %1", "Add %1", T::ResourceSingular, none, "UPDATERESOURCE", InsertRecord,
+         2},
+        {"Resources/Browse %1", "Browse %1", T::ResourcePlural, none, "BROWSERESOURCE", 0, 0},
+        {"Resources/%1 groups", "%1 groups", T::ResourceSingular, none, "BROWSEGROUPS", 0, 0},
+        {"Resources/Rebuild group ALL list", "Rebuild group ALL list", none, none, "REBUILDALL", 0,
+         2},
+        {"Utilization/%1 group", "%1 group", T::ResourceSingular, none, "GROUPUTIL", 0, 2},
+        {"Utilization/One %1", "One %1", T::ResourceSingular, none, "RESUTIL", 0, 2},
+        {"Clients/Add %1", "Add %1", T::ClientSingular, none, "UPDATECLIENT", InsertRecord, 2},
+        {"Clients/Browse %1", "Browse %1", T::ClientPlural, none, "BROWSECLIENT", 0, 0},
+        {"Scan/Single %1/Week", "Week", none, none, "SCANSINGLE", 0, 0},
+        {"Scan/Single %1/Month", "Month", none, none, "SCANMONTH", 0, 0},
+        {"Scan/%1 group/Day", "Day", none, none, "SCANGROUP", 0, 0},
+        {"Scan/%1 group/Week", "Week", none, none, "SCANGROUPWEEK", 0, 0},
+        {"Scan/%1 group/Month", "Month", none, none, "SCANGROUPMONTH", 0, 0},
+        {"Scan/Availability/%1 group", "%1 group", T::ResourceSingular, none, "SCANFREE", 0, 0},
+        {"Scan/Availability/Pooled %1", "Pooled %1", T::ResourcePlural, none, "SCANPOOLED", 0, 0},
+        {"Scan/Calendar", "Calendar", none, none, "CALENDARMAIN", 0, 0},
+        {"Help/Contents", "Contents", none, none, "HELPCONTENTS", 0, 0},
+        {"Help/Search for help on...", "Search for help on...", none, none, "HELPSEARCH", 0, 0},
+        {"Help/How to use help", "How to use help", none, none, "HELPHOWTO", 0, 0},
+        {"Help/Tembrix Terms", "Tembrix Terms", none, none, "TERMS", 0, 0},
+        {"Help/About Tembrix", "About Tembrix", none, none, "ABOUTTEMBRIX", 0, 0},
+    };
+    // The menu titles that carry the organisation's terms, and those that do not.
+    struct Title {
+        const char* path;
+        const char* text;
+        Term term;
+    };
+    static const Title titles[] = {
+        {"File", "&File", Term::None},
+        {"File/Users", "Users", Term::None},
+        {"Bookings", "%1", Term::BookingPlural},
+        {"Resources", "%1", Term::ResourcePlural},
+        {"Utilization", "&Utilization", Term::None},
+        {"Clients", "%1", Term::ClientPlural},
+        {"Scan", "&Scan", Term::None},
+        {"Scan/Single %1", "Single %1", Term::ResourceSingular},
+        {"Scan/%1 group", "%1 group", Term::ResourceSingular},
+        {"Scan/Availability", "Availability", Term::None},
+        {"Help", "&Help", Term::None},
+    };
+    for (const Title& t : titles) {
+        const std::string path = t.path;
+        const auto slash = path.rfind('/');
+        QMenu* menu = slash == std::string::npos
+                          ? menuBar()->addMenu(t.text)
+                          : menus_.at(path.substr(0, slash))->addMenu(t.text);
+        menu->setObjectName(QString::fromStdString(path));
+        menu->setProperty("untranslated", t.text);
+        menu->setProperty("term", int(t.term));
+        menus_[path] = menu;
+    }
+    for (const Entry& e : entries_) {
+        // The entry belongs to the deepest menu whose path starts it ("Add/edit users" has
+        // a slash of its own).
+        QMenu* menu = nullptr;
+        std::size_t longest = 0;
+        for (auto& [path, m] : menus_)
+            if (path.size() > longest && e.path.rfind(path + "/", 0) == 0)
+                menu = m, longest = path.size();
+        if (e.procedure == "EXIT" || e.procedure == "TERMS") menu->addSeparator();
+        QAction* a = menu->addAction(QString::fromStdString(e.text));
+        a->setObjectName(QString::fromStdString(e.path));
+        const std::string procedure = e.procedure;
+        const int request = e.request;
+        connect(a, &QAction::triggered, this,
+                [this, procedure, request] { run(procedure, request); });
+        actions_[e.path] = a;
+    }
+    actions_.at("File/Exit")->setShortcut(QKeySequence::Quit);
+    actions_.at("Help/Contents")->setShortcut(QKeySequence::HelpContents);
+}
+
+void MAIN::buildToolbar() {
+    QToolBar* bar = addToolBar("Toolbar");
+    bar->setObjectName("Toolbar");
+    bar->setMovable(false);
+    struct Button {
+        const char* name;
+        const char* tip;
+        Term t1, t2;
+        const char* procedure;
+        int request;
+        QStyle::StandardPixmap icon;
+    };
+    static const Button buttons[] = {
+        {"New", "Add a new %1", Term::BookingSingular, Term::None, "UPDATEACT", InsertRecord,
+         QStyle::SP_FileIcon},
+        {"Browse", "Browse bookings", Term::None, Term::None, "BROWSEALL", 0,
+         QStyle::SP_FileDialogListView},
+        {"Group day", "Scan %1 of group for a day", Term::BookingPlural, Term::None, "SCANGROUP", 0,
+         QStyle::SP_FileDialogDetailedView},
+        {"Group week", "Scan %1 of group for a week", Term::BookingPlural, Term::None,
+         "SCANGROUPWEEK", 0, QStyle::SP_FileDialogContentsView},
+        {"Group free", "Scan %1 group for availability", Term::ResourceSingular, Term::None,
+         "SCANFREE", 0, QStyle::SP_DialogApplyButton},
+        {"Single week", "Scan %1 of a %2 for a week", Term::BookingPlural, Term::ResourceSingular,
+         "SCANSINGLE", 0, QStyle::SP_ArrowRight},
+        {"Single month", "Scan %1 of a %2 for a month", Term::BookingPlural, Term::ResourceSingular,
+         "SCANMONTH", 0, QStyle::SP_ArrowDown},
+    };
+    for (const Button& b : buttons) {
+        QAction* a = bar->addAction(style()->standardIcon(b.icon), b.name);
+        const std::string path = std::string("toolbar/") + b.name;
+        a->setObjectName(QString::fromStdString(path));
+        a->setProperty("untranslatedTip", b.tip);
+        a->setProperty("tipTerm1", int(b.t1));
+        a->setProperty("tipTerm2", int(b.t2));
+        a->setProperty("procedure", b.procedure);
+        const std::string procedure = b.procedure;
+        const int request = b.request;
+        connect(a, &QAction::triggered, this,
+                [this, procedure, request] { run(procedure, request); });
+        actions_[path] = a;
+    }
+}
+
+QAction* MAIN::action(const std::string& path) const {
+    auto it = actions_.find(path);
+    return it == actions_.end() ? nullptr : it->second;
+}
+
+std::vector<std::string> MAIN::actionPaths() const {
+    std::vector<std::string> paths;
+    for (const Entry& e : entries_) paths.push_back(e.path);
+    return paths;
+}
+
+void MAIN::run(const std::string& procedure, int request) {
+    if (procedure == "EXIT") {
+        close();
+        return;
+    }
+    auto it = registry().find(procedure);
+    if (it == registry().end()) return;
+    session().GlobalRequest = request;
+    it->second(*this, request);
+}
+
+void MAIN::applyGating() {
+    const int level = session().accessLevel;
+    for (const Entry& e : entries_) {
+        const bool available = e.procedure == "EXIT" || hasProcedure(e.procedure);
+        actions_.at(e.path)->setEnabled(available && level >= e.minLevel);
+    }
+    // A toolbar button is open to every level, as long as its window exists.
+    for (auto& [path, a] : actions_)
+        if (path.rfind("toolbar/", 0) == 0)
+            a->setEnabled(hasProcedure(a->property("procedure").toString().toStdString()));
+    menus_.at("File/Users")->setEnabled(level >= SystemAdministrator);
+    menus_.at("Utilization")->setEnabled(level >= ResourceAdministrator);
+}
+
+void MAIN::setTexts() {
+    const Terms terms = Terms::of(db_);
+    for (const Entry& e : entries_)
+        actions_.at(e.path)->setText(
+            QString::fromStdString(terms.merge(translateString(e.text), e.term1, e.term2)));
+    for (auto& [path, menu] : menus_) {
+        const std::string text = menu->property("untranslated").toString().toStdString();
+        menu->setTitle(QString::fromStdString(
+            terms.merge(translateString(text), Term(menu->property("term").toInt()), Term::None)));
+    }
+    for (auto& [path, a] : actions_) {
+        if (path.rfind("toolbar/", 0) != 0) continue;
+        const std::string tip = a->property("untranslatedTip").toString().toStdString();
+        a->setToolTip(QString::fromStdString(terms.merge(translateString(tip),
+                                                         Term(a->property("tipTerm1").toInt()),
+                                                         Term(a->property("tipTerm2").toInt()))));
+    }
+}
+
+bool MAIN::INIT() {
+    const StoreStart start = OPENSTORE(db_);
+    storeOpen_ = start != StoreStart::OldFormat;
+    if (start != StoreStart::Ready) return false;
+
+    show();
+    windowOpened_ = true;
+    LOGIN login(db_, this);
+    if (!login.ASK()) {
+        close();
+        return false;
+    }
+    // The user's own preferences; without them the windows work with the system ones.
+    db_.USP.USERNAME = session().GlobalUserName;
+    if (db_.Access(Tbl::USERPREF).TRYFETCH(USP::USERNAME_KEY) != Level_Benign) {
+        db_.Access(Tbl::USERPREF).PRIMERECORD();
+        db_.USP.USERNAME = session().GlobalUserName;
+        db_.USP.NAME = db_.SYP.NAME.view();
+        db_.USP.CLIENT = db_.SYP.CLIENT.view();
+        db_.USP.RESOURCE = db_.SYP.RESOURCE.view();
+        db_.USP.STARTTIME = db_.SYP.STARTTIME;
+        db_.USP.DURATION = db_.SYP.DURATION;
+        db_.USP.BEGINDAY = db_.SYP.BEGINDAY;
+        db_.USP.ENDDAY = db_.SYP.ENDDAY;
+        db_.USP.WEEKEND = db_.SYP.WEEKEND;
+        db_.USP.INTERVAL = db_.SYP.INTERVAL;
+        db_.USP.SCANTEXT = db_.SYP.SCANTEXT.view();
+        db_.USP.SCANSIZE = db_.SYP.SCANSIZE;
+        db_.USP.HEIGHT = db_.SYP.HEIGHT;
+    }
+    applyGating();
+    setTexts();
+    loadLanguageFile();
+    framework::restoreWindow(*this, ini_, "Main");
+    timer_->start(kTimerMilliseconds);
+    return true;
+}
+
+void MAIN::closeEvent(QCloseEvent* event) {
+    KILL();
+    event->accept();
+}
+
+void MAIN::KILL() {
+    if (killed_) return;
+    killed_ = true;
+    if (timer_) timer_->stop();
+    if (storeOpen_) CLOSESTORE(db_);
+    if (windowOpened_) framework::saveWindow(*this, ini_, "Main");
+    if (onClosed) onClosed();
+}
+
+// --- the frame's own small windows ---------------------------------------------------------
+
+namespace {
+
+QDialog* smallWindow(MAIN& frame, const QString& caption, const char* name) {
+    auto* w = new QDialog(&frame);
+    w->setAttribute(Qt::WA_DeleteOnClose);
+    w->setObjectName(name);
+    w->setWindowTitle(caption);
+    return w;
+}
+
+QDialogButtonBox* closeButton(QDialog* w) {
+    auto* buttons = new QDialogButtonBox(w);
+    QPushButton* close = buttons->addButton(QObject::tr("Close"), QDialogButtonBox::RejectRole);
+    close->setDefault(true);
+    QObject::connect(buttons, &QDialogButtonBox::rejected, w, &QDialog::reject);
+    return buttons;
+}
+
+}  // namespace
+
+void TERMS(MAIN& frame) {
+    Store& db = frame.db();
+    QDialog* w = smallWindow(frame, QObject::tr("Tembrix terms"), "TERMS");
+    auto* grid = new QGridLayout;
+    grid->addWidget(new QLabel(QObject::tr("Tembrix default terms and your organization's terms.")),
+                    0, 0, 1, 2);
+    const std::pair<const char*, std::string> rows[] = {
+        {"Booking", db.SYP.LABELS1_1.str()},
+        {"Resource", db.SYP.LABELS2_1.str()},
+        {"Client", db.SYP.LABELS3_1.str()},
+    };
+    int r = 1;
+    for (const auto& [ours, theirs] : rows) {
+        grid->addWidget(new QLabel(QObject::tr(ours)), r, 0);
+        auto* label = new QLabel(QString::fromStdString(theirs));
+        label->setObjectName(QString("Term") + ours);
+        grid->addWidget(label, r++, 1);
+    }
+    grid->addWidget(new QLabel(QObject::tr("Tembrix terms are used in Help system and by "
+                                           "technical support")),
+                    r, 0, 1, 2);
+    auto* layout = new QVBoxLayout(w);
+    layout->addLayout(grid);
+    layout->addWidget(closeButton(w));
+    w->exec();
+}
+
+void ABOUTTEMBRIX(MAIN& frame) {
+    QDialog* w = smallWindow(frame, QObject::tr("About Tembrix"), "ABOUTTEMBRIX");
+    auto* layout = new QVBoxLayout(w);
+    auto* name = new QLabel(QString("<h2>%1</h2>").arg(kProductName));
+    name->setAlignment(Qt::AlignCenter);
+    auto* version = new QLabel(QObject::tr("Version %1").arg(kVersion));
+    version->setAlignment(Qt::AlignCenter);
+    version->setObjectName("Version");
+    layout->addWidget(name);
+    layout->addWidget(version);
+    layout->addWidget(closeButton(w));
+    w->exec();
+}
+
+}  // namespace shell

@@ -1,0 +1,87 @@
+#pragma once
+
+#include <QMainWindow>
+#include <functional>
+#include <map>
+#include <string>
+#include <vector>
+
+class QAction;
+class QMenu;
+class QTimer;
+
+namespace framework {
+class IniFile;
+}
+namespace store {
+class Store;
+}
+
+namespace shell {
+
+/// The frame window: the menu and toolbar from which every other window starts, gated
+/// by the logged-in user's access level.
+class MAIN : public QMainWindow {
+    Q_OBJECT
+  public:
+    /// How a window procedure is run from the frame: `request` is the global request it
+    /// is called with (0 when none).
+    using Procedure = std::function<void(MAIN& frame, int request)>;
+
+    /// Makes a window procedure available to the frame under its name ("UPDATEACT").
+    /// Entries whose procedure is not registered stay visible and disabled.
+    static void registerProcedure(const std::string& name, Procedure run);
+    static bool hasProcedure(const std::string& name);
+
+    /// The alert search that every timer event of the frame runs.
+    static std::function<void()>& ALERTSEARCH();
+
+    MAIN(store::Store& db, framework::IniFile& ini);
+    ~MAIN() override;
+
+    /// Opens the frame: store, seeding, log-in, gating, texts, placement. False when the
+    /// program must end (old data, a stop, a failed log-in); the window is then closed.
+    bool INIT();
+
+    store::Store& db() { return db_; }
+    framework::IniFile& ini() { return ini_; }
+    /// The frame's action for a menu or toolbar entry, by its untranslated text path,
+    /// e.g. "File/Change password" or "toolbar/New" (tests and help use it).
+    QAction* action(const std::string& path) const;
+    /// Every menu entry's path, in menu order.
+    std::vector<std::string> actionPaths() const;
+    /// Runs a registered procedure as the frame's entry would.
+    void run(const std::string& procedure, int request = 0);
+
+    /// Called at the very end of closing (after tables are closed and placement saved):
+    /// the backup.
+    std::function<void()> onClosed;
+
+  protected:
+    void closeEvent(QCloseEvent* event) override;
+
+  private:
+    struct Entry;
+    void buildMenus();
+    void buildToolbar();
+    void applyGating();
+    void setTexts();
+    void KILL();
+
+    store::Store& db_;
+    framework::IniFile& ini_;
+    std::vector<Entry> entries_;
+    std::map<std::string, QAction*> actions_;
+    std::map<std::string, QMenu*> menus_;
+    QTimer* timer_ = nullptr;
+    bool storeOpen_ = false;
+    bool windowOpened_ = false;
+    bool killed_ = false;
+};
+
+/// The window that shows the system's own terms beside the organisation's.
+void TERMS(MAIN& frame);
+/// The window that names the product and its version.
+void ABOUTTEMBRIX(MAIN& frame);
+
+}  // namespace shell

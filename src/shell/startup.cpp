@@ -1,0 +1,190 @@
+#include "shell/startup.h"
+
+#include "store/error_class.h"
+#include "store/questions.h"
+#include "store/session.h"
+#include "store/store.h"
+
+namespace shell {
+
+using namespace store;
+
+namespace {
+
+/// The engine's text for its last failure, as the stop box shows it.
+std::string engineText(Store& db) {
+    const EngineStatus& s = db.engine().status();
+    if (s.code == FileSystemErr) return s.fileText + " (" + std::to_string(s.fileCode) + ")";
+    return s.text + " (" + std::to_string(s.code) + ")";
+}
+
+/// The stop box: the engine's text followed by a tag naming the place. True when the
+/// user chose to end the program.
+bool stopBox(Store& db, const std::string& tag) {
+    return questions().stop(engineText(db) + tag);
+}
+
+/// Data of an earlier release is recognised by a stored layout other than today's.
+bool oldFormat(Store& db) {
+    for (int i = 0; i < kTableCount; ++i) {
+        Table& t = db.table(Tbl(i));
+        const int rc = db.engine().open(t, false);
+        if (rc == NoError) db.engine().close(t);
+        if (rc == InvalidRecordDeclarationErr) return true;
+    }
+    return false;
+}
+
+void copyDefaultsToUserPref(Store& db) {
+    db.USP.NAME = db.SYP.NAME.view();
+    db.USP.CLIENT = db.SYP.CLIENT.view();
+    db.USP.RESOURCE = db.SYP.RESOURCE.view();
+    db.USP.STARTTIME = db.SYP.STARTTIME;
+    db.USP.DURATION = db.SYP.DURATION;
+    db.USP.BEGINDAY = db.SYP.BEGINDAY;
+    db.USP.ENDDAY = db.SYP.ENDDAY;
+    db.USP.WEEKEND = db.SYP.WEEKEND;
+    db.USP.INTERVAL = db.SYP.INTERVAL;
+    db.USP.SCANTEXT = db.SYP.SCANTEXT.view();
+    db.USP.SCANSIZE = db.SYP.SCANSIZE;
+    db.USP.HEIGHT = db.SYP.HEIGHT;
+}
+
+bool tableEmpty(Store& db, Tbl t) {
+    FileManager& fm = db.Access(t);
+    const auto ticket = fm.SAVEBUFFER();
+    fm.SET(-1);
+    const bool empty = fm.NEXT() != Level_Benign;
+    fm.RESTOREBUFFER(ticket);
+    return empty;
+}
+
+/// Seeds what every store needs. False when the program must end.
+bool seed(Store& db) {
+    if (tableEmpty(db, Tbl::SYSPREF)) {
+        FileManager& syp = db.Access(Tbl::SYSPREF);
+        syp.PRIMERECORD();
+        db.SYP.STARTTIME = 4320401;
+        db.SYP.DURATION = 180001;
+        db.SYP.BEGINDAY = 2880001;
+        db.SYP.ENDDAY = 6480001;
+        db.SYP.INTERVAL = 90001;
+        db.SYP.WEEKEND = 0;
+        db.SYP.RESOURCE = "";
+        db.SYP.SCANTEXT = "Client";
+        db.SYP.SCANSIZE = 40;
+        db.SYP.HEIGHT = 8;
+        db.SYP.ACCESSTRIES = 0;
+        db.SYP.ADVANCEDAYS = 0;
+        db.SYP.NOCONFLICT = 0;
+        db.SYP.BACKUPHOURS = 24;
+        db.SYP.ALERT = "None";
+        db.SYP.ALERTLEAD = 0;
+        db.SYP.ACTUAL = 0;
+        db.SYP.LABELS1_1 = "Booking";
+        db.SYP.LABELS1_2 = "Bookings";
+        db.SYP.LABELS2_1 = "Resource";
+        db.SYP.LABELS2_2 = "Resources";
+        db.SYP.LABELS3_1 = "Client";
+        db.SYP.LABELS3_2 = "Clients";
+        if (db.engine().add(db.table(Tbl::SYSPREF)) != NoError) {
+            stopBox(db, " SYSPREF");
+            return false;
+        }
+        // The built-in administrator's preferences follow the new system defaults.
+        FileManager& usp = db.Access(Tbl::USERPREF);
+        usp.PRIMERECORD();
+        db.USP.USERNAME = kAdministrator;
+        const int rc = db.engine().get(db.table(Tbl::USERPREF), USP::USERNAME_KEY);
+        if (rc == RecordNotFoundErr) {
+            usp.PRIMERECORD();
+            db.USP.USERNAME = kAdministrator;
+            copyDefaultsToUserPref(db);
+            if (db.engine().add(db.table(Tbl::USERPREF)) != NoError) {
+                stopBox(db, " Adding USERPREF");
+                return false;
+            }
+        } else if (rc == NoError) {
+            copyDefaultsToUserPref(db);
+            if (db.engine().put(db.table(Tbl::USERPREF)) != NoError) {
+                stopBox(db, " Putting USERPREF");
+                return false;
+            }
+        } else {
+            stopBox(db, "USERPREF");
+            return false;
+        }
+    }
+
+    if (tableEmpty(db, Tbl::DURLIST)) {
+        static const LONG lengths[] = {30001,  60001,  90001,  120001,  180001, 270001,
+                                       360001, 540001, 720001, 1080001, 1440001};
+        for (LONG length : lengths) {
+            db.Access(Tbl::DURLIST).PRIMERECORD();
+            db.DUR.DURATION = length;
+            db.DUR.USERNAME = kSysPref;
+            db.engine().add(db.table(Tbl::DURLIST));  // a failing add is of no consequence
+        }
+    }
+
+    db.Access(Tbl::GROUP).PRIMERECORD();
+    db.GRO.GROUP = kAllResources;
+    if (db.engine().get(db.table(Tbl::GROUP), GRO::GROUP_KEY) != NoError) {
+        db.Access(Tbl::GROUP).PRIMERECORD();
+        db.GRO.GROUP = kAllResources;
+        if (db.engine().add(db.table(Tbl::GROUP)) != NoError && stopBox(db, "")) return false;
+    }
+
+    if (tableEmpty(db, Tbl::CLIENT)) {
+        db.Access(Tbl::CLIENT).PRIMERECORD();
+        db.CLI.CLIENT = kNoClient;
+        if (db.engine().add(db.table(Tbl::CLIENT)) != NoError && stopBox(db, "")) return false;
+    }
+
+    if (tableEmpty(db, Tbl::USERS)) {
+        db.Access(Tbl::USERS).PRIMERECORD();
+        db.USE.USERNAME = kAdministrator;
+        db.USE.PASSWORD = kAdministratorPassword;
+        db.USE.ACCESSLEVEL = SystemAdministrator;
+        const bool failed = db.engine().add(db.table(Tbl::USERS)) != NoError;
+        db.table(Tbl::USERS).clearBuffer();
+        if (failed && stopBox(db, "")) return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+bool readSysPref(Store& db) {
+    FileManager& syp = db.Access(Tbl::SYSPREF);
+    if (syp.USEFILE() != Level_Benign) return false;
+    if (db.engine().set(db.table(Tbl::SYSPREF), -1) != NoError) return false;
+    return db.engine().next(db.table(Tbl::SYSPREF)) == NoError;
+}
+
+StoreStart OPENSTORE(Store& db) {
+    if (oldFormat(db)) {
+        questions().message(kProductName, kOldFormatMessage, Icon::Exclamation, BUTTON_OK,
+                            BUTTON_OK);
+        return StoreStart::OldFormat;
+    }
+    for (Tbl t : {Tbl::CLIENT, Tbl::DURLIST, Tbl::SYSPREF})
+        if (db.Relate(t).OPEN() != Level_Benign) return StoreStart::Stopped;
+    for (Tbl t : {Tbl::RESOURCE, Tbl::USERS, Tbl::GROUP, Tbl::USERPREF})
+        if (db.Access(t).USEFILE() != Level_Benign) return StoreStart::Stopped;
+    // Every table the seeding writes must be really open before it is written directly.
+    for (Tbl t : {Tbl::SYSPREF, Tbl::DURLIST, Tbl::CLIENT})
+        if (db.Access(t).USEFILE() != Level_Benign) return StoreStart::Stopped;
+    if (!seed(db)) return StoreStart::Stopped;
+    if (!readSysPref(db)) {
+        stopBox(db, " SYSPREF");
+        return StoreStart::Stopped;
+    }
+    return StoreStart::Ready;
+}
+
+void CLOSESTORE(Store& db) {
+    for (Tbl t : {Tbl::CLIENT, Tbl::DURLIST, Tbl::SYSPREF}) db.Relate(t).CLOSE();
+}
+
+}  // namespace shell

@@ -1,0 +1,40 @@
+#pragma once
+
+#include <string>
+
+namespace store {
+class Store;
+}
+
+namespace shell {
+
+inline constexpr const char* kProductName = "Tembrix";
+inline constexpr const char* kVersion = "3.21d";
+inline constexpr const char* kAdministrator = "AAAAAAAAAAAAAAA";
+inline constexpr const char* kAdministratorPassword = "8260947315";
+inline constexpr const char* kAllResources = "All resources";
+inline constexpr const char* kNoClient = "No Client";
+inline constexpr const char* kSysPref = "SysPref";
+inline constexpr const char* kOldFormatMessage =
+    "Old data format detected. You must run QUARNEL.EXE to convert your data before running "
+    "this version of Tembrix.";
+
+/// How opening the store for the frame ended.
+enum class StoreStart {
+    Ready,      // tables open, empty store seeded, SYSPREF read into its buffer
+    OldFormat,  // data of an earlier release: the user was told to run the converter
+    Stopped,    // a failure the program cannot go on from (the user was told)
+};
+
+/// The first steps of the frame: refuse data in an old layout, open the tables, seed an
+/// empty store with the records every store needs, and read the system preferences.
+/// Every message goes through the program's user questions.
+StoreStart OPENSTORE(store::Store& db);
+
+/// Closes what OPENSTORE opened.
+void CLOSESTORE(store::Store& db);
+
+/// Reads the single SYSPREF record into its buffer. False when there is none.
+bool readSysPref(store::Store& db);
+
+}  // namespace shell

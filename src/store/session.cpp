@@ -1,0 +1,10 @@
+#include "store/session.h"
+
+namespace store {
+
+Session& session() {
+    static Session s;
+    return s;
+}
+
+}  // namespace store

@@ -1,0 +1,101 @@
+#pragma once
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <QApplication>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTimer>
+#include <filesystem>
+#include <functional>
+#include <memory>
+
+#include "../store/store_fixture.h"
+#include "framework/ini_file.h"
+#include "shell/login.h"
+#include "store/error_class.h"
+#include "store/scripted_questions.h"
+#include "store/session.h"
+#include "store/store.h"
+
+namespace shell::test {
+
+/// The one application object of the test program, made on first use.
+inline QApplication& testApp() {
+    if (!QApplication::instance()) {
+        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+        static int argc = 1;
+        static char name[] = "shell_tests";
+        static char* argv[] = {name, nullptr};
+        new QApplication(argc, argv);
+    }
+    return *qApp;
+}
+
+/// Runs `step` on the modal window that the code under test is about to open.
+inline void onNextModal(std::function<void(QWidget*)> step) {
+    QTimer::singleShot(0, [step] {
+        QWidget* w = QApplication::activeModalWidget();
+        if (w) step(w);
+    });
+}
+
+/// Clicks the button of a window by its text.
+inline void pressButton(QWidget* window, const QString& text) {
+    for (auto* b : window->findChildren<QPushButton*>())
+        if (b->text() == text && b->isVisible()) {
+            b->click();
+            return;
+        }
+}
+
+/// A data folder with its store, error reporter, configuration file and scripted user.
+class ShellTest : public ::testing::Test {
+  protected:
+    std::filesystem::path dir;
+    store::ScriptedQuestions user;
+    store::ErrorClass errors;
+    std::vector<int> exits;
+    std::unique_ptr<store::Store> db;
+    std::unique_ptr<framework::IniFile> ini;
+
+    void SetUp() override {
+        testApp();
+        char tmpl[] = "/tmp/tembrix-shell-XXXXXX";
+        dir = ::mkdtemp(tmpl);
+        errors.INIT();
+        errors.endProgram = [this](int code) { exits.push_back(code); };
+        reopen();
+        store::session() = store::Session{};
+    }
+    void TearDown() override {
+        db.reset();
+        std::filesystem::remove_all(dir);
+    }
+    /// A fresh start of the program on the same folder.
+    void reopen() {
+        db.reset();
+        db = std::make_unique<store::Store>(dir.string(), errors);
+        db->DCTINIT();
+        ini = std::make_unique<framework::IniFile>((dir / "tembrixm.INI").string());
+    }
+    long long count(store::Tbl t) {
+        db->Access(t).USEFILE();
+        return db->engine().records(db->table(t));
+    }
+    /// Types a user name and password into the log-in window when it opens, and OK.
+    static void typeLogin(const std::string& name, const std::string& password) {
+        onNextModal([name, password](QWidget* w) {
+            auto* login = qobject_cast<LOGIN*>(w);
+            if (!login) return;
+            login->userName()->setText(QString::fromStdString(name));
+            login->password()->setText(QString::fromStdString(password));
+            pressButton(login, "OK");
+            // A refused log-in leaves the window open: give up then.
+            if (login->isVisible()) pressButton(login, "Cancel");
+        });
+    }
+};
+
+}  // namespace shell::test
