@@ -5,7 +5,10 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <chrono>
+#include <cstdio>
 #include <cstring>
+#include <thread>
 #include <unordered_map>
 
 #include "record_image.h"
@@ -80,7 +83,7 @@ std::string notEmptyCondition(const TableDecl& d, const KeyDecl& k) {
     for (std::size_t i = 0; i < k.components.size(); ++i) {
         const FieldDecl& f = d.fields[k.components[i].field];
         if (i) s += " AND ";
-        s += quoted(f.name) + (f.type == FieldType::STRING ? " = ''" : " = 0");
+        s += quoted(f.name) + (isText(f.type) ? " = ''" : " = 0");
     }
     return s + ")";
 }
@@ -165,7 +168,7 @@ std::string createTableSql(const TableDecl& d) {
         const FieldDecl& f = d.fields[i];
         for (const std::string& c : columnsOf(f)) {
             s += ", " + quoted(c);
-            if (f.type == FieldType::STRING)
+            if (isText(f.type))
                 s += std::string(" TEXT NOT NULL DEFAULT ''") +
                      (fieldCaseInsensitive(d, i) ? " COLLATE NOCASE" : "");
             else
@@ -198,6 +201,8 @@ const char* typeName(FieldType t) {
             return "BYTE";
         case FieldType::STRING:
             return "STRING";
+        case FieldType::MEMO:
+            return "MEMO";
     }
     return "?";
 }
@@ -284,7 +289,7 @@ void bindKey(sqlite3_stmt* st, const TableDecl& d, const KeyDecl& k, const std::
     const int n = components < 0 ? int(k.components.size()) : components;
     for (int i = 0; i < n; ++i) {
         const FieldDecl& f = d.fields[k.components[i].field];
-        if (f.type == FieldType::STRING) {
+        if (isText(f.type)) {
             std::string_view v = getText(f, rec);
             sqlite3_bind_text(st, p++, v.data(), int(v.size()), SQLITE_TRANSIENT);
         } else {
@@ -298,7 +303,7 @@ int bindRecord(sqlite3_stmt* st, const TableDecl& d, const std::byte* rec, int f
     int p = first;
     for (const FieldDecl& f : d.fields) {
         for (int e = 0; e < f.count; ++e) {
-            if (f.type == FieldType::STRING) {
+            if (isText(f.type)) {
                 std::string_view v = getText(f, rec, e);
                 sqlite3_bind_text(st, p++, v.data(), int(v.size()), SQLITE_TRANSIENT);
             } else {
@@ -314,7 +319,7 @@ RecordPosition readRow(sqlite3_stmt* st, const TableDecl& d, std::byte* rec) {
     int col = 2;
     for (const FieldDecl& f : d.fields) {
         for (int e = 0; e < f.count; ++e, ++col) {
-            if (f.type == FieldType::STRING) {
+            if (isText(f.type)) {
                 const char* text = reinterpret_cast<const char*>(sqlite3_column_text(st, col));
                 const int n = sqlite3_column_bytes(st, col);
                 setText(f, rec, std::string_view(text ? text : "", text ? n : 0), e);
@@ -621,6 +626,110 @@ int Engine::dropKeys(Table& t) {
     return 0;
 }
 
+int Engine::connectFile(StoreFile f, bool create) {
+    if (int rc = connect(create)) return rc;
+    if (f == StoreFile::USERS) return attachUsers(create);
+    status_.clear();
+    return 0;
+}
+
+int Engine::checkFiles() {
+    if (!d_->db) return fail(FileNotOpenErr);
+    for (const char* schema : {"main", "users"}) {
+        if (std::strcmp(schema, "users") == 0 && !d_->usersAttached) continue;
+        sqlite3_stmt* st = nullptr;
+        const std::string sql = std::string("PRAGMA ") + schema + ".quick_check";
+        int rc = sqlite3_prepare_v2(d_->db, sql.c_str(), -1, &st, nullptr);
+        std::string problem;
+        if (rc == SQLITE_OK) {
+            while ((rc = sqlite3_step(st)) == SQLITE_ROW) {
+                const char* line = reinterpret_cast<const char*>(sqlite3_column_text(st, 0));
+                if (problem.empty() && line && std::strcmp(line, "ok") != 0) problem = line;
+            }
+        }
+        sqlite3_finalize(st);
+        if (rc != SQLITE_DONE && rc != SQLITE_OK) return failSql(rc, false);
+        if (!problem.empty()) {
+            status_.setFileError(SQLITE_CORRUPT, problem);
+            return FileSystemErr;
+        }
+    }
+    status_.clear();
+    return 0;
+}
+
+int Engine::replaceTable(Table& from, const TableDecl& target) {
+    const TableDecl& d = from.decl();
+    // The signatures without the stored names: the same fields, offsets and keys.
+    const std::string have = layoutSignature(d), want = layoutSignature(target);
+    if (d.file != target.file || std::strcmp(d.name, target.name) == 0 ||
+        have.substr(have.find('/')) != want.substr(want.find('/')))
+        return fail(InvalidRecordDeclarationErr);
+    if (!d_->db) return fail(FileNotOpenErr);
+    if (options_.readOnly || sqlite3_db_readonly(d_->db, schemaOf(d)) == 1)
+        return fail(AccessDeniedErr);
+
+    // Statements prepared on either table would keep it from being dropped or renamed.
+    d_->forgetStatements();
+    for (Table* t : d_->tables) {
+        if (t->decl().file == d.file && (std::strcmp(t->decl().name, d.name) == 0 ||
+                                         std::strcmp(t->decl().name, target.name) == 0))
+            close(*t);
+    }
+    auto exec = [&](const std::string& sql) {
+        return sqlite3_exec(d_->db, sql.c_str(), nullptr, nullptr, nullptr);
+    };
+    const std::string schema = schemaOf(d);
+    int rc = exec("SAVEPOINT tembrix_replace");
+    if (rc == SQLITE_OK) rc = exec("DROP TABLE IF EXISTS " + tableRef(target));
+    for (const KeyDecl& k : d.keys)
+        if (rc == SQLITE_OK)
+            rc = exec("DROP INDEX IF EXISTS " + schema + "." + quoted(indexName(d, k)));
+    if (rc == SQLITE_OK)
+        rc = exec("ALTER TABLE " + tableRef(d) + " RENAME TO " + quoted(target.name));
+    for (const KeyDecl& k : target.keys)
+        if (rc == SQLITE_OK) rc = exec(createIndexSql(target, k));
+    if (rc == SQLITE_OK)
+        rc = exec("CREATE TABLE IF NOT EXISTS " + schema + "." + kCatalog +
+                  " (name TEXT PRIMARY KEY, layout TEXT NOT NULL)");
+    sqlite3_stmt* st = nullptr;
+    if (rc == SQLITE_OK)
+        rc = sqlite3_prepare_v2(
+            d_->db, ("DELETE FROM " + schema + "." + kCatalog + " WHERE name = ?1").c_str(), -1,
+            &st, nullptr);
+    if (rc == SQLITE_OK) {
+        sqlite3_bind_text(st, 1, d.name, -1, SQLITE_STATIC);
+        rc = sqlite3_step(st) == SQLITE_DONE ? SQLITE_OK : sqlite3_errcode(d_->db);
+        sqlite3_finalize(st);
+    }
+    if (rc == SQLITE_OK)
+        rc = sqlite3_prepare_v2(d_->db,
+                                ("INSERT OR REPLACE INTO " + schema + "." + kCatalog +
+                                 " (name, layout) VALUES (?1, ?2)")
+                                    .c_str(),
+                                -1, &st, nullptr);
+    if (rc == SQLITE_OK) {
+        sqlite3_bind_text(st, 1, target.name, -1, SQLITE_STATIC);
+        sqlite3_bind_text(st, 2, want.c_str(), -1, SQLITE_TRANSIENT);
+        rc = sqlite3_step(st) == SQLITE_DONE ? SQLITE_OK : sqlite3_errcode(d_->db);
+        sqlite3_finalize(st);
+    }
+    if (rc != SQLITE_OK) {
+        int code = failSql(rc, true);
+        exec("ROLLBACK TO tembrix_replace");
+        exec("RELEASE tembrix_replace");
+        return code;
+    }
+    rc = exec("RELEASE tembrix_replace");
+    if (rc != SQLITE_OK) {
+        int code = failSql(rc, true);
+        if (!inTransaction_) exec("ROLLBACK");
+        return code;
+    }
+    status_.clear();
+    return 0;
+}
+
 long long Engine::records(Table& t) {
     if (!t.open_) return fail(FileNotOpenErr), 0;
     sqlite3_stmt* st = d_->statement("SELECT count(*) FROM " + tableRef(t.decl()));
@@ -669,6 +778,20 @@ int Engine::setAtValue(Table& t, int key, int components) {
     return 0;
 }
 
+int Engine::setAt(Table& t, int key, const std::byte* record, RecordPosition p) {
+    if (!t.open_) return fail(FileNotOpenErr);
+    if (key >= int(t.decl().keys.size())) key = -1;
+    t.cursor_ = Table::CursorState::After;
+    t.cursorKey_ = key;
+    t.cursorComponents_ = -1;
+    std::memcpy(t.cursorRecord_.get(), record, t.recordSize());
+    t.cursorRowid_ = p.rowid;
+    t.pageLimit_ = kFirstPage / 2;
+    dropPage(t);
+    status_.clear();
+    return 0;
+}
+
 int Engine::fetchPage(Table& t, int direction) {
     const TableDecl& d = t.decl();
     const int key = t.cursorKey_;
@@ -688,7 +811,7 @@ int Engine::fetchPage(Table& t, int direction) {
                 sqlite3_bind_int64(st, param, t.cursorRowid_);
             } else {
                 const FieldDecl& f = d.fields[d.keys[key].components[equal].field];
-                if (f.type == FieldType::STRING) {
+                if (isText(f.type)) {
                     std::string_view v = getText(f, t.cursorRecord_.get());
                     sqlite3_bind_text(st, param, v.data(), int(v.size()), SQLITE_TRANSIENT);
                 } else {
@@ -964,6 +1087,72 @@ int Engine::rollback() {
     d_->journal.clear();
     for (Table* t : d_->tables) dropPage(*t);
     if (rc != SQLITE_OK) return failSql(rc, true);
+    status_.clear();
+    return 0;
+}
+
+// --- copies ----------------------------------------------------------------------------
+
+int Engine::copyFile(StoreFile f, const std::string& toPath) {
+    if (inTransaction_) return fail(TransactionActiveErr);
+    if (int rc = connect(false)) return rc;
+    if (f == StoreFile::USERS)
+        if (int rc = attachUsers(false)) return rc;
+
+    const std::string temp = toPath + ".part";
+    std::remove(temp.c_str());
+    std::remove((temp + "-journal").c_str());
+    sqlite3* to = nullptr;
+    int rc = sqlite3_open_v2(
+        uriOf(temp, "rwc").c_str(), &to,
+        SQLITE_OPEN_URI | SQLITE_OPEN_NOMUTEX | SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE,
+        nullptr);
+    // The users file never exists unencrypted, not even as a copy: the key is set before
+    // the first page is written.
+    if (rc == SQLITE_OK && f == StoreFile::USERS)
+        rc = sqlite3_key(to, kOwnerPassword, int(std::strlen(kOwnerPassword)));
+    if (rc == SQLITE_OK) {
+        sqlite3_backup* b =
+            sqlite3_backup_init(to, "main", d_->db, f == StoreFile::USERS ? "users" : "main");
+        if (!b) {
+            rc = sqlite3_errcode(to);
+        } else {
+            // All pages in one step, under one read lock: the copy is one committed state.
+            // A station that is committing holds the file for a moment; wait for it as
+            // any read would, up to the lock wait.
+            const auto deadline =
+                std::chrono::steady_clock::now() + std::chrono::seconds(lockWait_);
+            for (;;) {
+                rc = sqlite3_backup_step(b, -1);
+                if ((rc != SQLITE_BUSY && rc != SQLITE_LOCKED) ||
+                    std::chrono::steady_clock::now() >= deadline)
+                    break;
+                std::this_thread::sleep_for(std::chrono::milliseconds(50));
+            }
+            const int finished = sqlite3_backup_finish(b);
+            if (rc == SQLITE_DONE) rc = finished;
+        }
+    }
+    std::string message = to ? sqlite3_errmsg(to) : sqlite3_errstr(rc);
+    const int os = to ? sqlite3_system_errno(to) : 0;
+    if (sqlite3_close(to) != SQLITE_OK && rc == SQLITE_OK) rc = SQLITE_IOERR;
+
+    if (rc == SQLITE_OK && std::rename(temp.c_str(), toPath.c_str()) != 0) {
+        const int err = errno;
+        std::remove(temp.c_str());
+        status_.setFileError(err, std::strerror(err));
+        return FileSystemErr;
+    }
+    if (rc != SQLITE_OK) {
+        std::remove(temp.c_str());
+        std::remove((temp + "-journal").c_str());
+        if ((rc & 0xff) == SQLITE_BUSY || (rc & 0xff) == SQLITE_LOCKED) return fail(RecordHeldErr);
+        if (os != 0)
+            status_.setFileError(os, std::strerror(os));
+        else
+            status_.setFileError(rc & 0xff, message);
+        return FileSystemErr;
+    }
     status_.clear();
     return 0;
 }

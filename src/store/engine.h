@@ -109,6 +109,21 @@ class Engine {
     /// How many records the table holds.
     long long records(Table& t);
 
+    /// Connects one store file without touching its tables (USERS.TPS is attached), making
+    /// it, empty, when `create` and it is missing. Tables of USERS.TPS can take part in a
+    /// transaction only when the file was connected before the transaction began.
+    int connectFile(StoreFile f, bool create);
+    /// Reads the connected files through and checks their structure: FileSystemErr, with
+    /// the engine's own description, for a file that is damaged or cut short.
+    int checkFiles();
+    /// Puts the rows of `from` in the place of the table `target` declares: the table of
+    /// that name (in whatever layout, if there is one) is dropped, `from` takes its name,
+    /// the target's keys are built and the catalog records the target's layout. `from` must
+    /// be declared with the target's fields under another stored name of the same file
+    /// (InvalidRecordDeclarationErr otherwise) and is gone afterwards; both are closed.
+    /// All or nothing; inside a transaction a rollback undoes it with the rest.
+    int replaceTable(Table& from, const TableDecl& target);
+
     /// Positions at the start of a key's order (key -1: the order in which records were
     /// added). NEXT then reads the first record and PREVIOUS the last.
     int set(Table& t, int key);
@@ -116,6 +131,9 @@ class Engine {
     /// at or after it, PREVIOUS the last one at or before it.
     /// With components > 0 only that many leading components of the key count.
     int setAtValue(Table& t, int key, int components = -1);
+    /// Positions at a record read earlier (its image and position): NEXT then reads the
+    /// record after it in the key's order and PREVIOUS the one before, wherever it is now.
+    int setAt(Table& t, int key, const std::byte* record, RecordPosition p);
     /// Reads the next/previous record into the buffer. RecordNotAvailableErr at the end.
     int next(Table& t);
     int previous(Table& t);
@@ -143,6 +161,16 @@ class Engine {
     bool inTransaction() const { return inTransaction_; }
     /// The wait for locks outside transactions (the lock-recovery wait), in seconds.
     void setLockWait(int seconds);
+
+    /// Copies a whole store file to toPath as one consistent database: the file as it
+    /// stood at one commit, even while this and other stations go on using it. The copy
+    /// goes through this engine's own connection, is written to a temporary file beside
+    /// toPath and is renamed over toPath only when complete, so toPath holds either its
+    /// old content or the whole new copy. The copy of the users file is encrypted under
+    /// the same owner password as the file itself. TransactionActiveErr inside a
+    /// transaction, RecordHeldErr when other stations kept the file locked past the lock
+    /// wait, FileSystemErr when the copy cannot be written.
+    int copyFile(StoreFile f, const std::string& toPath);
 
     /// The query plan of the statement that walks a key, fetches on it, and so on, for
     /// tests that make sure every key access goes through an index.

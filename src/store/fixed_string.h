@@ -51,4 +51,12 @@ struct STRING {
     }
 };
 
+/// A memo of the earlier releases' layouts: a note of up to N characters kept with the
+/// record. In a record image it is held like a STRING of that width.
+template <int N>
+struct MEMO : STRING<N> {
+    using STRING<N>::STRING;
+    using STRING<N>::operator=;
+};
+
 }  // namespace store

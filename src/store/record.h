@@ -30,6 +30,11 @@ struct FieldTraits<STRING<N>> {
     static constexpr FieldType type = FieldType::STRING;
     static constexpr int width = N, count = 1;
 };
+template <int N>
+struct FieldTraits<MEMO<N>> {
+    static constexpr FieldType type = FieldType::MEMO;
+    static constexpr int width = N, count = 1;
+};
 template <class T, std::size_t K>
 struct FieldTraits<T[K]> {
     static constexpr FieldType type = FieldTraits<T>::type;

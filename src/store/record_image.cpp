@@ -22,6 +22,7 @@ long long getNumber(const FieldDecl& f, const std::byte* rec, int element) {
         case FieldType::BYTE:
             return std::to_integer<std::uint8_t>(*p);
         case FieldType::STRING:
+        case FieldType::MEMO:
             break;
     }
     return 0;
@@ -44,6 +45,7 @@ void setNumber(const FieldDecl& f, std::byte* rec, long long value, int element)
             *p = static_cast<std::byte>(static_cast<std::uint8_t>(value));
             break;
         case FieldType::STRING:
+        case FieldType::MEMO:
             break;
     }
 }
@@ -65,13 +67,12 @@ void clearRecord(const TableDecl& t, std::byte* rec) {
 }
 
 void clearField(const FieldDecl& f, std::byte* rec) {
-    std::memset(rec + f.offset, f.type == FieldType::STRING ? ' ' : 0, f.size());
+    std::memset(rec + f.offset, isText(f.type) ? ' ' : 0, f.size());
 }
 
 bool fieldEmpty(const FieldDecl& f, const std::byte* rec) {
     for (int e = 0; e < f.count; ++e) {
-        if (f.type == FieldType::STRING ? !getText(f, rec, e).empty() : getNumber(f, rec, e) != 0)
-            return false;
+        if (isText(f.type) ? !getText(f, rec, e).empty() : getNumber(f, rec, e) != 0) return false;
     }
     return true;
 }
@@ -100,7 +101,7 @@ int compareText(std::string_view a, std::string_view b, bool caseInsensitive) {
 }
 
 static int compareField(const FieldDecl& f, bool ci, const std::byte* a, const std::byte* b) {
-    if (f.type == FieldType::STRING) return compareText(getText(f, a), getText(f, b), ci);
+    if (isText(f.type)) return compareText(getText(f, a), getText(f, b), ci);
     const long long x = getNumber(f, a), y = getNumber(f, b);
     return x == y ? 0 : (x < y ? -1 : 1);
 }
@@ -121,13 +122,13 @@ bool fieldEquals(const TableDecl& t, int field, const std::byte* a, const std::b
 }
 
 void copyField(const FieldDecl& from, const std::byte* src, const FieldDecl& to, std::byte* dst) {
-    if (to.type == FieldType::STRING) {
-        if (from.type == FieldType::STRING)
+    if (isText(to.type)) {
+        if (isText(from.type))
             setText(to, dst, getText(from, src));
         else
             setText(to, dst, std::to_string(getNumber(from, src)));
     } else {
-        setNumber(to, dst, from.type == FieldType::STRING ? 0 : getNumber(from, src));
+        setNumber(to, dst, isText(from.type) ? 0 : getNumber(from, src));
     }
 }
 

@@ -30,7 +30,15 @@ enum class Tbl {
 };
 inline constexpr int kTableCount = 19;
 
-enum class FieldType { LONG, SHORT, BYTE, STRING };
+/// MEMO is the variable-length note of the earlier releases' layouts: text up to `width`
+/// characters, held in the record image like a STRING but never part of a key. The
+/// current layouts have none; the data converter reads them.
+enum class FieldType { LONG, SHORT, BYTE, STRING, MEMO };
+
+/// True for the field kinds that hold text (blank-padded in a record image).
+inline bool isText(FieldType t) {
+    return t == FieldType::STRING || t == FieldType::MEMO;
+}
 
 /// The two store files of a data folder.
 enum class StoreFile { RESDATA, USERS };

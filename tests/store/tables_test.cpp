@@ -104,6 +104,7 @@ std::vector<char> primedImage(Tbl t) {
                 *reinterpret_cast<BYTE*>(at) = BYTE(v.number);
                 break;
             case FieldType::STRING:
+            case FieldType::MEMO:
                 std::memcpy(at, v.text, std::min<std::size_t>(std::strlen(v.text), f.width));
                 break;
         }
