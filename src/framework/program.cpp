@@ -1,0 +1,16 @@
+#include "framework/program.h"
+
+#include "store/questions.h"
+
+namespace framework {
+
+Program& program() {
+    static Program p;
+    return p;
+}
+
+bool STOP(const std::string& text) {
+    return store::questions().stop(text);
+}
+
+}  // namespace framework

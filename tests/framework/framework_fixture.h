@@ -1,0 +1,36 @@
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QPushButton>
+#include <QTimer>
+#include <functional>
+
+#include "../store/store_fixture.h"
+
+namespace framework::test {
+
+inline QApplication& frameworkApp() {
+    if (!QApplication::instance()) {
+        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+        static int argc = 1;
+        static char name[] = "framework_tests";
+        static char* argv[] = {name, nullptr};
+        new QApplication(argc, argv);
+    }
+    return *qApp;
+}
+
+/// Runs `step` on the modal window about to open.
+inline void onNextModal(std::function<void(QWidget*)> step) {
+    QTimer::singleShot(0, [step] {
+        if (QWidget* w = QApplication::activeModalWidget()) step(w);
+    });
+}
+
+inline void press(QWidget* window, const char* objectName) {
+    if (auto* b = window->findChild<QPushButton*>(objectName)) b->click();
+}
+
+}  // namespace framework::test
