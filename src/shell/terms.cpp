@@ -63,7 +63,7 @@ QString Terms::word(Term t) const {
     return {};
 }
 
-const Terms& currentTerms() {
+Terms currentTerms() {
     QMutexLocker lock(&termsLock);
     return programTerms();
 }

@@ -45,7 +45,7 @@ struct Terms {
 
 /// The terms the program's windows merge: set by start-up after SYSPREF is read and
 /// again when the system preferences are saved. The system's own words until then.
-const Terms& currentTerms();
+Terms currentTerms();
 void setCurrentTerms(const Terms& terms);
 
 /// Whether the placeholder at `at` opens the text, a sentence or a line of it: only
@@ -61,6 +61,10 @@ QString mergeTerms(const QString& text, const QString& v1, const QString& v2 = {
 /// The same with the words of `terms`.
 QString mergeTerms(const QString& text, const Terms& terms, Term t1, Term t2 = Term::None,
                    Term t3 = Term::None, TermCase how = TermCase::ByPosition);
+inline QString mergeTerms(const char* text, const Terms& terms, Term t1, Term t2 = Term::None,
+                          Term t3 = Term::None, TermCase how = TermCase::ByPosition) {
+    return mergeTerms(QString::fromUtf8(text), terms, t1, t2, t3, how);
+}
 std::string mergeTerms(const std::string& text, const Terms& terms, Term t1, Term t2 = Term::None,
                        Term t3 = Term::None, TermCase how = TermCase::ByPosition);
 
