@@ -111,19 +111,6 @@ class BackupTest : public ::testing::Test {
 
 using Strings = std::vector<std::string>;
 
-TEST(BackupHoursTest, CountsDaysAndTimesAsDecimalHours) {
-    EXPECT_NEAR(
-        23.0,
-        hoursSinceBackup(kToday, Time::fromHMS(9, 0), kYesterday.value, Time::fromHMS(10, 0).value),
-        1e-9);
-    EXPECT_NEAR(
-        1.5,
-        hoursSinceBackup(kToday, Time::fromHMS(11, 30), kToday.value, Time::fromHMS(10, 0).value),
-        1e-9);
-    // Never backed up: over 200,000 days ago.
-    EXPECT_GT(hoursSinceBackup(kToday, Time::fromHMS(0, 0), 0, 0), 1e6);
-}
-
 TEST_F(BackupTest, WaitsForTheConfiguredHoursThenCopiesAndStamps) {
     // 23 hours after the last backup: nothing.
     BackupOutcome o = backupAt(kToday, Time::fromHMS(9, 0));
