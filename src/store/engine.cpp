@@ -390,9 +390,12 @@ int Engine::connect(bool create) {
         if (options_.readOnly) return fail(AccessDeniedErr);
     }
     const char* mode = options_.readOnly ? "ro" : (create ? "rwc" : "rw");
-    int flags = SQLITE_OPEN_URI | SQLITE_OPEN_NOMUTEX |
-                (options_.readOnly ? SQLITE_OPEN_READONLY
-                                   : SQLITE_OPEN_READWRITE | (create ? SQLITE_OPEN_CREATE : 0));
+    // The mode in the file name decides whether RESDATA.TPS may be made; the flags only
+    // bound what any file of the connection may do, and USERS.TPS, attached later, may
+    // have to be made even when RESDATA.TPS was there already.
+    int flags =
+        SQLITE_OPEN_URI | SQLITE_OPEN_NOMUTEX |
+        (options_.readOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE);
     sqlite3* db = nullptr;
     int rc = sqlite3_open_v2(uriOf(path, mode).c_str(), &db, flags, nullptr);
     if (rc != SQLITE_OK) {

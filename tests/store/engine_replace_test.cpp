@@ -200,3 +200,23 @@ TEST_F(ReplaceTest, TheFileCheckFindsAFileCutShort) {
 
 }  // namespace
 }  // namespace store::test
+
+namespace store::test {
+namespace {
+
+TEST_F(StoreTest, AUsersFileMissingBesideAnExistingStoreIsCreated) {
+    openAll(a);
+    ASSERT_EQ(Level_Benign, a.fm(Tbl::ACTIVITY).USEFILE());
+    a.db.reset();
+    std::filesystem::remove(dir.file("USERS.TPS"));
+    // The bookings file is opened first, without creating; the users file then is made.
+    Station s(dir.path);
+    ASSERT_EQ(Level_Benign, s.rm(Tbl::ACTIVITY).OPEN());
+    ASSERT_EQ(Level_Benign, s.fm(Tbl::ACTIVITY).USEFILE());
+    ASSERT_EQ(Level_Benign, s.rm(Tbl::USERS).OPEN());
+    EXPECT_EQ(Level_Benign, s.fm(Tbl::USERS).USEFILE()) << user.lastText();
+    EXPECT_TRUE(std::filesystem::exists(dir.file("USERS.TPS")));
+}
+
+}  // namespace
+}  // namespace store::test
