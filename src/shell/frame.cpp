@@ -21,6 +21,8 @@
 #include "shell/change_password.h"
 #include "shell/login.h"
 #include "shell/startup.h"
+#include "shell/terms.h"
+#include "shell/translator.h"
 #include "store/session.h"
 #include "store/store.h"
 
@@ -36,46 +38,6 @@ std::map<std::string, MAIN::Procedure>& registry() {
 }
 
 constexpr int kTimerMilliseconds = 30 * 1000;
-
-enum class Term {
-    None,
-    BookingSingular,
-    BookingPlural,
-    ResourceSingular,
-    ResourcePlural,
-    ClientSingular,
-    ClientPlural
-};
-
-// INTEGRATION: replaced by the shell's translation and terms modules.
-std::string translateString(const std::string& s) {
-    return s;
-}
-void loadLanguageFile() {}
-struct Terms {
-    std::string words[7];
-    static Terms of(Store& db) {
-        Terms t;
-        t.words[1] = db.SYP.LABELS1_1.str();
-        t.words[2] = db.SYP.LABELS1_2.str();
-        t.words[3] = db.SYP.LABELS2_1.str();
-        t.words[4] = db.SYP.LABELS2_2.str();
-        t.words[5] = db.SYP.LABELS3_1.str();
-        t.words[6] = db.SYP.LABELS3_2.str();
-        return t;
-    }
-    std::string merge(std::string text, Term a, Term b) const {
-        for (auto [ph, term] : {std::pair{"%1", a}, std::pair{"%2", b}}) {
-            auto at = text.find(ph);
-            if (at == std::string::npos || term == Term::None) continue;
-            std::string w = words[int(term)];
-            if (at != 0)
-                for (char& c : w) c = char(std::tolower(static_cast<unsigned char>(c)));
-            text.replace(at, 2, w);
-        }
-        return text;
-    }
-};
 
 }  // namespace
 
@@ -291,21 +253,16 @@ void MAIN::applyGating() {
 }
 
 void MAIN::setTexts() {
-    const Terms terms = Terms::of(db_);
     for (const Entry& e : entries_)
-        actions_.at(e.path)->setText(
-            QString::fromStdString(terms.merge(translateString(e.text), e.term1, e.term2)));
-    for (auto& [path, menu] : menus_) {
-        const std::string text = menu->property("untranslated").toString().toStdString();
-        menu->setTitle(QString::fromStdString(
-            terms.merge(translateString(text), Term(menu->property("term").toInt()), Term::None)));
-    }
+        actions_.at(e.path)->setText(termsFor(QString::fromStdString(e.text), e.term1, e.term2));
+    for (auto& [path, menu] : menus_)
+        menu->setTitle(termsFor(menu->property("untranslated").toString(),
+                                Term(menu->property("term").toInt())));
     for (auto& [path, a] : actions_) {
         if (path.rfind("toolbar/", 0) != 0) continue;
-        const std::string tip = a->property("untranslatedTip").toString().toStdString();
-        a->setToolTip(QString::fromStdString(terms.merge(translateString(tip),
-                                                         Term(a->property("tipTerm1").toInt()),
-                                                         Term(a->property("tipTerm2").toInt()))));
+        a->setToolTip(termsFor(a->property("untranslatedTip").toString(),
+                               Term(a->property("tipTerm1").toInt()),
+                               Term(a->property("tipTerm2").toInt())));
     }
 }
 
@@ -313,6 +270,7 @@ bool MAIN::INIT() {
     const StoreStart start = OPENSTORE(db_);
     storeOpen_ = start != StoreStart::OldFormat;
     if (start != StoreStart::Ready) return false;
+    setCurrentTerms(Terms::fromSysPref(db_.SYP));
 
     show();
     windowOpened_ = true;
@@ -341,7 +299,7 @@ bool MAIN::INIT() {
     }
     applyGating();
     setTexts();
-    loadLanguageFile();
+    INITTRANSLATOR(QString::fromStdString(db_.engine().folder() + "/" + kLanguageFile), 0, 0);
     framework::restoreWindow(*this, ini_, "Main");
     timer_->start(kTimerMilliseconds);
     return true;
