@@ -56,9 +56,42 @@ void WindowProcedure::KILL() {
 int WindowProcedure::CALL() {
     store::session().GlobalResponse = store::RequestCancelled;
     if (!openWindow()) return store::session().GlobalResponse;
+    return ASK();
+}
+
+int WindowProcedure::ASK() {
     exec();
     KILL();
     return store::session().GlobalResponse;
+}
+
+void WindowProcedure::watch(QWidget* control) {
+    control->installEventFilter(this);
+}
+
+bool WindowProcedure::eventFilter(QObject* watched, QEvent* event) {
+    if (watched != this && watched->isWidgetType()) {
+        if (event->type() == QEvent::FocusIn)
+            TAKESELECTED(watched);
+        else if (TAKEFIELDEVENT(watched, event))
+            return true;
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+bool WindowProcedure::event(QEvent* event) {
+    switch (event->type()) {
+        case QEvent::Move:
+        case QEvent::Resize:
+        case QEvent::WindowActivate:
+        case QEvent::WindowDeactivate:
+        case QEvent::Show:
+            if (TAKEWINDOWEVENT(event)) return true;
+            break;
+        default:
+            break;
+    }
+    return QDialog::event(event);
 }
 
 void WindowProcedure::START() {

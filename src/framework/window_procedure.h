@@ -28,6 +28,9 @@ class WindowProcedure : public QDialog {
     /// Runs the window modally; returns the global response it left (1 completed,
     /// 2 cancelled).
     int CALL();
+    /// The window's event loop, for a window already set up: dispatches until the window
+    /// is told to stop. CALL is INIT, ASK and KILL in one.
+    int ASK();
     /// Shows the window as an independent window that deletes itself when closed.
     void START();
 
@@ -49,6 +52,19 @@ class WindowProcedure : public QDialog {
     virtual bool INIT();
     /// A control was pressed or an entry accepted.
     virtual void TAKEACCEPTED(QObject* control) { (void)control; }
+    /// A watched control received the focus.
+    virtual void TAKESELECTED(QObject* control) { (void)control; }
+    /// Any other event of a watched control; true when handled (the control then does not
+    /// see it).
+    virtual bool TAKEFIELDEVENT(QObject* control, QEvent* event) {
+        (void)control, (void)event;
+        return false;
+    }
+    /// An event of the window itself (moved, resized, activated, shown); true when handled.
+    virtual bool TAKEWINDOWEVENT(QEvent* event) {
+        (void)event;
+        return false;
+    }
     /// OK: validate and save. True closes the window with the response completed.
     virtual bool TAKECOMPLETED() { return true; }
     /// The window is about to close without OK. False keeps it open.
@@ -66,6 +82,11 @@ class WindowProcedure : public QDialog {
     void setTimer(int milliseconds);
     /// Connects a button's click to TAKEACCEPTED.
     void accepted(QObject* control);
+    /// Routes a control's focus to TAKESELECTED and its other events to TAKEFIELDEVENT.
+    void watch(QWidget* control);
+
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    bool event(QEvent* event) override;
 
     void closeEvent(QCloseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;

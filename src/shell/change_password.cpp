@@ -7,6 +7,7 @@
 #include <QVBoxLayout>
 
 #include "shell/startup.h"
+#include "shell/translator.h"
 #include "store/questions.h"
 #include "store/session.h"
 #include "store/store.h"
@@ -66,6 +67,7 @@ CHANGEPASSWORD::CHANGEPASSWORD(Store& db, QWidget* parent) : QDialog(parent), db
     layout->addLayout(form);
     layout->addWidget(buttons);
     first_->setFocus();
+    Translate(this);
 }
 
 void CHANGEPASSWORD::TAKEACCEPTED() {

@@ -331,6 +331,12 @@ QDialog* smallWindow(MAIN& frame, const QString& caption, const char* name) {
     return w;
 }
 
+/// Runs one of the frame's small windows, translated.
+void runSmallWindow(QDialog* w) {
+    Translate(w);
+    w->exec();
+}
+
 QDialogButtonBox* closeButton(QDialog* w) {
     auto* buttons = new QDialogButtonBox(w);
     QPushButton* close = buttons->addButton(QObject::tr("Close"), QDialogButtonBox::RejectRole);
@@ -365,7 +371,7 @@ void TERMS(MAIN& frame) {
     auto* layout = new QVBoxLayout(w);
     layout->addLayout(grid);
     layout->addWidget(closeButton(w));
-    w->exec();
+    runSmallWindow(w);
 }
 
 void ABOUTTEMBRIX(MAIN& frame) {
@@ -379,7 +385,7 @@ void ABOUTTEMBRIX(MAIN& frame) {
     layout->addWidget(name);
     layout->addWidget(version);
     layout->addWidget(closeButton(w));
-    w->exec();
+    runSmallWindow(w);
 }
 
 }  // namespace shell

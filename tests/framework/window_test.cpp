@@ -5,7 +5,10 @@
 #include <QTableView>
 #include <QVBoxLayout>
 
+#include <QComboBox>
+
 #include "framework/browse.h"
+#include "framework/drop_list.h"
 #include "framework/form.h"
 #include "framework/ini_file.h"
 #include "framework/program.h"
@@ -275,6 +278,30 @@ TEST_F(BrowseTest, ColumnWidthsAreKeptInTheConfigurationFile) {
     EXPECT_EQ(321, b->list()->columnWidth(0));
     b->close();
     program().ini = nullptr;
+}
+
+}  // namespace
+}  // namespace framework::test
+
+namespace framework::test {
+namespace {
+
+TEST_F(WindowTest, DropListsOfferTheRecordsOfOneOwner) {
+    for (auto [user, minutes] : {std::pair{"SysPref", 30}, {"SysPref", 15}, {"ANNA", 60}}) {
+        db.DUR.USERNAME = user;
+        db.DUR.DURATION = minutes * 6000 + 1;
+        ASSERT_EQ(Level_Benign, a.fm(Tbl::DURLIST).INSERT());
+    }
+    db.DUR.USERNAME = "SysPref";
+    db.DUR.DURATION = 0;
+    QComboBox list;
+    EXPECT_EQ(2,
+              fillDropList(list, a.fm(Tbl::DURLIST), DUR::USERNAME_KEY, 1, [](const std::byte* r) {
+                  return std::to_string((reinterpret_cast<const DURLIST*>(r)->DURATION - 1) / 6000);
+              }));
+    EXPECT_EQ("15", list.itemText(0).toStdString());
+    EXPECT_EQ("30", list.itemText(1).toStdString());
+    EXPECT_EQ("SysPref", db.DUR.USERNAME.str());  // the buffer is as it was
 }
 
 }  // namespace
