@@ -5,7 +5,7 @@ set -euo pipefail
 
 packages=(
     build-essential cmake ninja-build pkg-config clang-format
-    qt6-base-dev libqt6printsupport6 libgl-dev
+    qt6-base-dev libqt6printsupport6 qt6-qpa-plugins libgl-dev fonts-dejavu-core
     libsqlcipher-dev libssl-dev
     libgtest-dev libgmock-dev libbenchmark-dev
     xvfb xauth
