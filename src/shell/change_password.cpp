@@ -26,10 +26,7 @@ std::string SETPASSWORD(Store& db, const std::string& userName, const std::strin
     Engine& engine = db.engine();
     Table& users = db.table(Tbl::USERS);
     auto failure = [&] {
-        const EngineStatus& s = engine.status();
-        std::string text = s.code == FileSystemErr
-                               ? s.fileText + " (" + std::to_string(s.fileCode) + ")"
-                               : s.text + " (" + std::to_string(s.code) + ")";
+        std::string text = engine.status().message();
         if (engine.inTransaction()) engine.rollback();
         users.clearBuffer();
         return text;

@@ -284,18 +284,7 @@ bool MAIN::INIT() {
     if (db_.Access(Tbl::USERPREF).TRYFETCH(USP::USERNAME_KEY) != Level_Benign) {
         db_.Access(Tbl::USERPREF).PRIMERECORD();
         db_.USP.USERNAME = session().GlobalUserName;
-        db_.USP.NAME = db_.SYP.NAME.view();
-        db_.USP.CLIENT = db_.SYP.CLIENT.view();
-        db_.USP.RESOURCE = db_.SYP.RESOURCE.view();
-        db_.USP.STARTTIME = db_.SYP.STARTTIME;
-        db_.USP.DURATION = db_.SYP.DURATION;
-        db_.USP.BEGINDAY = db_.SYP.BEGINDAY;
-        db_.USP.ENDDAY = db_.SYP.ENDDAY;
-        db_.USP.WEEKEND = db_.SYP.WEEKEND;
-        db_.USP.INTERVAL = db_.SYP.INTERVAL;
-        db_.USP.SCANTEXT = db_.SYP.SCANTEXT.view();
-        db_.USP.SCANSIZE = db_.SYP.SCANSIZE;
-        db_.USP.HEIGHT = db_.SYP.HEIGHT;
+        copyDefaultsToUserPref(db_);
     }
     applyGating();
     setTexts();

@@ -21,17 +21,11 @@ void tell(const std::string& text) {
     questions().message(kProductName, text, Icon::Exclamation, BUTTON_OK, BUTTON_OK);
 }
 
-std::string engineText(Store& db) {
-    const EngineStatus& s = db.engine().status();
-    if (s.code == FileSystemErr) return s.fileText + " (" + std::to_string(s.fileCode) + ")";
-    return s.text + " (" + std::to_string(s.code) + ")";
-}
-
 }  // namespace
 
 LoginCheck::Outcome LoginCheck::TRY(const std::string& userName, const std::string& password) {
     if (!readSysPref(db_)) {
-        questions().stop(engineText(db_));
+        questions().stop(db_.engine().status().message());
         return StoreFailure;
     }
     FileManager& users = db_.Access(Tbl::USERS);
@@ -50,7 +44,8 @@ LoginCheck::Outcome LoginCheck::TRY(const std::string& userName, const std::stri
     ++failures_;
     if (db_.SYP.ACCESSTRIES != 0 && failures_ > db_.SYP.ACCESSTRIES) {
         db_.USE.FAILFLAG = 1;
-        if (db_.engine().put(db_.table(Tbl::USERS)) != NoError) questions().stop(engineText(db_));
+        if (db_.engine().put(db_.table(Tbl::USERS)) != NoError)
+            questions().stop(db_.engine().status().message());
         return NowSuspended;
     }
     return WrongPassword;

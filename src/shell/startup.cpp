@@ -11,17 +11,10 @@ using namespace store;
 
 namespace {
 
-/// The engine's text for its last failure, as the stop box shows it.
-std::string engineText(Store& db) {
-    const EngineStatus& s = db.engine().status();
-    if (s.code == FileSystemErr) return s.fileText + " (" + std::to_string(s.fileCode) + ")";
-    return s.text + " (" + std::to_string(s.code) + ")";
-}
-
 /// The stop box: the engine's text followed by a tag naming the place. True when the
 /// user chose to end the program.
 bool stopBox(Store& db, const std::string& tag) {
-    return questions().stop(engineText(db) + tag);
+    return questions().stop(db.engine().status().message() + tag);
 }
 
 /// Data of an earlier release is recognised by a stored layout other than today's.
@@ -34,6 +27,8 @@ bool oldFormat(Store& db) {
     }
     return false;
 }
+
+}  // namespace
 
 void copyDefaultsToUserPref(Store& db) {
     db.USP.NAME = db.SYP.NAME.view();
@@ -49,6 +44,8 @@ void copyDefaultsToUserPref(Store& db) {
     db.USP.SCANSIZE = db.SYP.SCANSIZE;
     db.USP.HEIGHT = db.SYP.HEIGHT;
 }
+
+namespace {
 
 bool tableEmpty(Store& db, Tbl t) {
     FileManager& fm = db.Access(t);

@@ -34,6 +34,9 @@ StoreStart OPENSTORE(store::Store& db);
 /// Closes what OPENSTORE opened.
 void CLOSESTORE(store::Store& db);
 
+/// Copies the system defaults (SYSPREF fields 1 to 12) into the USERPREF buffer.
+void copyDefaultsToUserPref(store::Store& db);
+
 /// Reads the single SYSPREF record into its buffer. False when there is none.
 bool readSysPref(store::Store& db);
 

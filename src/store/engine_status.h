@@ -34,6 +34,12 @@ struct EngineStatus {
     std::string fileText;
 
     void clear() { *this = EngineStatus{}; }
+    /// The failure as messages show it: for error 90 the system's text and code, else the
+    /// engine's ("Creates Duplicate Key (40)").
+    std::string message() const {
+        return code == FileSystemErr ? fileText + " (" + std::to_string(fileCode) + ")"
+                                     : text + " (" + std::to_string(code) + ")";
+    }
     void set(int c) {
         code = c;
         text = engineErrorText(c);

@@ -3,23 +3,18 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+
 #include <QPushButton>
 #include <QTimer>
 #include <functional>
+#include "../test_app.h"
 
 #include "../store/store_fixture.h"
 
 namespace framework::test {
 
 inline QApplication& frameworkApp() {
-    if (!QApplication::instance()) {
-        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-        static int argc = 1;
-        static char name[] = "framework_tests";
-        static char* argv[] = {name, nullptr};
-        new QApplication(argc, argv);
-    }
-    return *qApp;
+    return tembrix::test::testApplication();
 }
 
 /// Runs `step` on the modal window about to open.

@@ -4,12 +4,14 @@
 #include <unistd.h>
 
 #include <QApplication>
+
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTimer>
 #include <filesystem>
 #include <functional>
 #include <memory>
+#include "../test_app.h"
 
 #include "../store/store_fixture.h"
 #include "framework/ini_file.h"
@@ -23,14 +25,7 @@ namespace shell::test {
 
 /// The one application object of the test program, made on first use.
 inline QApplication& testApp() {
-    if (!QApplication::instance()) {
-        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-        static int argc = 1;
-        static char name[] = "shell_tests";
-        static char* argv[] = {name, nullptr};
-        new QApplication(argc, argv);
-    }
-    return *qApp;
+    return tembrix::test::testApplication();
 }
 
 /// Runs `step` on the modal window that the code under test is about to open.
