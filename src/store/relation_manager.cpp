@@ -106,6 +106,38 @@ bool RelationManager::collectChildren(const Relation& r, const std::byte* parent
     return rc == NoError || rc == RecordNotAvailableErr;
 }
 
+bool RelationManager::eachChild(const Relation& r, const std::byte* parent, Rule rule, int failure,
+                                int restricted,
+                                const std::function<bool(const std::byte* stored)>& act) {
+    FileManager& child = r.related->ME;
+    std::vector<RecordPosition> children;
+    if (!collectChildren(r, parent, children)) {
+        child.THROW(failure);
+        return false;
+    }
+    if (children.empty()) return true;
+    if (rule == Rule::Restrict) {
+        child.THROW(restricted);
+        return false;
+    }
+    // The children are found first and changed afterwards: changing a linking value moves
+    // a child in the very key that finds them.
+    const TableDecl& cd = child.decl();
+    const std::uint16_t ticket = child.SAVEBUFFER();
+    bool ok = true;
+    for (const RecordPosition& at : children) {
+        if (child.engine().reget(child.table(), at) != NoError) {
+            child.THROW(failure);
+            ok = false;
+            break;
+        }
+        const std::vector<std::byte> stored(child.buffer(), child.buffer() + cd.recordSize);
+        if (!(ok = act(stored.data()))) break;
+    }
+    child.RESTOREBUFFER(ticket);
+    return ok;
+}
+
 bool RelationManager::updateChildren(const std::byte* oldRecord, const std::byte* newRecord) {
     const TableDecl& pd = ME.decl();
     for (const Relation& r : RELATIONS) {
@@ -114,29 +146,10 @@ bool RelationManager::updateChildren(const std::byte* oldRecord, const std::byte
         for (auto [pf, cf] : r.links)
             changed = changed || !fieldEquals(pd, pf, oldRecord, newRecord);
         if (!changed) continue;
-
         RelationManager& childRel = *r.related;
         FileManager& child = childRel.ME;
-        std::vector<RecordPosition> children;
-        if (!collectChildren(r, oldRecord, children)) {
-            child.THROW(25);
-            return false;
-        }
-        if (children.empty()) continue;
-        if (r.update == Rule::Restrict) {
-            child.THROW(31);
-            return false;
-        }
         const TableDecl& cd = child.decl();
-        const std::uint16_t ticket = child.SAVEBUFFER();
-        bool ok = true;
-        for (const RecordPosition& at : children) {
-            if (child.engine().reget(child.table(), at) != NoError) {
-                child.THROW(25);
-                ok = false;
-                break;
-            }
-            const std::vector<std::byte> stored(child.buffer(), child.buffer() + cd.recordSize);
+        const bool ok = eachChild(r, oldRecord, r.update, 25, 31, [&](const std::byte* stored) {
             for (auto [pf, cf] : r.links) {
                 if (r.update == Rule::Clear)
                     clearField(cd.fields[cf], child.buffer());
@@ -144,18 +157,12 @@ bool RelationManager::updateChildren(const std::byte* oldRecord, const std::byte
                     copyField(pd.fields[pf], newRecord, cd.fields[cf], child.buffer());
             }
             // The child's own children follow first, from its stored values to its new ones.
-            if (r.update == Rule::Cascade &&
-                !childRel.updateChildren(stored.data(), child.buffer())) {
-                ok = false;
-                break;
-            }
-            if (child.engine().put(child.table()) != NoError) {
-                child.THROW(25);
-                ok = false;
-                break;
-            }
-        }
-        child.RESTOREBUFFER(ticket);
+            if (r.update == Rule::Cascade && !childRel.updateChildren(stored, child.buffer()))
+                return false;
+            if (child.engine().put(child.table()) == NoError) return true;
+            child.THROW(25);
+            return false;
+        });
         if (!ok) return false;
     }
     return true;
@@ -166,44 +173,20 @@ bool RelationManager::deleteChildren(const std::byte* record) {
         if (r.childKey < 0 || r.del == Rule::None) continue;
         RelationManager& childRel = *r.related;
         FileManager& child = childRel.ME;
-        std::vector<RecordPosition> children;
-        if (!collectChildren(r, record, children)) {
-            child.THROW(11);
-            return false;
-        }
-        if (children.empty()) continue;
-        if (r.del == Rule::Restrict) {
-            child.THROW(30);
-            return false;
-        }
         const TableDecl& cd = child.decl();
-        const std::uint16_t ticket = child.SAVEBUFFER();
-        bool ok = true;
-        for (const RecordPosition& at : children) {
-            if (child.engine().reget(child.table(), at) != NoError) {
-                child.THROW(11);
-                ok = false;
-                break;
-            }
+        const bool ok = eachChild(r, record, r.del, 11, 30, [&](const std::byte* stored) {
             int rc;
             if (r.del == Rule::Clear) {
                 for (auto [pf, cf] : r.links) clearField(cd.fields[cf], child.buffer());
                 rc = child.engine().put(child.table());
             } else {
-                std::vector<std::byte> rec(child.buffer(), child.buffer() + cd.recordSize);
-                if (!childRel.deleteChildren(rec.data())) {
-                    ok = false;
-                    break;
-                }
+                if (!childRel.deleteChildren(stored)) return false;
                 rc = child.engine().erase(child.table());
             }
-            if (rc != NoError) {
-                child.THROW(r.del == Rule::Clear ? 25 : 11);
-                ok = false;
-                break;
-            }
-        }
-        child.RESTOREBUFFER(ticket);
+            if (rc == NoError) return true;
+            child.THROW(r.del == Rule::Clear ? 25 : 11);
+            return false;
+        });
         if (!ok) return false;
     }
     return true;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <vector>
 
 #include "file_manager.h"
@@ -57,6 +58,11 @@ class RelationManager {
     void close(int pass);
     bool collectChildren(const Relation& r, const std::byte* parent,
                          std::vector<RecordPosition>& out);
+    /// Applies act to every child of r that carries the parent's linking values, with the
+    /// child read into its buffer (and its stored image passed); the child's buffer is
+    /// kept. Restrict raises `restricted`; a child that cannot be found or read, `failure`.
+    bool eachChild(const Relation& r, const std::byte* parent, Rule rule, int failure,
+                   int restricted, const std::function<bool(const std::byte* stored)>& act);
     bool updateChildren(const std::byte* oldRecord, const std::byte* newRecord);
     bool deleteChildren(const std::byte* record);
     Level frame(int& level);
