@@ -140,7 +140,11 @@ int TableJob::finish() {
         }
     }
     if (!error_) {
-        if (int rc = e.commit()) fail(rc);
+        // The replacement takes effect only here: a commit that fails is a failed copy.
+        if (int rc = e.commit()) {
+            failedInReplacement_ = true;
+            fail(rc);
+        }
     }
     finished_ = true;
     return error_;

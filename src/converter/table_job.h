@@ -75,6 +75,8 @@ class TableJob {
     int finish();
 
     int error() const { return error_; }
+    /// True when reading and writing went through but putting the new table in place (or
+    /// committing that) failed.
     bool failedInReplacement() const { return failedInReplacement_; }
     /// "Error: " followed by the source's name and the engine's text.
     std::string message() const;

@@ -21,8 +21,10 @@ QApplication& application() {
     static char name[] = "converter_tests";
     static char* argv[] = {name, nullptr};
     if (!std::getenv("QT_QPA_PLATFORM")) ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
-    static QApplication app(argc, argv);
-    return app;
+    // Made once and never destroyed: tearing it down among the other statics at exit
+    // would outlive parts of Qt it needs.
+    static QApplication* app = new QApplication(argc, argv);
+    return *app;
 }
 
 void click(QAbstractButton* b) {
