@@ -269,7 +269,8 @@ void MAIN::setTexts() {
 bool MAIN::INIT() {
     const StoreStart start = OPENSTORE(db_);
     storeOpen_ = start != StoreStart::OldFormat;
-    if (start != StoreStart::Ready) return false;
+    refused_ = start != StoreStart::Ready;
+    if (refused_) return false;
     setCurrentTerms(Terms::fromSysPref(db_.SYP));
 
     show();

@@ -42,6 +42,9 @@ class MAIN : public QMainWindow {
     /// Opens the frame: store, seeding, log-in, gating, texts, placement. False when the
     /// program must end (old data, a stop, a failed log-in); the window is then closed.
     bool INIT();
+    /// After a failed INIT: true when the data could not be used (old data, a stop), false
+    /// when the user simply did not log in.
+    bool refused() const { return refused_; }
 
     store::Store& db() { return db_; }
     framework::IniFile& ini() { return ini_; }
@@ -75,6 +78,7 @@ class MAIN : public QMainWindow {
     std::map<std::string, QMenu*> menus_;
     QTimer* timer_ = nullptr;
     bool storeOpen_ = false;
+    bool refused_ = false;
     bool windowOpened_ = false;
     bool killed_ = false;
 };

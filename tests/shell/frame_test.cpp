@@ -127,6 +127,7 @@ TEST_F(FrameTest, AFailedLogInEndsTheFrame) {
     EXPECT_FALSE(frame.INIT());
     EXPECT_EQ("Login Failed", user.lastText());
     EXPECT_FALSE(frame.isVisible());
+    EXPECT_FALSE(frame.refused());  // not logging in is an ordinary end
 }
 
 TEST_F(FrameTest, PlacementIsKeptInSectionMain) {
