@@ -6,11 +6,16 @@
 #include <filesystem>
 #include <memory>
 
+#include "framework/help.h"
 #include "framework/ini_file.h"
+#include "framework/program.h"
 #include "framework/qt_questions.h"
+#include "framework/report_renderer.h"
+#include "shell/backup.h"
 #include "shell/change_password.h"
 #include "shell/frame.h"
 #include "shell/startup.h"
+#include "shell/translator.h"
 #include "store/error_class.h"
 #include "store/store.h"
 
@@ -19,9 +24,9 @@ namespace shell {
 namespace {
 
 void printSetup(MAIN& frame) {
-    static QPrinter printer;
-    QPrintDialog dialog(&printer, &frame);
-    dialog.setWindowTitle(QObject::tr("Print setup"));
+    // The one printer every report prints on.
+    QPrintDialog dialog(&framework::programPrinter(), &frame);
+    dialog.setWindowTitle(TranslateString(QStringLiteral("Print setup")));
     dialog.exec();
 }
 
@@ -40,6 +45,9 @@ void registerShellProcedures() {
     MAIN::registerProcedure("CHANGEPASSWORD", [](MAIN& f, int) { changePassword(f); });
     MAIN::registerProcedure("TERMS", [](MAIN& f, int) { TERMS(f); });
     MAIN::registerProcedure("ABOUTTEMBRIX", [](MAIN& f, int) { ABOUTTEMBRIX(f); });
+    MAIN::registerProcedure("HELPCONTENTS", [](MAIN&, int) { framework::showHelpContents(); });
+    MAIN::registerProcedure("HELPSEARCH", [](MAIN&, int) { framework::showHelpSearch(); });
+    MAIN::registerProcedure("HELPHOWTO", [](MAIN&, int) { framework::showHowToUseHelp(); });
 }
 
 int RUNTEMBRIX(int argc, char** argv) {
@@ -47,30 +55,51 @@ int RUNTEMBRIX(int argc, char** argv) {
     app.setApplicationName(kProductName);
     app.setApplicationVersion(kVersion);
     app.setQuitOnLastWindowClosed(false);
+    const std::string folder = std::filesystem::current_path().string();
 
     framework::QtQuestions qtQuestions;
     store::setQuestions(&qtQuestions);
 
+    // The documented order: help file, error reporter, translator, configuration file,
+    // store; the frame; then store, translator and reporter torn down.
+    framework::registerHelpFile();
     store::ErrorClass errors;
     errors.INIT();
-    framework::IniFile ini((std::filesystem::current_path() / "tembrixm.INI").string());
-    auto db = std::make_unique<store::Store>(std::filesystem::current_path().string(), errors);
+    auto translator =
+        std::make_unique<Translator>(QString::fromStdString(folder + "/" + kExtractionFile));
+    framework::IniFile ini(folder + "/tembrixm.INI");
+    framework::Program& program = framework::program();
+    program.ini = &ini;
+    program.translateWindow = [](QWidget& w) { Translate(&w); };
+    program.translate = [](const std::string& s) { return TranslateString(s, 1); };
+    program.showHelp = [](const std::string& topic) { framework::showHelp(topic); };
+    auto db = std::make_unique<store::Store>(folder, errors);
     db->DCTINIT();
 
     registerShellProcedures();
     int code = 0;
     {
         MAIN frame(*db, ini);
+        frame.onClosed = [&db] {
+            BACKUPFILES(*db, [](bool busy) {
+                if (busy)
+                    QApplication::setOverrideCursor(Qt::WaitCursor);
+                else
+                    QApplication::restoreOverrideCursor();
+            });
+        };
         if (frame.INIT()) {
-            QObject::connect(&frame, &QObject::destroyed, &app, &QApplication::quit);
-            frame.setAttribute(Qt::WA_DeleteOnClose, false);
-            QObject::connect(qApp, &QApplication::lastWindowClosed, &app, &QApplication::quit);
             app.setQuitOnLastWindowClosed(true);
             code = app.exec();
+        } else if (frame.refused()) {
+            code = 1;  // the data could not be used: whoever started us must not see success
         }
     }
     db->DCTKILL();
     db.reset();
+    program = framework::Program{};
+    CloseTranslator();
+    translator.reset();
     errors.KILL();
     store::setQuestions(nullptr);
     return code;

@@ -6,6 +6,7 @@
 #include <QMenu>
 
 #include "shell/app.h"
+#include "shell/backup.h"
 #include "shell/startup.h"
 #include "shell_fixture.h"
 
@@ -170,6 +171,28 @@ TEST_F(FrameTest, PlacementIsKeptInSectionMain) {
     typeLogin(kAdministrator, kAdministratorPassword);
     ASSERT_TRUE(frame.INIT());
     EXPECT_FALSE(frame.isMaximized());
+}
+
+}  // namespace
+}  // namespace shell::test
+
+namespace shell::test {
+namespace {
+
+TEST_F(FrameTest, ClosingTheFrameClosesTheTablesThenBacksUp) {
+    {
+        MAIN frame(*db, *ini);
+        frame.onClosed = [this] { BACKUPFILES(*db); };
+        typeLogin(kAdministrator, kAdministratorPassword);
+        ASSERT_TRUE(frame.INIT());
+        frame.action("File/Exit")->trigger();
+        EXPECT_FALSE(frame.isVisible());
+    }
+    EXPECT_TRUE(std::filesystem::exists(dir / "RESDATA.BK1"));
+    EXPECT_TRUE(std::filesystem::exists(dir / "USERS.BK1"));
+    EXPECT_TRUE(ini->get("Main", "Maximize").has_value());
+    // Every table the frame opened is closed again.
+    for (int i = 0; i < kTableCount; ++i) EXPECT_EQ(0, db->Access(Tbl(i)).openCount()) << i;
 }
 
 }  // namespace
