@@ -11,6 +11,7 @@
 #include "framework/program.h"
 #include "framework/qt_questions.h"
 #include "framework/report_renderer.h"
+#include "masterdata/ui/windows.h"
 #include "shell/backup.h"
 #include "shell/change_password.h"
 #include "shell/frame.h"
@@ -48,6 +49,9 @@ void registerShellProcedures() {
     MAIN::registerProcedure("HELPCONTENTS", [](MAIN&, int) { framework::showHelpContents(); });
     MAIN::registerProcedure("HELPSEARCH", [](MAIN&, int) { framework::showHelpSearch(); });
     MAIN::registerProcedure("HELPHOWTO", [](MAIN&, int) { framework::showHowToUseHelp(); });
+    masterdata::ui::registerWindows([](const std::string& name, auto run) {
+        MAIN::registerProcedure(name, [run](MAIN& f, int request) { run(&f, request); });
+    });
 }
 
 int RUNTEMBRIX(int argc, char** argv) {
