@@ -49,7 +49,11 @@ void registerShellProcedures() {
     MAIN::registerProcedure("HELPCONTENTS", [](MAIN&, int) { framework::showHelpContents(); });
     MAIN::registerProcedure("HELPSEARCH", [](MAIN&, int) { framework::showHelpSearch(); });
     MAIN::registerProcedure("HELPHOWTO", [](MAIN&, int) { framework::showHowToUseHelp(); });
-    masterdata::ui::registerWindows([](const std::string& name, auto run) {
+}
+
+void registerWindows(store::Store& db) {
+    registerShellProcedures();
+    masterdata::ui::registerWindows(db, [](const std::string& name, auto run) {
         MAIN::registerProcedure(name, [run](MAIN& f, int request) { run(&f, request); });
     });
 }
@@ -80,7 +84,7 @@ int RUNTEMBRIX(int argc, char** argv) {
     auto db = std::make_unique<store::Store>(folder, errors);
     db->DCTINIT();
 
-    registerShellProcedures();
+    registerWindows(*db);
     int code = 0;
     {
         MAIN frame(*db, ini);
