@@ -8,6 +8,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstring>
+#include <map>
 #include <thread>
 #include <unordered_map>
 
@@ -238,7 +239,9 @@ Table::Table(const TableDecl& decl)
     clearBuffer();
 }
 
-Table::~Table() = default;
+Table::~Table() {
+    if (engine_) engine_->forget(*this);
+}
 
 void Table::clearBuffer() {
     clearRecord(decl_, buffer_.get());
@@ -274,13 +277,40 @@ struct Engine::Impl {
         statements.emplace(sql, st);
         return st;
     }
+    /// The statement of one kind of access to a table, its text built only the first
+    /// time: a fetch or a step of a walk then costs no string work at all.
+    template <class MakeSql>
+    sqlite3_stmt* statement(Table& t, std::uint32_t kind, MakeSql&& makeSql) {
+        auto it = t.statements_.find(kind);
+        if (it != t.statements_.end()) return static_cast<sqlite3_stmt*>(it->second);
+        sqlite3_stmt* st = statement(makeSql());
+        if (st) t.statements_.emplace(kind, st);
+        return st;
+    }
     void forgetStatements() {
+        for (Table* t : tables) t->statements_.clear();
         for (auto& [sql, st] : statements) sqlite3_finalize(st);
         statements.clear();
     }
 };
 
 namespace {
+
+/// The kinds of statement kept per table, with what tells two of a kind apart.
+enum StatementKind : std::uint32_t {
+    PageOf = 1,
+    FetchOf,
+    RegetOf,
+    InsertOf,
+    UpdateOf,
+    DeleteOf,
+    ExistsOf
+};
+
+std::uint32_t pageKind(int key, int direction, int equal, bool range) {
+    return PageOf | std::uint32_t(key + 1) << 4 | std::uint32_t(direction > 0) << 12 |
+           std::uint32_t(equal) << 13 | std::uint32_t(range) << 20;
+}
 
 /// Binds the values of key components (?1..?n) from a record image.
 void bindKey(sqlite3_stmt* st, const TableDecl& d, const KeyDecl& k, const std::byte* rec,
@@ -336,7 +366,16 @@ RecordPosition readRow(sqlite3_stmt* st, const TableDecl& d, std::byte* rec) {
 Engine::Engine(std::string folder, EngineOptions options)
     : folder_(std::move(folder)), options_(options), d_(new Impl) {}
 
-Engine::~Engine() = default;
+Engine::~Engine() {
+    for (Table* t : d_->tables) {
+        t->engine_ = nullptr;
+        t->statements_.clear();
+    }
+}
+
+void Engine::forget(Table& t) {
+    d_->tables.erase(std::remove(d_->tables.begin(), d_->tables.end(), &t), d_->tables.end());
+}
 
 std::string Engine::pathOf(StoreFile f) const {
     std::string dir = folder_.empty() ? std::string(".") : folder_;
@@ -517,6 +556,7 @@ int Engine::open(Table& t, bool write) {
     t.readOnly_ = !write;
     if (std::find(d_->tables.begin(), d_->tables.end(), &t) == d_->tables.end())
         d_->tables.push_back(&t);
+    t.engine_ = this;
     status_.clear();
     return 0;
 }
@@ -805,7 +845,8 @@ int Engine::fetchPage(Table& t, int direction) {
 
     // Runs one level of the seek, appending its records to the page.
     auto run = [&](int equal, bool range) {
-        sqlite3_stmt* st = d_->statement(pageSql(d, key, direction, equal, range));
+        sqlite3_stmt* st = d_->statement(t, pageKind(key, direction, equal, range),
+                                         [&] { return pageSql(d, key, direction, equal, range); });
         if (!st) return failSql(sqlite3_errcode(d_->db), false);
         if (key >= 0) bindKey(st, d, d.keys[key], t.cursorRecord_.get(), equal);
         if (range) {
@@ -894,7 +935,8 @@ int Engine::get(Table& t, int key) {
     if (key < 0 || key >= int(d.keys.size())) return fail(RecordNotFoundErr);
     const KeyDecl& k = d.keys[key];
     if (k.excludesEmpty && keyEmpty(d, k, t.buffer())) return fail(RecordNotFoundErr);
-    sqlite3_stmt* st = d_->statement(fetchSql(d, key));
+    sqlite3_stmt* st =
+        d_->statement(t, FetchOf | std::uint32_t(key) << 4, [&] { return fetchSql(d, key); });
     if (!st) return failSql(sqlite3_errcode(d_->db), false);
     bindKey(st, d, k, t.buffer());
     int rc = sqlite3_step(st);
@@ -909,8 +951,9 @@ int Engine::get(Table& t, int key) {
 int Engine::reget(Table& t, RecordPosition p) {
     if (!t.open_) return fail(FileNotOpenErr);
     const TableDecl& d = t.decl();
-    sqlite3_stmt* st =
-        d_->statement("SELECT " + selectList(d) + " FROM " + tableRef(d) + " WHERE _rid = ?1");
+    sqlite3_stmt* st = d_->statement(t, RegetOf, [&] {
+        return "SELECT " + selectList(d) + " FROM " + tableRef(d) + " WHERE _rid = ?1";
+    });
     if (!st) return failSql(sqlite3_errcode(d_->db), false);
     sqlite3_bind_int64(st, 1, p.rowid);
     int rc = sqlite3_step(st);
@@ -928,15 +971,16 @@ int Engine::add(Table& t) {
     if (!t.open_) return fail(FileNotOpenErr);
     if (t.readOnly_) return fail(AccessDeniedErr);
     const TableDecl& d = t.decl();
-    std::string cols = "_ver", params = "1";
-    int n = 1;
-    for (const FieldDecl& f : d.fields)
-        for (const std::string& c : columnsOf(f)) {
-            cols += ", " + quoted(c);
-            params += ", ?" + std::to_string(n++);
-        }
-    sqlite3_stmt* st =
-        d_->statement("INSERT INTO " + tableRef(d) + " (" + cols + ") VALUES (" + params + ")");
+    sqlite3_stmt* st = d_->statement(t, InsertOf, [&] {
+        std::string cols = "_ver", params = "1";
+        int n = 1;
+        for (const FieldDecl& f : d.fields)
+            for (const std::string& c : columnsOf(f)) {
+                cols += ", " + quoted(c);
+                params += ", ?" + std::to_string(n++);
+            }
+        return "INSERT INTO " + tableRef(d) + " (" + cols + ") VALUES (" + params + ")";
+    });
     if (!st) return failSql(sqlite3_errcode(d_->db), true);
     bindRecord(st, d, t.buffer(), 1);
     int rc = sqlite3_step(st);
@@ -981,13 +1025,17 @@ int Engine::put(Table& t) {
     if (t.readOnly_) return fail(AccessDeniedErr);
     if (!t.position_.valid()) return fail(RecordNotAvailableErr);
     const TableDecl& d = t.decl();
-    std::string sets = "_ver = _ver + 1";
-    int n = 1;
-    for (const FieldDecl& f : d.fields)
-        for (const std::string& c : columnsOf(f))
-            sets += ", " + quoted(c) + " = ?" + std::to_string(n++);
-    sqlite3_stmt* st = d_->statement("UPDATE " + tableRef(d) + " SET " + sets + " WHERE _rid = ?" +
-                                     std::to_string(n) + " AND _ver = ?" + std::to_string(n + 1));
+    int n = 1;  // the parameter after the fields: the row number, then its version
+    for (const FieldDecl& f : d.fields) n += f.count;
+    sqlite3_stmt* st = d_->statement(t, UpdateOf, [&] {
+        std::string sets = "_ver = _ver + 1";
+        int p = 1;
+        for (const FieldDecl& f : d.fields)
+            for (const std::string& c : columnsOf(f))
+                sets += ", " + quoted(c) + " = ?" + std::to_string(p++);
+        return "UPDATE " + tableRef(d) + " SET " + sets + " WHERE _rid = ?" + std::to_string(p) +
+               " AND _ver = ?" + std::to_string(p + 1);
+    });
     if (!st) return failSql(sqlite3_errcode(d_->db), true);
     bindRecord(st, d, t.buffer(), 1);
     sqlite3_bind_int64(st, n, t.position_.rowid);
@@ -1012,8 +1060,9 @@ int Engine::erase(Table& t) {
     if (!t.open_) return fail(FileNotOpenErr);
     if (t.readOnly_) return fail(AccessDeniedErr);
     if (!t.position_.valid()) return fail(RecordNotAvailableErr);
-    sqlite3_stmt* st =
-        d_->statement("DELETE FROM " + tableRef(t.decl()) + " WHERE _rid = ?1 AND _ver = ?2");
+    sqlite3_stmt* st = d_->statement(t, DeleteOf, [&] {
+        return "DELETE FROM " + tableRef(t.decl()) + " WHERE _rid = ?1 AND _ver = ?2";
+    });
     if (!st) return failSql(sqlite3_errcode(d_->db), true);
     sqlite3_bind_int64(st, 1, t.position_.rowid);
     sqlite3_bind_int64(st, 2, t.position_.version);
@@ -1030,7 +1079,8 @@ int Engine::erase(Table& t) {
 }
 
 bool Engine::stillThere(Table& t) {
-    sqlite3_stmt* st = d_->statement("SELECT 1 FROM " + tableRef(t.decl()) + " WHERE _rid = ?1");
+    sqlite3_stmt* st = d_->statement(
+        t, ExistsOf, [&] { return "SELECT 1 FROM " + tableRef(t.decl()) + " WHERE _rid = ?1"; });
     if (!st) return false;
     sqlite3_bind_int64(st, 1, t.position_.rowid);
     const bool found = sqlite3_step(st) == SQLITE_ROW;

@@ -1,13 +1,17 @@
 #pragma once
 
+#include <cstdint>
 #include <memory>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "engine_status.h"
 #include "table_decl.h"
 
 namespace store {
+
+class Engine;
 
 /// Where a record was read: its stable row number and the version it had then. A
 /// write of the record succeeds only while the stored version is still this one.
@@ -63,6 +67,10 @@ class Table {
     int pageDirection_ = 0;  // +1 next, -1 previous, 0 no page
     std::vector<std::byte> page_;
     std::vector<RecordPosition> pagePositions_;
+    // The engine that opened the table, told when the table goes, and the statements of
+    // its kinds of access, prepared once.
+    Engine* engine_ = nullptr;
+    std::unordered_map<std::uint32_t, void*> statements_;
     std::size_t pageNext_ = 0;
     int pageLimit_ = 0;
     bool pageExhausted_ = false;
@@ -192,6 +200,9 @@ class Engine {
     void dropPage(Table& t);
     int findDuplicate(Table& t, long long self);
     bool stillThere(Table& t);
+    friend class Table;
+    /// A table that goes is no longer the engine's to look after.
+    void forget(Table& t);
 
     std::string folder_;
     EngineOptions options_;

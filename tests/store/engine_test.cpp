@@ -428,10 +428,34 @@ TEST(FileSystemErrorTest, ErrorsOfTheFileSystemCarryItsOwnCodeAndText) {
     Station s("/tmp/tembrix-no-such-folder/deeper");
     s.rm(Tbl::ACTIVITY).OPEN();
     EXPECT_EQ(Level_Fatal, s.fm(Tbl::ACTIVITY).USEFILE());
-    EXPECT_EQ("Error: (No such file or directory (2)) creating RESDATA\\!ACTIVITY.  Press OK to "
-              "end this application",
-              user.lastText());
+    EXPECT_EQ(
+        "Error: (No such file or directory (2)) creating RESDATA\\!ACTIVITY.  Press OK to "
+        "end this application",
+        user.lastText());
     EXPECT_FALSE(std::filesystem::exists("/tmp/tembrix-no-such-folder"));
+}
+
+}  // namespace
+}  // namespace store::test
+
+namespace store::test {
+namespace {
+
+TEST_F(StoreTest, ATableThatGoesBeforeItsEngineIsForgotten) {
+    openAll(a);
+    ASSERT_EQ(Level_Benign, a.fm(Tbl::CLIENT).USEFILE());
+    {
+        // A second view of a table, as the converter makes for its temporary tables.
+        Table extra(tableDecl(Tbl::SPECIAL));
+        ASSERT_EQ(0, db.engine().open(extra));
+        ASSERT_EQ(0, db.engine().set(extra, SPE::DATE_KEY));
+        EXPECT_EQ(RecordNotAvailableErr, db.engine().next(extra));
+    }
+    // A rollback visits every table the engine looks after: the one gone is not among them.
+    ASSERT_EQ(0, db.engine().begin(2));
+    addClient(a, "Acme");
+    EXPECT_EQ(0, db.engine().rollback());
+    EXPECT_EQ(0, count(a, Tbl::CLIENT));
 }
 
 }  // namespace
