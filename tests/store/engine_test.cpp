@@ -444,6 +444,7 @@ namespace {
 TEST_F(StoreTest, ATableThatGoesBeforeItsEngineIsForgotten) {
     openAll(a);
     ASSERT_EQ(Level_Benign, a.fm(Tbl::CLIENT).USEFILE());
+    ASSERT_EQ(Level_Benign, a.fm(Tbl::SPECIAL).USEFILE());
     {
         // A second view of a table, as the converter makes for its temporary tables.
         Table extra(tableDecl(Tbl::SPECIAL));
