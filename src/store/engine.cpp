@@ -592,28 +592,37 @@ int Engine::create(Table& t) {
         if (rc == SQLITE_OK) rc = exec(createTableSql(d));
         for (const KeyDecl& k : d.keys)
             if (rc == SQLITE_OK) rc = exec(createIndexSql(d, k));
-        if (rc == SQLITE_OK) {
-            std::string ins = std::string("INSERT OR REPLACE INTO ") + schemaOf(d) + "." +
-                              kCatalog + " (name, layout) VALUES (?1, ?2)";
-            rc = sqlite3_prepare_v2(d_->db, ins.c_str(), -1, &st, nullptr);
-            if (rc == SQLITE_OK) {
-                const std::string sig = layoutSignature(d);
-                sqlite3_bind_text(st, 1, d.name, -1, SQLITE_STATIC);
-                sqlite3_bind_text(st, 2, sig.c_str(), -1, SQLITE_TRANSIENT);
-                rc = sqlite3_step(st) == SQLITE_DONE ? SQLITE_OK : sqlite3_errcode(d_->db);
-                sqlite3_finalize(st);
-            }
-        }
+        if (rc == SQLITE_OK) rc = writeCatalog(schemaOf(d), d.name, layoutSignature(d));
     }
+    return endSavepoint("tembrix_create", rc);
+}
+
+int Engine::writeCatalog(const std::string& schema, const char* name, const std::string& layout) {
+    sqlite3_stmt* st = nullptr;
+    const std::string sql =
+        "INSERT OR REPLACE INTO " + schema + "." + kCatalog + " (name, layout) VALUES (?1, ?2)";
+    int rc = sqlite3_prepare_v2(d_->db, sql.c_str(), -1, &st, nullptr);
+    if (rc != SQLITE_OK) return rc;
+    sqlite3_bind_text(st, 1, name, -1, SQLITE_STATIC);
+    sqlite3_bind_text(st, 2, layout.c_str(), -1, SQLITE_TRANSIENT);
+    rc = sqlite3_step(st) == SQLITE_DONE ? SQLITE_OK : sqlite3_errcode(d_->db);
+    sqlite3_finalize(st);
+    return rc;
+}
+
+int Engine::endSavepoint(const char* name, int rc) {
+    auto exec = [&](const std::string& sql) {
+        return sqlite3_exec(d_->db, sql.c_str(), nullptr, nullptr, nullptr);
+    };
     if (rc != SQLITE_OK) {
-        int code = failSql(rc, true);
-        exec("ROLLBACK TO tembrix_create");
-        exec("RELEASE tembrix_create");
+        const int code = failSql(rc, true);
+        exec(std::string("ROLLBACK TO ") + name);
+        exec(std::string("RELEASE ") + name);
         return code;
     }
-    rc = exec("RELEASE tembrix_create");
+    rc = exec(std::string("RELEASE ") + name);
     if (rc != SQLITE_OK) {
-        int code = failSql(rc, true);
+        const int code = failSql(rc, true);
         if (!inTransaction_) exec("ROLLBACK");
         return code;
     }
@@ -745,32 +754,8 @@ int Engine::replaceTable(Table& from, const TableDecl& target) {
         rc = sqlite3_step(st) == SQLITE_DONE ? SQLITE_OK : sqlite3_errcode(d_->db);
         sqlite3_finalize(st);
     }
-    if (rc == SQLITE_OK)
-        rc = sqlite3_prepare_v2(d_->db,
-                                ("INSERT OR REPLACE INTO " + schema + "." + kCatalog +
-                                 " (name, layout) VALUES (?1, ?2)")
-                                    .c_str(),
-                                -1, &st, nullptr);
-    if (rc == SQLITE_OK) {
-        sqlite3_bind_text(st, 1, target.name, -1, SQLITE_STATIC);
-        sqlite3_bind_text(st, 2, want.c_str(), -1, SQLITE_TRANSIENT);
-        rc = sqlite3_step(st) == SQLITE_DONE ? SQLITE_OK : sqlite3_errcode(d_->db);
-        sqlite3_finalize(st);
-    }
-    if (rc != SQLITE_OK) {
-        int code = failSql(rc, true);
-        exec("ROLLBACK TO tembrix_replace");
-        exec("RELEASE tembrix_replace");
-        return code;
-    }
-    rc = exec("RELEASE tembrix_replace");
-    if (rc != SQLITE_OK) {
-        int code = failSql(rc, true);
-        if (!inTransaction_) exec("ROLLBACK");
-        return code;
-    }
-    status_.clear();
-    return 0;
+    if (rc == SQLITE_OK) rc = writeCatalog(schema, target.name, want);
+    return endSavepoint("tembrix_replace", rc);
 }
 
 long long Engine::records(Table& t) {

@@ -200,6 +200,10 @@ class Engine {
     void dropPage(Table& t);
     int findDuplicate(Table& t, long long self);
     bool stillThere(Table& t);
+    /// Records a table's layout in a file's catalog; an SQLite result code.
+    int writeCatalog(const std::string& schema, const char* name, const std::string& layout);
+    /// Releases a savepoint when rc is SQLITE_OK, else rolls back to it; an engine code.
+    int endSavepoint(const char* name, int rc);
     friend class Table;
     /// A table that goes is no longer the engine's to look after.
     void forget(Table& t);
