@@ -18,10 +18,23 @@ class SilentQuestions final : public UserQuestions {
 };
 
 SilentQuestions silent;
+std::function<int(const ConflictQuestion&)>& conflictWindow() {
+    static std::function<int(const ConflictQuestion&)> window;
+    return window;
+}
 // Windows started on their own threads ask through the same instance.
 std::atomic<UserQuestions*> installed{nullptr};
 
 }  // namespace
+
+int UserQuestions::conflict(const ConflictQuestion& q) {
+    const auto& window = conflictWindow();
+    return window ? window(q) : CancelEraseAccepted;
+}
+
+void setConflictWindow(std::function<int(const ConflictQuestion&)> window) {
+    conflictWindow() = std::move(window);
+}
 
 UserQuestions& questions() {
     UserQuestions* q = installed.load();

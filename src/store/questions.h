@@ -1,8 +1,31 @@
 #pragma once
 
+#include <cstdint>
+#include <functional>
 #include <string>
 
 namespace store {
+
+/// One finding of the booking checks put to the user: another booking of a resource
+/// (kind 0), a special day (1), a weekend (2) or a pooled resource over its capacity (3).
+struct ConflictQuestion {
+    std::string text;      // the other booking's name or client, the special day, "weekend"...
+    std::string resource;  // the resource being checked (kinds 0 and 3)
+    std::int32_t date = 0, start = 0, end = 0;
+    std::int32_t periodEnd = 0;  // kind 1: the last day of the special period
+    int kind = 0;
+    bool loop = false;        // occurrences are checked one after another: skip and stop offered
+    bool noConflict = false;  // conflicts may not be accepted (SYP:NOCONFLICT)
+};
+
+/// The answers of the conflict dialog, as the booking checks act on them.
+enum ConflictAnswer : int {
+    AcceptThis = 0,
+    AcceptAll = 1,
+    SkipThis = 2,
+    StopSaveAccepted = 3,
+    CancelEraseAccepted = 4,
+};
 
 enum class Icon { None, Information, Question, Exclamation, Stop };
 
@@ -43,7 +66,17 @@ class UserQuestions {
         (void)kind, (void)caption, (void)start, (void)filter;
         return {};
     }
+
+    /// The conflict dialog; returns a ConflictAnswer. A dialog closed without a choice
+    /// answers CancelEraseAccepted. By default the window installed with
+    /// setConflictWindow asks, and without one the answer is CancelEraseAccepted, so that
+    /// nothing is ever booked over a conflict unasked.
+    virtual int conflict(const ConflictQuestion& q);
 };
+
+/// Installs the window that asks conflict questions for implementations that do not
+/// answer them themselves.
+void setConflictWindow(std::function<int(const ConflictQuestion&)> window);
 
 /// The program-wide instance. Without one installed, every question is answered with
 /// its default button (and the stop box with "go on"), so nothing ever blocks.

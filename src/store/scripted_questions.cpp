@@ -47,4 +47,15 @@ std::string ScriptedQuestions::chooseFile(FileKind, const std::string& caption,
     return path;
 }
 
+int ScriptedQuestions::conflict(const ConflictQuestion& q) {
+    int answer = CancelEraseAccepted;
+    if (!conflicts_.empty()) {
+        answer = conflicts_.front();
+        conflicts_.pop_front();
+    }
+    conflicts.push_back(q);
+    asked.push_back({"conflict", q.text, Icon::Exclamation, 0, BUTTON_OK, BUTTON_OK, false, false});
+    return answer;
+}
+
 }  // namespace store

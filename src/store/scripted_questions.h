@@ -34,11 +34,13 @@ class ScriptedQuestions : public UserQuestions {
     void answer(Button b) { buttons_.push_back(b); }
     /// Queues the answer of the next stop box: true ends the program, false goes on.
     void answerStop(bool end) { stops_.push_back(end); }
+    /// Queues the answer of the next conflict dialog (a ConflictAnswer).
+    void answerConflict(int a) { conflicts_.push_back(a); }
     /// Queues the path that the next file or folder dialog returns ("" for Cancel).
     void answerFile(std::string path) { files_.push_back(std::move(path)); }
     /// Scripted answers not yet used; a test that expects every answer to be asked for
     /// checks that this is 0.
-    std::size_t pending() const { return buttons_.size() + stops_.size(); }
+    std::size_t pending() const { return buttons_.size() + stops_.size() + conflicts_.size(); }
 
     /// The text of the last question asked, or "" when none was.
     std::string lastText() const { return asked.empty() ? std::string() : asked.back().text; }
@@ -56,14 +58,20 @@ class ScriptedQuestions : public UserQuestions {
     /// the queue; "" (Cancel) when the queue is empty.
     std::string chooseFile(FileKind kind, const std::string& caption, const std::string& start,
                            const std::string& filter) override;
+    /// Records the conflict (its text in `text`, the question in `conflicts`) and answers
+    /// from the queue; CancelEraseAccepted when the queue is empty.
+    int conflict(const ConflictQuestion& q) override;
 
     /// Every question asked, oldest first.
     std::vector<Asked> asked;
+    /// Every conflict dialog shown, oldest first.
+    std::vector<ConflictQuestion> conflicts;
 
   private:
     std::deque<Button> buttons_;
     std::deque<bool> stops_;
     std::deque<std::string> files_;
+    std::deque<int> conflicts_;
     UserQuestions* previous_ = nullptr;
 };
 
