@@ -69,22 +69,31 @@ std::vector<std::string> columnsOf(const FieldDecl& f) {
     return cols;
 }
 
-std::string selectList(const TableDecl& d) {
-    std::string s = "_rid, _ver";
+std::string selectList(const TableDecl& d, const std::string& alias = "") {
+    const std::string a = alias.empty() ? "" : alias + ".";
+    std::string s = a + "_rid, " + a + "_ver";
     for (const FieldDecl& f : d.fields)
-        for (const std::string& c : columnsOf(f)) s += ", " + quoted(c);
+        for (const std::string& c : columnsOf(f)) s += ", " + a + quoted(c);
     return s;
+}
+
+/// How many columns selectList gives.
+int selectColumns(const TableDecl& d) {
+    int n = 2;
+    for (const FieldDecl& f : d.fields) n += f.count;
+    return n;
 }
 
 /// The condition that keeps records with an all-empty key out of a key that excludes
 /// them. Index and queries use this very text, so that SQLite sees that the partial
 /// index covers the query.
-std::string notEmptyCondition(const TableDecl& d, const KeyDecl& k) {
+std::string notEmptyCondition(const TableDecl& d, const KeyDecl& k, const std::string& alias = "") {
     std::string s = "NOT (";
     for (std::size_t i = 0; i < k.components.size(); ++i) {
         const FieldDecl& f = d.fields[k.components[i].field];
         if (i) s += " AND ";
-        s += quoted(f.name) + (isText(f.type) ? " = ''" : " = 0");
+        s += (alias.empty() ? "" : alias + ".") + quoted(f.name) +
+             (isText(f.type) ? " = ''" : " = 0");
     }
     return s + ")";
 }
@@ -344,9 +353,10 @@ int bindRecord(sqlite3_stmt* st, const TableDecl& d, const std::byte* rec, int f
     return p;
 }
 
-/// Reads the current row (columns _rid, _ver, fields...) into a record image.
-RecordPosition readRow(sqlite3_stmt* st, const TableDecl& d, std::byte* rec) {
-    int col = 2;
+/// Reads the current row (columns _rid, _ver, fields..., from column `first`) into a
+/// record image.
+RecordPosition readRow(sqlite3_stmt* st, const TableDecl& d, std::byte* rec, int first = 0) {
+    int col = first + 2;
     for (const FieldDecl& f : d.fields) {
         for (int e = 0; e < f.count; ++e, ++col) {
             if (isText(f.type)) {
@@ -358,7 +368,46 @@ RecordPosition readRow(sqlite3_stmt* st, const TableDecl& d, std::byte* rec) {
             }
         }
     }
-    return {sqlite3_column_int64(st, 0), sqlite3_column_int64(st, 1)};
+    return {sqlite3_column_int64(st, first), sqlite3_column_int64(st, first + 1)};
+}
+
+/// What SQLite's planner makes of a statement, one line per step.
+std::string planOf(sqlite3* db, const std::string& sql) {
+    sqlite3_stmt* st = nullptr;
+    if (sqlite3_prepare_v2(db, ("EXPLAIN QUERY PLAN " + sql).c_str(), -1, &st, nullptr) !=
+        SQLITE_OK)
+        return std::string("error: ") + sqlite3_errmsg(db);
+    std::string plan;
+    while (sqlite3_step(st) == SQLITE_ROW)
+        plan += std::string(reinterpret_cast<const char*>(sqlite3_column_text(st, 3))) + "\n";
+    sqlite3_finalize(st);
+    return plan;
+}
+
+/// The statement of a JoinQuery: the outer table drives (CROSS JOIN keeps that order), held
+/// at its key value; the inner table is reached through its linked fields.
+std::string joinSql(const TableDecl& o, const TableDecl& i, const JoinQuery& q) {
+    const KeyDecl& k = o.keys[q.outerKey];
+    std::string on;
+    for (const auto& [of, inf] : q.links) {
+        if (!on.empty()) on += " AND ";
+        on += "i." + quoted(i.fields[inf].name) + " = o." + quoted(o.fields[of].name);
+    }
+    std::string where = k.excludesEmpty ? notEmptyCondition(o, k, "o") : "";
+    const KeyDecl& ik = i.keys[q.innerKey];
+    if (ik.excludesEmpty) where += (where.empty() ? "" : " AND ") + notEmptyCondition(i, ik, "i");
+    for (int c = 0; c < q.outerEqual; ++c) {
+        if (!where.empty()) where += " AND ";
+        where +=
+            "o." + quoted(o.fields[k.components[c].field].name) + " = ?" + std::to_string(c + 1);
+    }
+    if (q.rangeField >= 0) {
+        const std::string f = "i." + quoted(i.fields[q.rangeField].name);
+        where += (where.empty() ? "" : " AND ") + f + " >= ?90 AND " + f + " <= ?91";
+    }
+    return "SELECT " + selectList(o, "o") + ", " + selectList(i, "i") + " FROM " + tableRef(o) +
+           " AS o CROSS JOIN " + tableRef(i) + " AS i ON " + on +
+           (where.empty() ? "" : " WHERE " + where);
 }
 
 }  // namespace
@@ -1195,6 +1244,48 @@ int Engine::copyFile(StoreFile f, const std::string& toPath) {
     return 0;
 }
 
+int Engine::join(Table& outer, Table& inner, const JoinQuery& q, const std::function<bool()>& row) {
+    if (!outer.open_ || !inner.open_) return fail(FileNotOpenErr);
+    const TableDecl& o = outer.decl();
+    const TableDecl& i = inner.decl();
+    sqlite3_stmt* st = d_->statement(joinSql(o, i, q));
+    if (!st) return failSql(sqlite3_errcode(d_->db), false);
+    bindKey(st, o, o.keys[q.outerKey], outer.buffer(), q.outerEqual);
+    if (q.rangeField >= 0) {
+        sqlite3_bind_int64(st, 90, q.low);
+        sqlite3_bind_int64(st, 91, q.high);
+    }
+    // The rows are read first and handed out after the statement is reset: a caller may
+    // read other tables (or these) from `row` without meeting a half-done statement.
+    std::vector<std::byte> rows;
+    std::vector<RecordPosition> positions;
+    const int os = outer.recordSize(), is = inner.recordSize();
+    std::vector<std::byte> image(os + is);
+    int rc;
+    while ((rc = sqlite3_step(st)) == SQLITE_ROW) {
+        positions.push_back(readRow(st, o, image.data()));
+        positions.push_back(readRow(st, i, image.data() + os, selectColumns(o)));
+        rows.insert(rows.end(), image.begin(), image.end());
+    }
+    sqlite3_reset(st);
+    sqlite3_clear_bindings(st);
+    if (rc != SQLITE_DONE) return failSql(rc, false);
+    status_.clear();
+    for (std::size_t r = 0; r < positions.size() / 2; ++r) {
+        const std::byte* at = rows.data() + r * (os + is);
+        std::memcpy(outer.buffer(), at, os);
+        std::memcpy(inner.buffer(), at + os, is);
+        outer.position_ = positions[2 * r];
+        inner.position_ = positions[2 * r + 1];
+        if (!row()) break;
+    }
+    return 0;
+}
+
+std::string Engine::joinPlan(Table& outer, Table& inner, const JoinQuery& q) {
+    return planOf(d_->db, joinSql(outer.decl(), inner.decl(), q));
+}
+
 std::string Engine::queryPlan(Table& t, const std::string& which, int key) {
     const TableDecl& d = t.decl();
     const KeyDecl& k = d.keys[key];
@@ -1212,15 +1303,7 @@ std::string Engine::queryPlan(Table& t, const std::string& which, int key) {
         statements.push_back(fetchSql(d, key));
     }
     std::string plan;
-    for (const std::string& sql : statements) {
-        sqlite3_stmt* st = nullptr;
-        if (sqlite3_prepare_v2(d_->db, ("EXPLAIN QUERY PLAN " + sql).c_str(), -1, &st, nullptr) !=
-            SQLITE_OK)
-            return std::string("error: ") + sqlite3_errmsg(d_->db);
-        while (sqlite3_step(st) == SQLITE_ROW)
-            plan += std::string(reinterpret_cast<const char*>(sqlite3_column_text(st, 3))) + "\n";
-        sqlite3_finalize(st);
-    }
+    for (const std::string& sql : statements) plan += planOf(d_->db, sql);
     return plan;
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <unordered_map>
@@ -74,6 +75,19 @@ class Table {
     std::size_t pageNext_ = 0;
     int pageLimit_ = 0;
     bool pageExhausted_ = false;
+};
+
+/// A read along a relation in one statement: the records of an outer table at a value of
+/// one of its keys, each with the records of an inner table linked to it by equal fields
+/// and, optionally, an inner field within a range. It serves look-ups that would otherwise
+/// seek the inner key once per outer record (the bookings of a resource over a period).
+struct JoinQuery {
+    int outerKey = 0;
+    int outerEqual = 1;  // leading components of outerKey equal to the outer buffer's values
+    int innerKey = 0;    // the inner key whose leading components the links and range fill
+    std::vector<std::pair<int, int>> links;  // (outer field, inner field), 0-based, equal
+    int rangeField = -1;                     // an inner field (0-based) in [low, high]
+    long long low = 0, high = 0;
 };
 
 /// Options for opening a data folder.
@@ -150,6 +164,11 @@ class Engine {
     int get(Table& t, int key);
     /// Reads the record at a remembered position. RecordNotFoundErr when it is gone.
     int reget(Table& t, RecordPosition p);
+    /// Reads the pairs of a JoinQuery: for each pair both buffers (and their positions)
+    /// are filled and `row` is called; `row` returns false to stop. The outer table is read
+    /// along its key and the inner one through an index on its linked fields, so the cost
+    /// follows the records read, never the size of the tables.
+    int join(Table& outer, Table& inner, const JoinQuery& q, const std::function<bool()>& row);
     /// Makes p the record that put and erase act on, as if it had just been read there.
     void setPosition(Table& t, RecordPosition p) { t.position_ = p; }
     /// Adds the buffer as a new record. DupKeyErr when a unique key is duplicated.
@@ -184,6 +203,8 @@ class Engine {
     /// tests that make sure every key access goes through an index.
     std::string queryPlan(Table& t, const std::string& which, int key);
 
+    /// The query plan of a JoinQuery's statement.
+    std::string joinPlan(Table& outer, Table& inner, const JoinQuery& q);
     /// The layout signature stored in a file's catalog for a declaration.
     static std::string layoutSignature(const TableDecl& d);
 
