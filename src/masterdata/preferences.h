@@ -1,0 +1,83 @@
+#pragma once
+
+#include <string>
+
+#include "store/engine.h"
+#include "store/fixed_string.h"
+
+namespace store {
+class Store;
+struct SYSPREF;
+struct USERPREF;
+}  // namespace store
+
+namespace masterdata {
+
+/// The owner under which the system's own duration and routine-name lists are filed.
+inline constexpr const char* kSystemListOwner = "SysPref";
+
+/// The values of the alert option as they are stored. The alert search recognises
+/// exactly these; any other value switches alerts off.
+inline constexpr const char* kAlertNone = "None";
+inline constexpr const char* kAlertAll = "All";
+inline constexpr const char* kAlertUserOnly = "User Only";
+
+/// Whether the alert lead time means anything for a stored alert mode: only while alerts
+/// are on ("All" or "User Only", in any letter case).
+bool alertLeadApplies(const std::string& alert);
+/// The stored form of an alert mode as a window shows it ("User only" -> "User Only");
+/// anything unknown is "None".
+std::string storedAlert(const std::string& shown);
+
+/// Copies the twelve defaults of a new user (name, client, resource, start, duration,
+/// day begin and end, weekend flag, scan interval, text, width and height).
+void copySystemDefaults(const store::SYSPREF& from, store::USERPREF& to);
+
+/// The outcome of a change of several records made in one transaction.
+struct PreferenceResult {
+    enum Outcome {
+        Done,
+        Refused,           // a check or the store refused the record; the user was told why
+        ChangedElsewhere,  // another station changed the record; its values are in the buffer
+        Failed,            // a store operation failed: `text` says which and where
+    };
+    Outcome outcome = Done;
+    /// For Failed: the engine's error text followed by the tag of the place (" Durlist 2").
+    std::string text;
+
+    bool ok() const { return outcome == Done; }
+};
+
+/// "Transaction cancelled - %1" with the failure of r, as the user is told.
+std::string cancelledText(const PreferenceResult& r);
+inline constexpr const char* kSafeguardCaption = "Information Safeguard";
+
+/// Raises the numbers of new bookings: reads the highest CON:NUMBER issued and adds a
+/// CONTROL record 1000 above it, in one transaction, so that the next booking number is
+/// 1001 above the highest issued before. Returns the number added, or 0 when it could
+/// not be added (`failure` then holds the engine's text). An empty CONTROL table counts
+/// as a highest number of 0.
+store::LONG resetControlFile(store::Store& db, std::string* failure = nullptr);
+
+/// Saves the system preferences now in the SYSPREF buffer over the record read at
+/// `readAt`, after the field checks (messages 16 and 18 refuse it), stamped with the
+/// logged-in user's name, the date and the time. With applyToUsers, in the same
+/// transaction and before the save: every user's duration and routine-name lists are
+/// replaced by copies of the system lists, and every USERPREF record takes the twelve
+/// defaults from the buffer. Nothing is changed unless all of it succeeds. On success the
+/// USERPREF buffer holds the logged-in user's record as saved (when there is one);
+/// otherwise every buffer but SYSPREF's is left as it was.
+PreferenceResult saveSystemPreferences(store::Store& db, store::RecordPosition readAt,
+                                       bool applyToUsers);
+
+/// Saves the user preferences in the USERPREF buffer as the record of the logged-in user
+/// (`GlobalUserName`), after the height check (message 16): the record read at `readAt`
+/// is written, or, when the user had none (`readAt` not valid), one is added. On success
+/// the buffer holds the record as stored.
+PreferenceResult saveUserPreferences(store::Store& db, store::RecordPosition readAt);
+
+/// Rebuilds the keys of every table, each table all or nothing. Returns false at the
+/// first table that fails (`failure` then names it with the engine's text).
+bool rebuildFileKeys(store::Store& db, std::string* failure = nullptr);
+
+}  // namespace masterdata
