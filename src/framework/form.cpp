@@ -10,6 +10,7 @@
 #include <QSpinBox>
 #include <cstring>
 
+#include "framework/date_time_entry.h"
 #include "store/error_class.h"
 #include "store/record_image.h"
 #include "store/session.h"
@@ -52,7 +53,12 @@ void FormProcedure::DISPLAY() {
         const QString text = f.type == FieldType::STRING
                                  ? QString::fromStdString(std::string(getText(f, rec)))
                                  : QString::number(getNumber(f, rec));
-        if (auto* e = qobject_cast<QLineEdit*>(b.control)) e->setText(text);
+        if (auto* e = qobject_cast<DateEntry*>(b.control))
+            e->setValue(Date(LONG(getNumber(f, rec))));
+        else if (auto* e = qobject_cast<TimeEntry*>(b.control))
+            e->setValue(Time(LONG(getNumber(f, rec))));
+        else if (auto* e = qobject_cast<QLineEdit*>(b.control))
+            e->setText(text);
         if (auto* e = qobject_cast<QPlainTextEdit*>(b.control)) e->setPlainText(text);
         if (auto* c = qobject_cast<QCheckBox*>(b.control)) c->setChecked(getNumber(f, rec) != 0);
         if (auto* s = qobject_cast<QSpinBox*>(b.control)) s->setValue(int(getNumber(f, rec)));
@@ -66,7 +72,12 @@ void FormProcedure::UPDATEBUFFER() {
     for (const Binding& b : bindings_) {
         const FieldDecl& f = d.fields[b.field];
         QString text;
-        if (auto* e = qobject_cast<QLineEdit*>(b.control)) text = e->text();
+        if (auto* e = qobject_cast<DateEntry*>(b.control))
+            text = QString::number(e->value().value);
+        else if (auto* e = qobject_cast<TimeEntry*>(b.control))
+            text = QString::number(e->value().value);
+        else if (auto* e = qobject_cast<QLineEdit*>(b.control))
+            text = e->text();
         if (auto* e = qobject_cast<QPlainTextEdit*>(b.control)) text = e->toPlainText();
         if (auto* c = qobject_cast<QComboBox*>(b.control)) text = c->currentText();
         if (auto* c = qobject_cast<QCheckBox*>(b.control)) text = c->isChecked() ? "1" : "0";
@@ -103,6 +114,16 @@ QWidget* FormProcedure::okCancel() {
     connect(box, &QDialogButtonBox::rejected, this, &QDialog::reject);
     connect(box, &QDialogButtonBox::helpRequested, this, &WindowProcedure::showHelp);
     return box;
+}
+
+bool FormProcedure::entriesValid() {
+    // A date or time that is no date or time would be saved as none: it is refused, and
+    // the user corrects it before anything is written.
+    for (const Binding& b : bindings_) {
+        if (auto* e = qobject_cast<DateEntry*>(b.control); e && !e->checkInput(true)) return false;
+        if (auto* e = qobject_cast<TimeEntry*>(b.control); e && !e->checkInput(true)) return false;
+    }
+    return true;
 }
 
 void FormProcedure::focusFirst() {
@@ -153,6 +174,7 @@ bool FormProcedure::changed() const {
 
 bool FormProcedure::TAKECOMPLETED() {
     if (readOnly_) return true;
+    if (!entriesValid()) return false;
     UPDATEBUFFER();
     if (!VALIDATE()) return false;
     if (request_ == InsertRecord) {

@@ -26,7 +26,8 @@ class FormProcedure : public WindowProcedure {
                   QWidget* parent = nullptr);
 
     /// Binds a control to a field (0-based field index): line edits, plain text edits,
-    /// check boxes, spin boxes and combo boxes (their text). Texts are cut to the field.
+    /// check boxes, spin boxes and combo boxes (their text), and date and time entries
+    /// on LONG fields (the stored day number or time). Texts are cut to the field.
     void bind(QWidget* control, int field);
     /// Record to controls.
     void DISPLAY();
@@ -62,6 +63,9 @@ class FormProcedure : public WindowProcedure {
     QWidget* okCancel();
     /// The first bound control, where the focus goes back to.
     void focusFirst();
+    /// False, with the user told and the focus on it, when a bound date or time entry
+    /// holds text that is no date or time.
+    bool entriesValid();
 
   private:
     void prime();

@@ -1,0 +1,33 @@
+#pragma once
+
+#include <QApplication>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QString>
+#include <QWidget>
+
+namespace masterdata::test {
+
+/// Presses and releases a key on a widget, as the keyboard would.
+inline void press(QWidget* w, int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier,
+                  const QString& text = {}) {
+    QKeyEvent down(QEvent::KeyPress, key, modifiers, text);
+    QApplication::sendEvent(w, &down);
+    QKeyEvent up(QEvent::KeyRelease, key, modifiers, text);
+    QApplication::sendEvent(w, &up);
+}
+
+/// Replaces an entry's text by typing: everything selected and deleted, then each
+/// character typed.
+inline void type(QLineEdit* e, const QString& text) {
+    e->selectAll();
+    press(e, Qt::Key_Backspace);
+    for (QChar c : text) {
+        const int key = c.isDigit()    ? Qt::Key_0 + c.digitValue()
+                        : c.isLetter() ? Qt::Key_A + (c.toUpper().unicode() - 'A')
+                                       : int(c.unicode());
+        press(e, key, Qt::NoModifier, QString(c));
+    }
+}
+
+}  // namespace masterdata::test
