@@ -2,6 +2,7 @@
 
 #include <cctype>
 #include <climits>
+#include <cstdio>
 #include <memory>
 #include <vector>
 
@@ -129,7 +130,85 @@ PreferenceResult applyToExistingUsers(Store& db) {
     return {};
 }
 
+/// The entry's form of the record whose key is `value` (see findDefaultClient).
+template <class Field>
+std::string findDefault(Store& db, Tbl t, int key, Field field, const std::string& value,
+                        std::size_t width) {
+    const std::string_view wanted = trimRight(value);
+    if (wanted.empty()) return {};
+    FileManager& fm = db.Access(t);
+    Opened open(fm);
+    if (!open.ok()) return {};
+    SavedBuffer keep(fm);
+    Engine& e = db.engine();
+    fm.table().clearBuffer();
+    field() = wanted;
+    auto cut = [&] { return std::string(trimRight(field().view().substr(0, width))); };
+    if (e.get(fm.table(), key) == NoError) return cut();
+    fm.table().clearBuffer();
+    field() = wanted;
+    if (e.setAtValue(fm.table(), key) == NoError && e.next(fm.table()) == NoError &&
+        field().view().size() > width &&
+        sameText(trimRight(field().view().substr(0, width)), wanted))
+        return cut();
+    return {};
+}
+
 }  // namespace
+
+std::string lengthText(LONG stored) {
+    const int minutes = minutesOfLength(stored);
+    char text[16];
+    std::snprintf(text, sizeof text, "%02d:%02d", minutes / 60, minutes % 60);
+    return text;
+}
+
+std::vector<LONG> ownerDurations(Store& db, const std::string& owner) {
+    std::vector<LONG> out;
+    FileManager& fm = db.Access(Tbl::DURLIST);
+    Opened open(fm);
+    if (!open.ok()) return out;
+    SavedBuffer keep(fm);
+    fm.table().clearBuffer();
+    db.DUR.USERNAME = owner;
+    if (db.engine().setAtValue(fm.table(), DUR::USERNAME_KEY, 1) != NoError) return out;
+    while (db.engine().next(fm.table()) == NoError && sameText(db.DUR.USERNAME.view(), owner))
+        out.push_back(db.DUR.DURATION);
+    return out;
+}
+
+std::vector<std::string> ownerNames(Store& db, const std::string& owner) {
+    std::vector<std::string> out;
+    FileManager& fm = db.Access(Tbl::ROUTINEA);
+    Opened open(fm);
+    if (!open.ok()) return out;
+    SavedBuffer keep(fm);
+    fm.table().clearBuffer();
+    db.ROU.USERNAME = owner;
+    if (db.engine().setAtValue(fm.table(), ROU::USERNAME_KEY, 1) != NoError) return out;
+    while (db.engine().next(fm.table()) == NoError && sameText(db.ROU.USERNAME.view(), owner))
+        out.push_back(db.ROU.NAME.str());
+    return out;
+}
+
+std::string scanDayProblem(LONG beginDay, LONG endDay, LONG interval) {
+    if (beginDay == 0 || endDay == 0) return "The regular day needs a begin and an end time.";
+    if (endDay <= beginDay) return "The regular day must end after it begins.";
+    if (Length(interval).minutes() < 1) return "The scan interval must be at least one minute.";
+    return {};
+}
+
+std::string findDefaultClient(Store& db, const std::string& value) {
+    return findDefault(
+        db, Tbl::CLIENT, CLI::CLIENT_KEY, [&]() -> auto& { return db.CLI.CLIENT; }, value,
+        kDefaultClientWidth);
+}
+
+std::string findDefaultResource(Store& db, const std::string& value) {
+    return findDefault(
+        db, Tbl::RESOURCE, RES::RESOURCE_KEY, [&]() -> auto& { return db.RES.RESOURCE; }, value,
+        kDefaultResourceWidth);
+}
 
 bool alertLeadApplies(const std::string& alert) {
     return sameText(alert, kAlertAll) || sameText(alert, kAlertUserOnly);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "store/engine.h"
 #include "store/fixed_string.h"
@@ -28,6 +29,31 @@ bool alertLeadApplies(const std::string& alert);
 /// The stored form of an alert mode as a window shows it ("User only" -> "User Only");
 /// anything unknown is "None".
 std::string storedAlert(const std::string& shown);
+
+/// A length as the preference windows list it: "hh:mm" ("00:30" for 180001).
+std::string lengthText(store::LONG stored);
+
+/// The lengths and the routine names filed under an owner (a user name, or
+/// kSystemListOwner), in key order. The lists' buffers are left as they were.
+std::vector<store::LONG> ownerDurations(store::Store& db, const std::string& owner);
+std::vector<std::string> ownerNames(store::Store& db, const std::string& owner);
+
+/// What is wrong with a working day and scan interval, as the user is told; "" when
+/// nothing is. The scans divide the day by the interval, so all three are needed and the
+/// day must end after it begins.
+std::string scanDayProblem(store::LONG beginDay, store::LONG endDay, store::LONG interval);
+
+/// Widths of the default client and resource entries: a name or code picked for them is
+/// cut to these.
+inline constexpr int kDefaultClientWidth = 30;
+inline constexpr int kDefaultResourceWidth = 10;
+
+/// The client or resource that a default entry names, as the entry keeps it: the stored
+/// name of the record whose key equals `value`, or else of a longer one whose name, cut to
+/// the entry's width as picking it would, is `value`; cut to the entry's width. "" when there is
+/// none. The table's buffer is left as it was.
+std::string findDefaultClient(store::Store& db, const std::string& value);
+std::string findDefaultResource(store::Store& db, const std::string& value);
 
 /// Copies the twelve defaults of a new user (name, client, resource, start, duration,
 /// day begin and end, weekend flag, scan interval, text, width and height).

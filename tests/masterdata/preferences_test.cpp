@@ -284,3 +284,62 @@ TEST_F(PreferencesTest, RebuildingKeysKeepsEveryRecord) {
 }
 
 }  // namespace
+
+namespace {
+
+using namespace store;
+using namespace store::test;
+
+class DefaultLookupTest : public StoreTest {
+  protected:
+    void SetUp() override { openAll(a); }
+    void addResource(const char* code) {
+        a.fm(Tbl::RESOURCE).PRIMERECORD();
+        db.RES.RESOURCE = code;
+        ASSERT_EQ(Level_Benign, a.fm(Tbl::RESOURCE).INSERT());
+    }
+};
+
+TEST_F(DefaultLookupTest, APickedCodeIsCutToTheEntryAndStillNamesItsRecord) {
+    addResource("PROJECTOR-12");  // 12 characters
+    addResource("ROOM A");
+    addClient(a, "The Northern Amateur Dramatic Society");
+    db.RES.RESOURCE = "kept";
+    EXPECT_EQ("ROOM A", masterdata::findDefaultResource(db, "ROOM A"));
+    EXPECT_EQ("", masterdata::findDefaultResource(db, "ROOM B"));
+    EXPECT_EQ("", masterdata::findDefaultResource(db, "   "));
+    // The 12-character code is kept as its first 10, and those 10 still name it.
+    EXPECT_EQ("PROJECTOR-", masterdata::findDefaultResource(db, "PROJECTOR-12"));
+    EXPECT_EQ("PROJECTOR-", masterdata::findDefaultResource(db, "PROJECTOR-"));
+    // A shorter beginning is not enough.
+    EXPECT_EQ("", masterdata::findDefaultResource(db, "PROJECTOR"));
+    // A name cut at a blank is kept without it, and still names its client.
+    EXPECT_EQ("The Northern Amateur Dramatic",
+              masterdata::findDefaultClient(db, "the northern amateur dramatic"));
+    EXPECT_EQ("kept", db.RES.RESOURCE.str());
+}
+
+TEST_F(DefaultLookupTest, ListsAreReadPerOwnerInKeyOrder) {
+    for (auto [user, d] :
+         {std::pair{"SysPref", 360001}, {"SysPref", 90001}, {"ANN", 60001}, {"SYSPREFX", 30001}}) {
+        a.fm(Tbl::DURLIST).PRIMERECORD();
+        db.DUR.USERNAME = user;
+        db.DUR.DURATION = d;
+        ASSERT_EQ(Level_Benign, a.fm(Tbl::DURLIST).INSERT());
+    }
+    EXPECT_EQ((std::vector<LONG>{90001, 360001}), masterdata::ownerDurations(db, "SysPref"));
+    EXPECT_EQ((std::vector<LONG>{60001}), masterdata::ownerDurations(db, "ANN"));
+    EXPECT_TRUE(masterdata::ownerNames(db, "ANN").empty());
+    EXPECT_EQ("00:15", masterdata::lengthText(90001));
+    EXPECT_EQ("01:30", masterdata::lengthText(540001));
+}
+
+TEST(ScanDayTest, TheDayMustEndAfterItBeginsWithAnInterval) {
+    EXPECT_EQ("", masterdata::scanDayProblem(2880001, 6480001, 90001));
+    EXPECT_NE("", masterdata::scanDayProblem(6480001, 2880001, 90001));
+    EXPECT_NE("", masterdata::scanDayProblem(2880001, 2880001, 90001));
+    EXPECT_NE("", masterdata::scanDayProblem(0, 6480001, 90001));
+    EXPECT_NE("", masterdata::scanDayProblem(2880001, 6480001, 0));
+}
+
+}  // namespace
