@@ -1,5 +1,6 @@
 #include "shell/startup.h"
 
+#include "masterdata/user_save.h"
 #include "store/error_class.h"
 #include "store/questions.h"
 #include "store/session.h"
@@ -31,18 +32,7 @@ bool oldFormat(Store& db) {
 }  // namespace
 
 void copyDefaultsToUserPref(Store& db) {
-    db.USP.NAME = db.SYP.NAME.view();
-    db.USP.CLIENT = db.SYP.CLIENT.view();
-    db.USP.RESOURCE = db.SYP.RESOURCE.view();
-    db.USP.STARTTIME = db.SYP.STARTTIME;
-    db.USP.DURATION = db.SYP.DURATION;
-    db.USP.BEGINDAY = db.SYP.BEGINDAY;
-    db.USP.ENDDAY = db.SYP.ENDDAY;
-    db.USP.WEEKEND = db.SYP.WEEKEND;
-    db.USP.INTERVAL = db.SYP.INTERVAL;
-    db.USP.SCANTEXT = db.SYP.SCANTEXT.view();
-    db.USP.SCANSIZE = db.SYP.SCANSIZE;
-    db.USP.HEIGHT = db.SYP.HEIGHT;
+    masterdata::copySystemDefaults(db);
 }
 
 namespace {

@@ -2,6 +2,8 @@
 
 #include <string>
 
+#include "masterdata/master_names.h"
+
 namespace store {
 class Store;
 }
@@ -12,9 +14,9 @@ inline constexpr const char* kProductName = "Tembrix";
 inline constexpr const char* kVersion = "3.21d";
 inline constexpr const char* kAdministrator = "AAAAAAAAAAAAAAA";
 inline constexpr const char* kAdministratorPassword = "8260947315";
-inline constexpr const char* kAllResources = "All resources";
+inline constexpr const char* kAllResources = masterdata::kAllResources;
 inline constexpr const char* kNoClient = "No Client";
-inline constexpr const char* kSysPref = "SysPref";
+inline constexpr const char* kSysPref = masterdata::kSysPref;
 inline constexpr const char* kOldFormatMessage =
     "Old data format detected. You must run QUARNEL.EXE to convert your data before running "
     "this version of Tembrix.";

@@ -1,0 +1,42 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "masterdata/resources.h"
+#include "masterdata/save_result.h"
+#include "store/engine.h"
+
+namespace store {
+class Store;
+}
+
+namespace masterdata {
+
+/// The users authorized to book a resource (its RESUSER rows), in key order.
+std::vector<std::string> authorizedUsers(store::Store& db, const std::string& resource);
+
+/// What the resource form hands over to be saved: the RESOURCE record is in db.RES.
+struct ResourceEdit {
+    int request = 0;                 // store::InsertRecord or store::ChangeRecord
+    std::string original;            // the code as loaded (change)
+    store::RecordPosition position;  // where the record was read (change)
+    NameList users;                  // the authorized-user list as edited
+    NameList loaded;                 // the list as loaded (change)
+};
+
+/// Saves a resource, its authorized users and, for a new one, its membership of the
+/// all-resources group, in one transaction. Stamps who changed it and when. In change
+/// mode rows another station added or removed since the form loaded its list give 7 or
+/// 8, a record changed meanwhile 9; nothing is written then. A new code carries the
+/// resource's authorizations, group memberships and booking links with it. A code that
+/// another resource has is reported with message 13 and nothing is written.
+SaveResult saveResource(store::Store& db, const ResourceEdit& edit);
+
+/// Rebuilds the membership of the all-resources group: every present membership is
+/// deleted through the relation manager, each after the user confirmed it (message 9),
+/// then one membership per resource is added. Returns the number of memberships added;
+/// -1 when a deletion was refused or failed (nothing more is done then).
+int rebuildAllResources(store::Store& db);
+
+}  // namespace masterdata
