@@ -1,0 +1,310 @@
+// The checks that OK runs on the occurrences of a booking before saving it: weekends,
+// special days, other bookings of single resources and the capacity of pooled ones, each
+// finding put to the user in the conflict dialog; and the check that nobody else changed
+// the booking since the form opened.
+#include <algorithm>
+#include <cstring>
+
+#include "booking/booking_form.h"
+#include "booking/pool.h"
+#include "booking/repeat.h"
+#include "store/datetime.h"
+#include "store/questions.h"
+#include "store/session.h"
+#include "store/store.h"
+
+namespace booking {
+
+using store::LONG;
+using store::Tbl;
+
+bool BookingForm::prepareChecks(const std::vector<DateEntry>& entries) {
+    if (entries.empty()) return true;
+    LONG low = entries.front().DATE, high = low;
+    for (const DateEntry& e : entries) low = std::min(low, e.DATE), high = std::max(high, e.DATE);
+
+    // Special periods that can hold one of the dates: those that start by the last date
+    // and end on or after the first. The table holds a few periods a year.
+    specials_.clear();
+    store::Engine& e = db_.engine();
+    store::Table& spe = db_.table(Tbl::SPECIAL);
+    if (e.set(spe, store::SPE::DATE_KEY) == 0)
+        while (e.next(spe) == 0 && db_.SPE.STARTDATE <= high)
+            if (db_.SPE.ENDDATE >= low)
+                specials_.push_back(
+                    {db_.SPE.STARTDATE, db_.SPE.ENDDATE, db_.SPE.DESCRIPTION.str()});
+
+    std::vector<std::string> codes;
+    for (const ResourceEntry& r : resources_) codes.push_back(r.RESOURCE);
+    if (!collisions_.load(db_, codes, low, high, loadedNumber_)) {
+        store::questions().stop(collisions_.error() + " CONFLCHECK");
+        answer_ = store::CancelEraseAccepted;
+        return false;
+    }
+    return true;
+}
+
+int BookingForm::ask(store::ConflictQuestion q) {
+    q.loop = loop_;
+    q.noConflict = db_.SYP.NOCONFLICT == 1;
+    int a = store::questions().conflict(q);
+    // The dialog offers only what the situation allows; any other answer abandons the save,
+    // so that a conflict can never slip through an answer that was not on offer.
+    const bool single = q.kind == 0 || q.kind == 3;
+    if (a < store::AcceptThis || a > store::CancelEraseAccepted) a = store::CancelEraseAccepted;
+    if (!loop_ && (a == store::SkipThis || a == store::StopSaveAccepted))
+        a = store::CancelEraseAccepted;
+    if (q.noConflict && (a == store::AcceptAll || (single && a == store::AcceptThis)))
+        a = store::CancelEraseAccepted;
+    return a;
+}
+
+void BookingForm::CONFLCHECK(int index, bool override) {
+    if (index < 0 || index >= int(dates_.size())) return;
+    const DateEntry& e = dates_[index];
+    const LONG s = override ? saved_.start : e.TIME;
+    const LONG en = override ? saved_.end : e.ENDTIME;
+    const auto key = std::make_tuple(e.DATE, s, en);
+    checked_.insert(key);
+    if (answer_ == store::AcceptAll) {
+        acceptedWhole_.insert(key);
+        return;
+    }
+    const store::Date d(e.DATE);
+    if (db_.USP.WEEKEND == 1 && !d.isWorkingDay() && db_.REP.WEEKENDREPEAT != BookAnyway) {
+        store::ConflictQuestion q;
+        q.text = tr("weekend");
+        q.kind = 2;
+        answer_ = ask(q);
+        if (answer_ != store::AcceptThis) {
+            if (answer_ == store::AcceptAll) acceptedWhole_.insert(key);
+            return;
+        }
+    }
+    if (!CONFLCHECK2(e, s, en)) {
+        if (answer_ == store::AcceptAll) acceptedWhole_.insert(key);
+        return;
+    }
+    CONFLCHECK3(e, s, en);
+    if (answer_ == store::AcceptAll) acceptedWhole_.insert(key);
+}
+
+bool BookingForm::CONFLCHECK2(const DateEntry& e, LONG, LONG) {
+    for (const Special& sp : specials_) {
+        if (sp.start > e.DATE || sp.end < e.DATE) continue;
+        if (db_.REP.WEEKENDREPEAT == BookAnyway) break;
+        store::ConflictQuestion q;
+        q.text = sp.description;
+        q.date = sp.start;
+        q.periodEnd = sp.end;
+        q.kind = 1;
+        answer_ = ask(q);
+        if (answer_ != store::AcceptThis) return false;
+    }
+    return true;
+}
+
+void BookingForm::CONFLCHECK3(const DateEntry& e, LONG s, LONG en) {
+    store::Table& act = db_.table(Tbl::ACTIVITY);
+    const store::ACTIVITY form = db_.ACT;
+    const store::RecordPosition formPosition = act.position();
+    const bool byClient = db_.USP.SCANTEXT == "Client";
+    for (const ResourceEntry& r : resources_) {
+        const int capacity = resourceUnits(r.RESOURCE);
+        const auto& day = collisions_.on(r.RESOURCE, e.DATE);
+        if (capacity <= 1) {
+            for (const BookedOccurrence& b : day) {
+                if (!collides(b.occurrence, s, en)) continue;
+                db_.ACT.ACTNUMBER = b.number;
+                const bool found = db_.engine().get(act, store::ACT::ACTNUMBER_KEY) == 0;
+                store::ConflictQuestion q;
+                q.text = found ? (byClient ? db_.ACT.CLIENT.str() : db_.ACT.NAME.str()) : "";
+                db_.ACT = form;
+                db_.engine().setPosition(act, formPosition);
+                q.resource = r.RESOURCE;
+                q.date = b.occurrence.date;
+                q.start = b.occurrence.start;
+                q.end = b.occurrence.end;
+                q.kind = 0;
+                answer_ = ask(q);
+                if (answer_ != store::AcceptThis) return;
+                accepted_.insert({r.RESOURCE, e.DATE, s, en, b.number});
+            }
+            continue;
+        }
+        std::vector<OtherOccurrence> others;
+        for (const BookedOccurrence& b : day) others.push_back(b.occurrence);
+        const PoolResult pool = POOLCHECK(capacity, std::max(r.UNITS, 1), s, en, others);
+        if (!pool.exceeded) continue;
+        store::ConflictQuestion q;
+        q.text = tr("maximum units exceeded");
+        q.resource = r.RESOURCE;
+        const OtherOccurrence shown =
+            pool.reported >= 0 ? others[pool.reported] : OtherOccurrence{e.DATE, s, en, r.UNITS};
+        q.date = shown.date;
+        q.start = shown.start;
+        q.end = shown.end;
+        q.kind = 3;
+        answer_ = ask(q);
+        if (answer_ != store::AcceptThis) return;
+        acceptedPool_.insert({r.RESOURCE, e.DATE, s, en});
+    }
+}
+
+bool BookingForm::DATELOOPNEWREPEAT() {
+    return LOOPDATECHECK(false, false);
+}
+
+bool BookingForm::LOOPDATECHECK(bool override, bool fromCurrent) {
+    loop_ = true;
+    const DateEntry shown =
+        current_ >= 0 && current_ < int(dates_.size()) ? dates_[current_] : DateEntry{};
+    int i = fromCurrent ? std::max(current_, 0) : 0;
+    std::vector<DateEntry> toCheck(dates_.begin() + std::min(i, int(dates_.size())), dates_.end());
+    if (!prepareChecks(toCheck)) return false;
+    while (i < int(dates_.size())) {
+        CONFLCHECK(i, override);
+        if (answer_ == store::SkipThis) {
+            dates_.erase(dates_.begin() + i);
+            answer_ = store::AcceptThis;
+            continue;
+        }
+        if (answer_ == store::StopSaveAccepted) {
+            dates_.erase(dates_.begin() + i, dates_.end());
+            break;
+        }
+        if (answer_ == store::CancelEraseAccepted) break;
+        ++i;
+    }
+    const auto it = std::find(dates_.begin(), dates_.end(), shown);
+    current_ = it != dates_.end() ? int(it - dates_.begin()) : dates_.empty() ? -1 : 0;
+    if (answer_ == store::CancelEraseAccepted) return false;
+    // Saving a booking whose every occurrence was dropped would leave it on file where no
+    // scan ever shows it.
+    if (dates_.empty()) {
+        store::questions().message(
+            "Tembrix",
+            merge(tr("Every occurrence of this %1 was skipped, so there is nothing to save."),
+                  lower(words_.booking)),
+            store::Icon::Exclamation, store::BUTTON_OK, store::BUTTON_OK);
+        answer_ = store::CancelEraseAccepted;
+        return false;
+    }
+    return true;
+}
+
+bool BookingForm::SETLOOPFLAG() {
+    if (db_.ACT.REPEATTYPE != IrregularDates) return true;
+    return store::questions().message(
+               "Tembrix",
+               merge(tr("Do you want to use %1 and %2 as start and end for all occurrences."),
+                     store::shortTime(store::Time(saved_.start)),
+                     store::shortTime(store::Time(saved_.end))),
+               store::Icon::Question, store::BUTTON_YES | store::BUTTON_NO,
+               store::BUTTON_YES) == store::BUTTON_YES;
+}
+
+bool BookingForm::CONCURRENCYCHECK(bool inTransaction) {
+    (void)inTransaction;
+    store::Engine& e = db_.engine();
+    std::vector<DateEntry> stored;
+    store::Table& dat = db_.table(Tbl::DATES);
+    dat.clearBuffer();
+    db_.DAT.ACTNUMBER = loadedNumber_;
+    if (e.setAtValue(dat, store::DAT::ACTDATES_KEY, 1) == 0)
+        while (e.next(dat) == 0 && db_.DAT.ACTNUMBER == loadedNumber_)
+            stored.push_back({db_.DAT.DATE, db_.DAT.TIME, db_.DAT.ENDTIME, db_.DAT.ACTUALSTART,
+                              db_.DAT.ACTUALEND, db_.DAT.ACTNUMBER});
+    if (stored != datesLoaded_) {
+        CCFAIL(tr("Dates"));
+        return false;
+    }
+    std::vector<ResourceEntry> links;
+    store::Table& rac = db_.table(Tbl::RESACT);
+    rac.clearBuffer();
+    db_.RAC.ACTNUMBER = loadedNumber_;
+    if (e.setAtValue(rac, store::RAC::ACTRESOURCE_KEY, 1) == 0)
+        while (e.next(rac) == 0 && db_.RAC.ACTNUMBER == loadedNumber_)
+            links.push_back({db_.RAC.RESOURCE.str(), db_.RAC.UNITS});
+    if (links != resourcesLoaded_) {
+        CCFAIL(tr("Resources"));
+        return false;
+    }
+    const store::ACTIVITY form = db_.ACT;
+    db_.ACT.ACTNUMBER = loadedNumber_;
+    if (e.get(db_.table(Tbl::ACTIVITY), store::ACT::ACTNUMBER_KEY) != 0) {
+        db_.ACT = form;
+        TRANSERRHANDLER("8");
+        return false;
+    }
+    const bool same = std::memcmp(&db_.ACT, &actLoaded_, sizeof(store::ACTIVITY)) == 0;
+    // The booking's own values go back in the buffer; the position stays the one just read,
+    // so that the update that follows writes over the record as it was checked.
+    db_.ACT = form;
+    if (!same) {
+        CCFAIL(tr("Booking"));
+        return false;
+    }
+    return true;
+}
+
+void BookingForm::CCFAIL(const std::string& item) {
+    if (db_.engine().inTransaction()) db_.engine().rollback();
+    store::questions().message(
+        "Information Safeguard",
+        merge(tr("%1 for this %2 have been changed by another station or window since this "
+                 "window was opened. Transaction cancelled"),
+              item, lower(words_.booking)),
+        store::Icon::Exclamation, store::BUTTON_OK, store::BUTTON_OK);
+    resources_.clear();
+    dates_.clear();
+    current_ = -1;
+    db_.table(Tbl::ACTIVITY).clearBuffer();
+    db_.table(Tbl::DATES).clearBuffer();
+    db_.table(Tbl::RESACT).clearBuffer();
+    PROCEDURERETURN();
+}
+
+bool BookingForm::recheckInTransaction(std::string& problem) {
+    std::vector<DateEntry> entries;
+    for (const DateEntry& e : dates_) {
+        const auto key = std::make_tuple(e.DATE, e.TIME, e.ENDTIME);
+        if (checked_.count(key) && !acceptedWhole_.count(key)) entries.push_back(e);
+    }
+    if (entries.empty()) return true;
+    LONG low = entries.front().DATE, high = low;
+    for (const DateEntry& e : entries) low = std::min(low, e.DATE), high = std::max(high, e.DATE);
+    std::vector<std::string> codes;
+    for (const ResourceEntry& r : resources_) codes.push_back(r.RESOURCE);
+    CollisionIndex now;
+    if (!now.load(db_, codes, low, high, loadedNumber_)) {
+        problem = now.error();
+        return false;
+    }
+    auto report = [&](const std::string& resource, LONG d) {
+        problem = merge(tr("Another station booked %1 on %2 meanwhile. Nothing was saved: press "
+                           "OK to check the %3 again."),
+                        resource, store::longDate(store::Date(d)), lower(words_.booking));
+        return false;
+    };
+    for (const DateEntry& e : entries)
+        for (const ResourceEntry& r : resources_) {
+            const int capacity = resourceUnits(r.RESOURCE);
+            const auto& day = now.on(r.RESOURCE, e.DATE);
+            if (capacity <= 1) {
+                for (const BookedOccurrence& b : day)
+                    if (collides(b.occurrence, e.TIME, e.ENDTIME) &&
+                        !accepted_.count({r.RESOURCE, e.DATE, e.TIME, e.ENDTIME, b.number}))
+                        return report(r.RESOURCE, e.DATE);
+                continue;
+            }
+            std::vector<OtherOccurrence> others;
+            for (const BookedOccurrence& b : day) others.push_back(b.occurrence);
+            if (POOLCHECK(capacity, std::max(r.UNITS, 1), e.TIME, e.ENDTIME, others).exceeded &&
+                !acceptedPool_.count({r.RESOURCE, e.DATE, e.TIME, e.ENDTIME}))
+                return report(r.RESOURCE, e.DATE);
+        }
+    return true;
+}
+
+}  // namespace booking

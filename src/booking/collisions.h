@@ -1,0 +1,45 @@
+#pragma once
+
+#include <map>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "booking/pool.h"
+
+namespace store {
+class Store;
+}
+
+namespace booking {
+
+/// Another booking's occurrence of a resource, as the collision look-up finds it.
+struct BookedOccurrence {
+    OtherOccurrence occurrence;
+    store::LONG number = 0;  // the other booking's ACT:ACTNUMBER
+};
+
+/// The occurrences of other bookings that use the given resources within a period, read
+/// once per resource with one indexed statement (the resource's RESACT records, each
+/// with its booking's DATES in the period), then looked up per date in memory. A check
+/// of every day of a year therefore costs one read per resource, not one per day.
+class CollisionIndex {
+  public:
+    /// Reads the occurrences of `resources` from `low` to `high` (dates, both included),
+    /// leaving out booking `own` (0 for none). RESACT, DATES and ACTIVITY must be open.
+    /// False with the engine's error text in error() when the store could not be read.
+    bool load(store::Store& db, const std::vector<std::string>& resources, store::LONG low,
+              store::LONG high, store::LONG own);
+    /// The other bookings' occurrences of `resource` on `date`, in no particular order.
+    const std::vector<BookedOccurrence>& on(const std::string& resource, store::LONG date) const;
+    /// Those of them that collide with [start, end).
+    std::vector<BookedOccurrence> colliding(const std::string& resource, store::LONG date,
+                                            store::LONG start, store::LONG end) const;
+    const std::string& error() const { return error_; }
+
+  private:
+    std::map<std::pair<std::string, store::LONG>, std::vector<BookedOccurrence>> byDay_;
+    std::string error_;
+};
+
+}  // namespace booking
