@@ -1,0 +1,17 @@
+#include "booking/ui/ui_text.h"
+
+#include "framework/program.h"
+#include "store/tables.h"
+
+namespace booking::ui {
+
+QString text(const char* source, const std::string& v1, const std::string& v2,
+             const std::string& v3) {
+    return QString::fromStdString(merge(tr(source), v1, v2, v3));
+}
+
+Words wordsOf(const store::SYSPREF& syp) {
+    return Words::of(syp);
+}
+
+}  // namespace booking::ui

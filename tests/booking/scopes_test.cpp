@@ -1,0 +1,178 @@
+// Changing bookings: the three scopes of a repeated booking, the concurrency check and the
+// booking numbers.
+#include <gtest/gtest.h>
+
+#include <thread>
+
+#include "booking/control_number.h"
+#include "booking_fixture.h"
+
+namespace booking::test {
+namespace {
+
+/// A weekly booking of four Mondays on ROOM1 and POOL, 09:00 to 10:00, with its rule.
+class ScopeTest : public BookingTest {
+  protected:
+    void SetUp() override {
+        BookingTest::SetUp();
+        BookingForm form(db);
+        form.UPDATEUNITS = [](const std::string&, int) { return 2; };
+        ASSERT_TRUE(form.open(store::InsertRecord));
+        weekly = db.ACT.ACTNUMBER;
+        db.ACT.NAME = "Weekly";
+        db.ACN.NOTES = "Bring coffee";
+        form.insertResources({{"ROOM1", 1}, {"POOL", 5}});
+        for (int w = 1; w < 4; ++w)
+            form.occurrenceList().push_back({monday + 7 * w, at(9) + 400, at(10), 0, 0, weekly});
+        form.startAccepted(at(9));
+        db.ACT.REPEATTYPE = FixedWeeks;
+        db.REP.REPNUMBER = 1;
+        db.REP.REPEND = monday + 21;
+        ASSERT_EQ(OkOutcome::Completed, form.OK());
+    }
+    store::LONG weekly = 0;
+    const store::LONG clicked = monday + 14;
+};
+
+TEST_F(ScopeTest, TheSaveWritesEveryPartOfTheBookingOnce) {
+    EXPECT_EQ(4u, datesOf(weekly).size());
+    EXPECT_EQ((std::vector<std::string>{"POOL:2", "ROOM1:1"}), resourcesOf(weekly));
+    ASSERT_TRUE(fetchBooking(weekly));
+    EXPECT_EQ("POOL", db.ACT.PRIME.str());  // the first in resource order
+    EXPECT_EQ(FixedWeeks, db.ACT.REPEATTYPE);
+    EXPECT_EQ("TESTER", db.ACT.USERNAME.str());
+    EXPECT_EQ(1, count(store::Tbl::REPACT));
+    EXPECT_EQ(1, count(store::Tbl::ACTNOTES));
+    EXPECT_EQ(store::RequestCompleted, store::session().GlobalResponse);
+}
+
+TEST_F(ScopeTest, JustThisOneMakesANewSingleBooking) {
+    BookingForm form(db);
+    ASSERT_TRUE(openChange(form, weekly, clicked, at(9) + 400, at(10)));
+    EXPECT_EQ(4u, form.occurrences().size());
+    EXPECT_EQ(2, form.current());
+    form.CHANGEREP = [] { return int(JustThisOne); };
+    form.startAccepted(at(14));
+    EXPECT_EQ(OkOutcome::Completed, form.OK());
+    EXPECT_EQ(3u, datesOf(weekly).size());
+    const store::LONG made = weekly + 1;
+    ASSERT_TRUE(fetchBooking(made));
+    EXPECT_EQ("*Weekly", db.ACT.NAME.str());
+    EXPECT_EQ(NoRepeats, db.ACT.REPEATTYPE);
+    EXPECT_EQ((std::vector<std::array<store::LONG, 3>>{{clicked, at(14) + 400, at(15)}}),
+              datesOf(made));
+    EXPECT_EQ((std::vector<std::string>{"POOL:2", "ROOM1:1"}), resourcesOf(made));
+    EXPECT_EQ(1, count(store::Tbl::REPACT));  // the new single booking has no rule
+}
+
+TEST_F(ScopeTest, ThisOneAndFutureEndsTheOldRuleTheDayBefore) {
+    BookingForm form(db);
+    ASSERT_TRUE(openChange(form, weekly, clicked, at(9) + 400, at(10)));
+    form.CHANGEREP = [] { return int(ThisOneAndFuture); };
+    form.startAccepted(at(11));
+    EXPECT_EQ(OkOutcome::Completed, form.OK());
+    EXPECT_EQ((std::vector<std::array<store::LONG, 3>>{{monday, at(9) + 400, at(10)},
+                                                       {monday + 7, at(9) + 400, at(10)}}),
+              datesOf(weekly));
+    db.REP.ACTNUMBER = weekly;
+    ASSERT_EQ(0, db.engine().get(db.table(store::Tbl::REPACT), store::REP::ACTNUMBER_KEY));
+    EXPECT_EQ(clicked - 1, db.REP.REPEND);
+    const store::LONG made = weekly + 1;
+    ASSERT_TRUE(fetchBooking(made));
+    EXPECT_EQ(IrregularDates, db.ACT.REPEATTYPE);
+    EXPECT_EQ((std::vector<std::array<store::LONG, 3>>{{clicked, at(11) + 400, at(12)},
+                                                       {clicked + 7, at(11) + 400, at(12)}}),
+              datesOf(made));
+}
+
+TEST_F(ScopeTest, AllMovesEveryOccurrenceAndKeepsTheNumber) {
+    BookingForm form(db);
+    ASSERT_TRUE(openChange(form, weekly, clicked, at(9) + 400, at(10)));
+    form.CHANGEREP = [] { return int(AllOccurrences); };
+    form.startAccepted(at(13));
+    db.ACN.NOTES = "";
+    EXPECT_EQ(OkOutcome::Completed, form.OK());
+    const auto saved = datesOf(weekly);
+    ASSERT_EQ(4u, saved.size());
+    for (const auto& d : saved) EXPECT_EQ(at(13) + 400, d[1]);
+    EXPECT_EQ(1, count(store::Tbl::ACTNOTES));  // blanked notes are kept, blank
+}
+
+TEST_F(ScopeTest, NothingChangedWritesNothingAndOnlyANameChangeAsksNothing) {
+    {
+        BookingForm form(db);
+        ASSERT_TRUE(openChange(form, weekly, clicked, at(9) + 400, at(10)));
+        EXPECT_EQ(OkOutcome::Cancelled, form.OK());
+    }
+    BookingForm single(db);
+    const store::LONG one = book(db, "One", {{"ROOM2", 1}}, {{monday, at(9), at(10)}});
+    ASSERT_TRUE(openChange(single, one, monday, at(9) + 400, at(10)));
+    db.ACT.NAME = "Renamed";
+    user.conflicts.clear();
+    EXPECT_EQ(OkOutcome::Completed, single.OK());
+    EXPECT_TRUE(user.conflicts.empty());
+    ASSERT_TRUE(fetchBooking(one));
+    EXPECT_EQ("Renamed", db.ACT.NAME.str());
+}
+
+TEST_F(ScopeTest, AChangeByAnotherStationIsNeverOverwritten) {
+    store::test::Station b{dir.path};
+    openAll(b);
+    BookingForm form(db);
+    ASSERT_TRUE(openChange(form, weekly, clicked, at(9) + 400, at(10)));
+    form.CHANGEREP = [] { return int(AllOccurrences); };
+    // The other station deletes one occurrence while the form is open.
+    b.db->table(store::Tbl::DATES).clearBuffer();
+    b.db->DAT.ACTNUMBER = weekly;
+    b.db->DAT.DATE = monday;
+    b.db->DAT.TIME = at(9) + 400;
+    b.db->DAT.ENDTIME = at(10);
+    ASSERT_EQ(store::Level_Benign, b.fm(store::Tbl::DATES).FETCH(store::DAT::ACTDATES_KEY));
+    ASSERT_EQ(store::Level_Benign, b.fm(store::Tbl::DATES).DELETERECORD());
+    form.startAccepted(at(13));
+    EXPECT_EQ(OkOutcome::Cancelled, form.OK());
+    EXPECT_NE(std::string::npos, user.lastText().find("Dates for this booking have been changed"));
+    const auto saved = datesOf(weekly);
+    ASSERT_EQ(3u, saved.size());
+    for (const auto& d : saved) EXPECT_EQ(at(9) + 400, d[1]);
+}
+
+TEST_F(ScopeTest, ALockedBookingOfAnotherUserStaysAsItIs) {
+    ASSERT_TRUE(fetchBooking(weekly));
+    db.ACT.LOCK = 1;
+    ASSERT_EQ(0, db.engine().put(db.table(store::Tbl::ACTIVITY)));
+    store::session().GlobalUserName = "OTHER";
+    store::session().accessLevel = store::GeneralUser;
+    BookingForm form(db);
+    ASSERT_TRUE(openChange(form, weekly, clicked, at(9) + 400, at(10)));
+    EXPECT_FALSE(form.lockEnabled());
+    EXPECT_FALSE(form.editingAllowed());
+    EXPECT_FALSE(form.saveEnabled());
+    db.ACT.NAME = "Mine now";
+    EXPECT_EQ(OkOutcome::Cancelled, form.OK());
+    ASSERT_TRUE(fetchBooking(weekly));
+    EXPECT_EQ("Weekly", db.ACT.NAME.str());
+}
+
+TEST_F(BookingTest, BookingNumbersAreNeverHandedOutTwice) {
+    a.fm(store::Tbl::CONTROL).PRIMERECORD();
+    db.CON.NUMBER = 120;
+    ASSERT_EQ(store::Level_Benign, a.fm(store::Tbl::CONTROL).INSERT());
+    EXPECT_EQ(121, NEWCONTROLNUMBER(db));
+    // Two stations asking at the same time, each on its own thread and connection.
+    store::test::Station b{dir.path};
+    std::vector<store::LONG> mine, theirs;
+    std::thread other([&] {
+        for (int i = 0; i < 40; ++i) theirs.push_back(NEWCONTROLNUMBER(*b.db));
+    });
+    for (int i = 0; i < 40; ++i) mine.push_back(NEWCONTROLNUMBER(db));
+    other.join();
+    std::set<store::LONG> all(mine.begin(), mine.end());
+    all.insert(theirs.begin(), theirs.end());
+    EXPECT_EQ(80u, all.size());
+    EXPECT_EQ(0u, all.count(0));
+    EXPECT_EQ(201, lastControlNumber(db));
+}
+
+}  // namespace
+}  // namespace booking::test
