@@ -11,11 +11,13 @@
 #include "framework/program.h"
 #include "framework/qt_questions.h"
 #include "framework/report_renderer.h"
+#include "masterdata/ui/preference_windows.h"
 #include "masterdata/ui/windows.h"
 #include "shell/backup.h"
 #include "shell/change_password.h"
 #include "shell/frame.h"
 #include "shell/startup.h"
+#include "shell/terms.h"
 #include "shell/translator.h"
 #include "store/error_class.h"
 #include "store/store.h"
@@ -56,6 +58,14 @@ void registerWindows(store::Store& db) {
     masterdata::ui::registerWindows(db, [](const std::string& name, auto run) {
         MAIN::registerProcedure(name, [run](MAIN& f, int request) { run(&f, request); });
     });
+    // Saved system preferences bring their terms to every window opened afterwards; the
+    // preference window searches for alerts as the frame does.
+    masterdata::ui::preferenceHooks().sysPrefSaved = [&db] {
+        setCurrentTerms(Terms::fromSysPref(db.SYP));
+    };
+    masterdata::ui::preferenceHooks().alertSearch = [] {
+        if (MAIN::ALERTSEARCH()) MAIN::ALERTSEARCH()();
+    };
 }
 
 int RUNTEMBRIX(int argc, char** argv) {

@@ -2,6 +2,7 @@
 
 #include <map>
 
+#include "masterdata/ui/preference_windows.h"
 #include "store/session.h"
 
 namespace masterdata::ui {
@@ -38,6 +39,7 @@ int callWindow(const std::string& name, store::Store& db, QWidget* parent, int r
 
 void registerWindows(store::Store& db, const Register& add) {
     // Each group of windows defines itself here, one line per group.
+    definePreferenceWindows(db);
 
     for (const char* name : kMenuWindows) {
         if (!hasWindow(name)) continue;
