@@ -28,6 +28,7 @@ Date dmy(int d, int m, int y) {
 
 class PickerTest : public ::testing::Test {
   protected:
+    QApplication& app = tembrix::test::testApplication();
     QWidget owner;  // the steps are tied to it, so none outlives its test
     void SetUp() override {
         tembrix::test::testApplication();

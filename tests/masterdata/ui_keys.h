@@ -1,5 +1,6 @@
 #pragma once
 
+#include <gtest/gtest.h>
 #include <QApplication>
 #include <QKeyEvent>
 #include <QLineEdit>
@@ -28,6 +29,28 @@ inline void type(QLineEdit* e, const QString& text) {
                                        : int(c.unicode());
         press(e, key, Qt::NoModifier, QString(c));
     }
+}
+
+}  // namespace masterdata::test
+
+#include <QTimer>
+#include <functional>
+
+namespace masterdata::test {
+
+/// Runs `step` on the modal window that is open once control returns to the event loop:
+/// schedule it, then press the button that opens the window. Tied to `owner`, so that a
+/// window that never opens leaves no step behind.
+inline void onModal(QObject* owner, std::function<void(QWidget*)> step) {
+    QTimer::singleShot(0, owner, [step] {
+        QWidget* w = QApplication::activeModalWidget();
+        if (!w) {
+            ADD_FAILURE() << "no modal window opened";
+            return;
+        }
+        QApplication::setActiveWindow(w);
+        step(w);
+    });
 }
 
 }  // namespace masterdata::test

@@ -1,0 +1,35 @@
+#pragma once
+
+#include <string>
+
+#include "store/level.h"
+
+namespace store {
+class Store;
+}
+
+namespace masterdata {
+
+/// What the master-data windows need of the system preferences: whether general users
+/// may add and change clients, and the organisation's words for a booking and a client.
+struct SystemWords {
+    bool clientGeneral = false;
+    std::string booking = "Booking";    // SYP:LABELS1_1, trailing blanks removed
+    std::string bookings = "Bookings";  // SYP:LABELS1_2
+    std::string client = "Client";      // SYP:LABELS3_1
+    std::string clients = "Clients";    // SYP:LABELS3_2
+};
+
+/// Reads the single SYSPREF record; the SYSPREF buffer is left as it was, so that an
+/// open preferences form keeps what its user typed. The defaults when there is none.
+SystemWords readSystemWords(store::Store& db);
+
+/// Deletes the client now in the CLIENT buffer (read at its position) with all its
+/// bookings in one transaction: each booking's occurrences, notes and repeat rule go by
+/// the relation rules, and its resource rows, which no rule removes, are deleted here, so
+/// that no resource keeps rows of a booking that is gone. Asks message 9 first when ask
+/// is set. Level_Cancel when the user declined; on a failure nothing is deleted, the
+/// failure has been reported and the user may try again (message 33).
+store::Level deleteClient(store::Store& db, bool ask = true);
+
+}  // namespace masterdata
