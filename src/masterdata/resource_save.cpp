@@ -51,6 +51,8 @@ bool ensureAllResourcesGroup(Store& db, SaveSteps& steps, int step) {
 }  // namespace
 
 SaveResult saveResource(Store& db, const ResourceEdit& edit) {
+    if (db.RES.RESOURCE.blank()) return {SaveResult::Refused, 0, {}, kResourceNeedsCode, {}};
+    if (db.RES.UNITS < 1) return {SaveResult::Refused, 0, {}, kResourceNeedsUnits, {}};
     OpenTables open(db, {Tbl::RESOURCE, Tbl::RESUSER, Tbl::GROUPRES, Tbl::GROUP, Tbl::RESACT});
     if (!open.ok()) return SaveResult::cancelled(1, db.engine().status().message());
 

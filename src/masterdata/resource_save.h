@@ -30,8 +30,14 @@ struct ResourceEdit {
 /// mode rows another station added or removed since the form loaded its list give 7 or
 /// 8, a record changed meanwhile 9; nothing is written then. A new code carries the
 /// resource's authorizations, group memberships and booking links with it. A code that
-/// another resource has is reported with message 13 and nothing is written.
+/// another resource has is reported with message 13 and nothing is written; a blank code
+/// or fewer than one unit is refused.
 SaveResult saveResource(store::Store& db, const ResourceEdit& edit);
+
+/// A resource is known by its short name and offers at least one unit; the form refuses
+/// a record without them.
+inline constexpr const char* kResourceNeedsCode = "A short name is required";
+inline constexpr const char* kResourceNeedsUnits = "Units must be at least 1";
 
 /// Rebuilds the membership of the all-resources group: every present membership is
 /// deleted through the relation manager, each after the user confirmed it (message 9),

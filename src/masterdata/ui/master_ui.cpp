@@ -1,0 +1,129 @@
+#include "masterdata/ui/master_ui.h"
+
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <cstdlib>
+
+#include "framework/program.h"
+#include "store/error_class.h"
+#include "store/questions.h"
+#include "store/store.h"
+
+namespace masterdata::ui {
+
+using namespace store;
+
+QString resourceWord(Store& db, bool plural) {
+    const std::string word = plural ? db.SYP.LABELS2_2.str() : db.SYP.LABELS2_1.str();
+    if (word.empty()) return plural ? QStringLiteral("Resources") : QStringLiteral("Resource");
+    return QString::fromStdString(word);
+}
+
+QString text(const char* source, const QString& word, bool lower) {
+    const auto& translate = framework::program().translate;
+    QString s = QString::fromStdString(translate ? translate(source) : std::string(source));
+    if (!word.isEmpty()) s.replace(QStringLiteral("%1"), lower ? word.toLower() : word);
+    return s;
+}
+
+AfterSave reportSave(Store& db, const SaveResult& r, const QString& caption) {
+    switch (r.outcome) {
+        case SaveResult::Saved:
+            return AfterSave::Completed;
+        case SaveResult::ChangedElsewhere:
+            questions().message(kSafeguardTitle, changedMessage(r.number), Icon::Exclamation,
+                                BUTTON_OK, BUTTON_OK);
+            return AfterSave::Cancelled;
+        case SaveResult::Cancelled:
+            if (!r.tag.empty()) {
+                // An unexpected failure: the user may end the program here or go on.
+                if (framework::STOP(r.errorText + r.tag)) {
+                    if (db.errors().endProgram)
+                        db.errors().endProgram(3);
+                    else
+                        std::exit(3);
+                }
+                return AfterSave::Cancelled;
+            }
+            questions().message(kSafeguardTitle, cancelledMessage(r), Icon::Exclamation, BUTTON_OK,
+                                BUTTON_OK);
+            return AfterSave::Cancelled;
+        case SaveResult::Duplicate:
+            return AfterSave::Stay;  // message 13 has told the user already
+        case SaveResult::Refused:
+            questions().message(caption.toStdString(), text(r.message.c_str()).toStdString(),
+                                Icon::Exclamation, BUTTON_OK, BUTTON_OK);
+            return AfterSave::Stay;
+    }
+    return AfterSave::Stay;
+}
+
+// --- the tag list ------------------------------------------------------------------------
+
+TagTable::TagTable(const QStringList& headings, QWidget* parent) : QTableWidget(parent) {
+    setColumnCount(int(headings.size()));
+    setHorizontalHeaderLabels(headings);
+    setSelectionBehavior(QAbstractItemView::SelectRows);
+    setSelectionMode(QAbstractItemView::SingleSelection);
+    setEditTriggers(QAbstractItemView::NoEditTriggers);
+    verticalHeader()->hide();
+    horizontalHeader()->setStretchLastSection(true);
+    // A click anywhere on a row, or the space bar, tags or untags it.
+    connect(this, &QTableWidget::cellClicked, this, [this](int row, int column) {
+        if (column != 0) setTagged(row, !tagged(row));
+    });
+}
+
+void TagTable::addRow(const QStringList& cells, const QString& key) {
+    const int row = rowCount();
+    insertRow(row);
+    for (int c = 0; c < cells.size(); ++c) {
+        auto* item = new QTableWidgetItem(cells[c]);
+        item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable |
+                       (c == 0 ? Qt::ItemIsUserCheckable : Qt::NoItemFlags));
+        if (c == 0) {
+            item->setCheckState(Qt::Unchecked);
+            item->setData(Qt::UserRole, key);
+        }
+        setItem(row, c, item);
+    }
+}
+
+void TagTable::clearRows() {
+    setRowCount(0);
+}
+
+void TagTable::tagAll(bool tagged) {
+    for (int r = 0; r < rowCount(); ++r) setTagged(r, tagged);
+}
+
+void TagTable::setTagged(int row, bool tagged) {
+    if (QTableWidgetItem* i = item(row, 0)) i->setCheckState(tagged ? Qt::Checked : Qt::Unchecked);
+}
+
+bool TagTable::tagged(int row) const {
+    const QTableWidgetItem* i = item(row, 0);
+    return i && i->checkState() == Qt::Checked;
+}
+
+QString TagTable::key(int row) const {
+    const QTableWidgetItem* i = item(row, 0);
+    return i ? i->data(Qt::UserRole).toString() : QString();
+}
+
+QStringList TagTable::taggedKeys() const {
+    QStringList out;
+    for (int r = 0; r < rowCount(); ++r)
+        if (tagged(r)) out << key(r);
+    return out;
+}
+
+void TagTable::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Space && currentRow() >= 0) {
+        setTagged(currentRow(), !tagged(currentRow()));
+        return;
+    }
+    QTableWidget::keyPressEvent(event);
+}
+
+}  // namespace masterdata::ui

@@ -1,0 +1,50 @@
+#pragma once
+
+#include <QString>
+#include <QTableWidget>
+#include <string>
+#include <vector>
+
+#include "masterdata/save_result.h"
+
+namespace store {
+class Store;
+}
+
+namespace masterdata::ui {
+
+/// The organisation's word for a resource, singular or plural, as the system
+/// preferences hold it; the system's own word when it is left blank.
+QString resourceWord(store::Store& db, bool plural);
+
+/// One of a window's own texts: translated, then "%1" replaced by word, lower-cased when
+/// the word stands inside a sentence ("All %1" -> "All resources").
+QString text(const char* source, const QString& word = {}, bool lower = false);
+
+/// What a form does after telling the user how its save ended.
+enum class AfterSave { Completed, Cancelled, Stay };
+
+/// Tells the user how a save ended (nothing for a successful one): the changed-by-another-
+/// station number, the cancelled transaction step titled "Information Safeguard", the stop
+/// box for an unexpected failure, or the refusal of a check under `caption`.
+AfterSave reportSave(store::Store& db, const SaveResult& r, const QString& caption);
+
+/// A list whose rows can be tagged one by one, all at once or none; each row keeps a key.
+class TagTable : public QTableWidget {
+    Q_OBJECT
+  public:
+    explicit TagTable(const QStringList& headings, QWidget* parent = nullptr);
+    void addRow(const QStringList& cells, const QString& key);
+    void clearRows();
+    void tagAll(bool tagged);
+    void setTagged(int row, bool tagged);
+    bool tagged(int row) const;
+    QString key(int row) const;
+    /// The keys of the tagged rows, in list order.
+    QStringList taggedKeys() const;
+
+  protected:
+    void keyPressEvent(QKeyEvent* event) override;
+};
+
+}  // namespace masterdata::ui

@@ -1,0 +1,863 @@
+#include "masterdata/ui/resource_windows.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QFormLayout>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QTabWidget>
+#include <QTableView>
+#include <QTimer>
+#include <QVBoxLayout>
+#include <cstring>
+#include <map>
+
+#include "framework/browse.h"
+#include "framework/drop_list.h"
+#include "framework/form.h"
+#include "framework/ini_file.h"
+#include "framework/program.h"
+#include "masterdata/group_save.h"
+#include "masterdata/resource_save.h"
+#include "masterdata/selection_lists.h"
+#include "masterdata/tag_lists.h"
+#include "masterdata/ui/master_ui.h"
+#include "masterdata/ui/windows.h"
+#include "store/datetime.h"
+#include "store/record_image.h"
+#include "store/session.h"
+#include "store/store.h"
+
+namespace masterdata::ui {
+
+using namespace store;
+using framework::BrowseColumn;
+using framework::BrowseModel;
+
+namespace {
+
+QString qs(std::string_view s) {
+    return QString::fromUtf8(s.data(), qsizetype(s.size()));
+}
+
+QPushButton* button(QWidget* parent, const char* name, const QString& caption,
+                    const QString& tip = {}) {
+    auto* b = new QPushButton(caption, parent);
+    b->setObjectName(name);
+    if (!tip.isEmpty()) b->setToolTip(tip);
+    b->setAutoDefault(false);
+    return b;
+}
+
+QTableView* listView(QWidget* parent, BrowseModel* model, const char* name) {
+    auto* v = new QTableView(parent);
+    v->setObjectName(name);
+    v->setModel(model);
+    v->setSelectionBehavior(QAbstractItemView::SelectRows);
+    v->setSelectionMode(QAbstractItemView::SingleSelection);
+    v->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    v->verticalHeader()->hide();
+    v->horizontalHeader()->setStretchLastSection(true);
+    return v;
+}
+
+// --- BROWSERESOURCE ------------------------------------------------------------------------
+
+/// The resource list: every resource on one tab, a chosen group's on the other; a look-up
+/// in select mode.
+class BrowseResource : public framework::WindowProcedure {
+  public:
+    BrowseResource(Store& db, QWidget* parent, bool selectMode)
+        : WindowProcedure(db, "BROWSERESOURCE", parent), select_(selectMode) {
+        useTables({Tbl::RESOURCE, Tbl::GROUPRES, Tbl::GROUP});
+        helpTopic = "~Browse_Resources";
+        placementSection = "BROWSERESOURCE";
+        const QString plural = resourceWord(db, true), singular = resourceWord(db, false);
+        setWindowTitle(text("Browse %1", plural));
+
+        all_ = new BrowseModel(db.Access(Tbl::RESOURCE), RES::RESOURCE_KEY, this);
+        const TableDecl& rd = db.table(Tbl::RESOURCE).decl();
+        auto resField = [&rd](int f) { return rd.fields[f - 1]; };
+        all_->setColumns({
+            {singular,
+             [f = resField(RES::RESOURCE)](const std::byte* r) { return qs(getText(f, r)); }, 110},
+            {text("Long Name"),
+             [f = resField(RES::NAME)](const std::byte* r) { return qs(getText(f, r)); }, 220},
+            {text("Units"),
+             [f = resField(RES::UNITS)](const std::byte* r) {
+                 return QString::number(getNumber(f, r));
+             },
+             60},
+        });
+        members_ = new BrowseModel(db.Access(Tbl::GROUPRES), GRP::GROUP_KEY, this);
+        const TableDecl& gd = db.table(Tbl::GROUPRES).decl();
+        const FieldDecl code = gd.fields[GRP::RESOURCES - 1];
+        members_->setColumns({
+            {singular, [code](const std::byte* r) { return qs(getText(code, r)); }, 110},
+            {text("Long Name"),
+             [this, code](const std::byte* r) {
+                 return describe(std::string(getText(code, r))).first;
+             },
+             220},
+            {text("Units"),
+             [this, code](const std::byte* r) {
+                 return describe(std::string(getText(code, r))).second;
+             },
+             60},
+        });
+
+        tabs_ = new QTabWidget(this);
+        tabs_->setObjectName("Tabs");
+        allView_ = listView(this, all_, "AllList");
+        auto* allPage = new QWidget(this);
+        auto* allLayout = new QVBoxLayout(allPage);
+        allLayout->addWidget(allView_);
+        printAll_ = button(allPage, "PrintAll", text("Print"), text("Print list"));
+        allLayout->addWidget(printAll_, 0, Qt::AlignLeft);
+        tabs_->addTab(allPage, text("All %1", plural, true));
+
+        groupView_ = listView(this, members_, "GroupList");
+        group_ = new QComboBox(this);
+        group_->setObjectName("Group");
+        auto* groupPage = new QWidget(this);
+        auto* groupLayout = new QVBoxLayout(groupPage);
+        auto* groupRow = new QHBoxLayout;
+        auto* groupLabel = new QLabel(text("&Group:"), groupPage);
+        groupLabel->setBuddy(group_);
+        groupRow->addWidget(groupLabel);
+        groupRow->addWidget(group_, 1);
+        groupLayout->addLayout(groupRow);
+        groupLayout->addWidget(groupView_);
+        printGroup_ = button(groupPage, "PrintGroup", text("Print"), text("Print list"));
+        groupLayout->addWidget(printGroup_, 0, Qt::AlignLeft);
+        tabs_->addTab(groupPage, text("Group %1", plural, true));
+
+        locator_ = new QLineEdit(this);
+        locator_->setObjectName("Locator");
+        auto* locate = new QLabel(text("&Locate:"), this);
+        locate->setBuddy(locator_);
+
+        select_b_ =
+            button(this, "Select", text("&Select"), text("Select highlighted %1", singular, true));
+        insert_ = button(this, "Insert", text("&Insert"), text("Add new %1", singular, true));
+        change_ = button(this, "Change", text("&Edit/View"),
+                         text("View or change highlighted %1", singular, true));
+        delete_ =
+            button(this, "Delete", text("&Delete"), text("Delete highlighted %1", singular, true));
+        auto* close = button(this, "Close", text("Close"));
+        auto* help = button(this, "Help", text("Help"));
+        select_b_->setVisible(select_);
+
+        auto* top = new QHBoxLayout;
+        top->addWidget(locate);
+        top->addWidget(locator_);
+        auto* buttons = new QHBoxLayout;
+        for (QPushButton* b : {select_b_, insert_, change_, delete_}) buttons->addWidget(b);
+        buttons->addStretch();
+        buttons->addWidget(close);
+        buttons->addWidget(help);
+        auto* layout = new QVBoxLayout(this);
+        layout->addLayout(top);
+        layout->addWidget(tabs_);
+        layout->addLayout(buttons);
+        setTabOrder(locator_, tabs_);
+        resize(560, 420);
+
+        connect(select_b_, &QPushButton::clicked, this, [this] { select(); });
+        connect(insert_, &QPushButton::clicked, this, [this] { runForm(InsertRecord); });
+        connect(change_, &QPushButton::clicked, this, [this] { runForm(ChangeRecord); });
+        connect(delete_, &QPushButton::clicked, this, [this] { runForm(DeleteRecord); });
+        connect(close, &QPushButton::clicked, this, &QDialog::reject);
+        connect(help, &QPushButton::clicked, this, &WindowProcedure::showHelp);
+        connect(locator_, &QLineEdit::textEdited, this, [this](const QString& t) { LOCATE(t); });
+        connect(tabs_, &QTabWidget::currentChanged, this, [this] {
+            locator_->clear();
+            updateButtons();
+        });
+        connect(group_, &QComboBox::currentTextChanged, this, [this] { reloadGroup(); });
+        for (QTableView* v : {allView_, groupView_})
+            connect(v, &QTableView::doubleClicked, this, [this] {
+                if (select_)
+                    select();
+                else
+                    runForm(ChangeRecord);
+            });
+        for (BrowseModel* m : {all_, members_})
+            connect(m, &QAbstractItemModel::modelReset, this, [this, m] {
+                QTableView* v = m == all_ ? allView_ : groupView_;
+                if (m->rowCount() > 0) v->selectRow(0);
+                updateButtons();
+            });
+    }
+
+  protected:
+    bool INIT() override {
+        if (!WindowProcedure::INIT()) return false;
+        const int level = session().accessLevel;
+        mayChange_ = !select_ && level >= ResourceAdministrator;
+        framework::fillDropList(
+            *group_, db().Access(Tbl::GROUP), GRO::GROUP_KEY, 0, [&](const std::byte* r) {
+                return std::string(
+                    getText(db().table(Tbl::GROUP).decl().fields[GRO::GROUP - 1], r));
+            });
+        if (framework::program().ini) {
+            // Column widths as the user left them: "w1,w2,w3".
+            const QStringList widths = QString::fromStdString(framework::program().ini->get(
+                                                                  "List formats", "BrwResList", ""))
+                                           .split(',');
+            if (widths.size() == 3)
+                for (int i = 0; i < 3; ++i)
+                    if (const int w = widths[i].toInt(); w > 0 && w < 5000)
+                        for (QTableView* v : {allView_, groupView_}) v->setColumnWidth(i, w);
+        }
+        all_->reload();
+        reloadGroup();
+        locator_->setFocus();
+        if (select_) select_b_->setDefault(true);
+        return true;
+    }
+
+    void KILL() override {
+        if (framework::program().ini && !killed_) {
+            QStringList widths;
+            for (int i = 0; i < 3; ++i) widths << QString::number(allView_->columnWidth(i));
+            framework::program().ini->put("List formats", "BrwResList",
+                                          widths.join(',').toStdString());
+        }
+        killed_ = true;
+        WindowProcedure::KILL();
+    }
+
+  private:
+    bool onGroupTab() const { return tabs_->currentIndex() == 1; }
+    BrowseModel* model() const { return onGroupTab() ? members_ : all_; }
+    QTableView* view() const { return onGroupTab() ? groupView_ : allView_; }
+
+    /// Long name and units of a group's member, read by its key.
+    std::pair<QString, QString> describe(const std::string& code) {
+        auto it = described_.find(code);
+        if (it != described_.end()) return it->second;
+        FileManager& fm = db().Access(Tbl::RESOURCE);
+        const auto ticket = fm.SAVEBUFFER();
+        const RecordPosition was = fm.POSITION();
+        std::pair<QString, QString> d;
+        db().RES.RESOURCE = code;
+        if (fm.USEFILE() == Level_Benign &&
+            db().engine().get(db().table(Tbl::RESOURCE), RES::RESOURCE_KEY) == NoError)
+            d = {qs(db().RES.NAME.view()), QString::number(db().RES.UNITS)};
+        fm.RESTOREBUFFER(ticket);
+        db().engine().setPosition(db().table(Tbl::RESOURCE), was);
+        return described_[code] = d;
+    }
+
+    void reloadGroup() {
+        described_.clear();
+        const TableDecl& d = db().table(Tbl::GROUPRES).decl();
+        std::vector<std::byte> range(d.recordSize);
+        clearRecord(d, range.data());
+        setText(d.fields[GRP::GROUP - 1], range.data(), group_->currentText().toStdString());
+        members_->setRange(1, range.data());
+        members_->reload();
+    }
+
+    void LOCATE(const QString& t) {
+        if (t.isEmpty()) return onGroupTab() ? reloadGroup() : all_->reload();
+        if (onGroupTab()) {
+            const TableDecl& d = db().table(Tbl::GROUPRES).decl();
+            std::vector<std::byte> seek(members_->rangeValues(),
+                                        members_->rangeValues() + d.recordSize);
+            setText(d.fields[GRP::RESOURCES - 1], seek.data(), t.toStdString());
+            members_->locate(seek.data(), 2);
+        } else {
+            const TableDecl& d = db().table(Tbl::RESOURCE).decl();
+            std::vector<std::byte> seek(d.recordSize);
+            clearRecord(d, seek.data());
+            setText(d.fields[RES::RESOURCE - 1], seek.data(), t.toStdString());
+            all_->locate(seek.data(), 1);
+        }
+    }
+
+    void updateButtons() {
+        const bool any = model()->rowCount() > 0;
+        insert_->setEnabled(mayChange_);
+        delete_->setEnabled(mayChange_ && any);
+        change_->setEnabled(any);
+        select_b_->setEnabled(any);
+        // The listing reports are not part of this program yet.
+        printAll_->setEnabled(false);
+        printGroup_->setEnabled(false);
+    }
+
+    /// Puts the highlighted resource into the RESOURCE buffer, read afresh.
+    bool takeHighlighted() {
+        const int row = view()->currentIndex().isValid() ? view()->currentIndex().row() : -1;
+        if (row < 0 || !model()->record(row)) return false;
+        FileManager& fm = db().Access(Tbl::RESOURCE);
+        if (!onGroupTab()) {
+            if (fm.TRYREGET(all_->position(row)) == Level_Benign) return true;
+            all_->reload();
+            return false;
+        }
+        const FieldDecl& code = db().table(Tbl::GROUPRES).decl().fields[GRP::RESOURCES - 1];
+        const std::string c(getText(code, members_->record(row)));
+        fm.PRIMERECORD();
+        db().RES.RESOURCE = c;
+        if (fm.USEFILE() == Level_Benign && fm.TRYFETCH(RES::RESOURCE_KEY) == Level_Benign)
+            return true;
+        reloadGroup();
+        return false;
+    }
+
+    void select() {
+        if (!takeHighlighted()) return;
+        session().GlobalResponse = RequestCompleted;
+        accept();
+    }
+
+    void runForm(int request) {
+        if (request == InsertRecord ? !mayChange_ : !takeHighlighted()) return;
+        if (request == DeleteRecord && !mayChange_) return;
+        const int row = view()->currentIndex().row();
+        callWindow("UPDATERESOURCE", db(), this, request);
+        const RecordPosition at = db().Access(Tbl::RESOURCE).POSITION();
+        all_->reloadAt(at);
+        if (int r = all_->rowOf(at); r >= 0) allView_->selectRow(r);
+        reloadGroup();
+        if (onGroupTab() && row >= 0 && row < members_->rowCount()) groupView_->selectRow(row);
+        updateButtons();
+    }
+
+    bool select_;
+    bool mayChange_ = false;
+    bool killed_ = false;
+    BrowseModel *all_, *members_;
+    QTableView *allView_, *groupView_;
+    QTabWidget* tabs_;
+    QComboBox* group_;
+    QLineEdit* locator_;
+    QPushButton *select_b_, *insert_, *change_, *delete_, *printAll_, *printGroup_;
+    std::map<std::string, std::pair<QString, QString>> described_;
+};
+
+// --- the forms' shared list of names -------------------------------------------------------
+
+/// The list control of a form's working list of names.
+void showNames(QListWidget& list, const NameList& names) {
+    const QString current = list.currentItem() ? list.currentItem()->text() : QString();
+    list.clear();
+    for (const std::string& n : names.names()) list.addItem(QString::fromStdString(n));
+    const auto found = list.findItems(current, Qt::MatchExactly);
+    if (!found.isEmpty()) list.setCurrentItem(found.first());
+}
+
+// --- UPDATERESOURCE ------------------------------------------------------------------------
+
+/// The resource form, with the users authorized to book the resource.
+class UpdateResource : public framework::FormProcedure {
+  public:
+    UpdateResource(Store& db, QWidget* parent)
+        : FormProcedure(db, Tbl::RESOURCE, "UPDATERESOURCE", parent) {
+        useTables({Tbl::RESUSER, Tbl::GROUPRES, Tbl::USGRPUS, Tbl::USERGRP});
+        helpTopic = "~Update_Resource";
+        placementSection = "UPDATERESOURCE";
+        setWindowTitle(text("Add/Update %1", resourceWord(db, false)));
+    }
+
+  protected:
+    void BUILD() override {
+        const QString word = resourceWord(db(), false);
+        code_ = new QLineEdit(this);
+        code_->setObjectName("Resource");
+        code_->setToolTip(text("Enter short name of %1 (less than 16 characters)", word, true));
+        name_ = new QLineEdit(this);
+        name_->setObjectName("Name");
+        units_ = new QSpinBox(this);
+        units_->setObjectName("Units");
+        units_->setToolTip(text("Enter the number of units of this %1 available", word, true));
+        users_ = new QListWidget(this);
+        users_->setObjectName("Users");
+        users_->setToolTip(text("General users currently authorized to book this %1", word, true));
+        notes_ = new QPlainTextEdit(this);
+        notes_->setObjectName("Notes");
+        notes_->setTabChangesFocus(true);
+        insert_ = button(this, "Insert", text("&Insert"), text("Add new user to list"));
+        delete_ =
+            button(this, "Delete", text("&Delete"), text("Delete highlighted user from list"));
+        addGroup_ = button(this, "AddGroup", text("Add &group"),
+                           text("Add all users in a user group to list"));
+        deleteGroup_ = button(this, "DeleteGroup", text("Delete g&roup"),
+                              text("Remove all users in a user group from list"));
+
+        bind(code_, RES::RESOURCE - 1);
+        bind(name_, RES::NAME - 1);
+        bind(units_, RES::UNITS - 1);
+        bind(notes_, RES::NOTES - 1);
+        units_->setRange(1, 32767);
+
+        auto* general = new QWidget(this);
+        auto* form = new QFormLayout;
+        form->addRow(text("%1 short name (required):", word), code_);
+        form->addRow(text("Long name (optional):"), name_);
+        form->addRow(text("Units"), units_);
+        auto* listButtons = new QVBoxLayout;
+        for (QPushButton* b : {insert_, delete_, addGroup_, deleteGroup_})
+            listButtons->addWidget(b);
+        listButtons->addStretch();
+        auto* listRow = new QHBoxLayout;
+        listRow->addWidget(users_, 1);
+        listRow->addLayout(listButtons);
+        auto* g = new QVBoxLayout(general);
+        g->addLayout(form);
+        g->addWidget(new QLabel(text("General users authorized to book"), general));
+        g->addLayout(listRow);
+        auto* notesPage = new QWidget(this);
+        auto* n = new QVBoxLayout(notesPage);
+        n->addWidget(new QLabel(text("Notes on %1", word, true), notesPage));
+        n->addWidget(notes_);
+        auto* tabs = new QTabWidget(this);
+        tabs->setObjectName("Tabs");
+        tabs->addTab(general, text("General"));
+        tabs->addTab(notesPage, text("Notes"));
+        auto* layout = new QVBoxLayout(this);
+        layout->addWidget(tabs);
+        layout->addWidget(statusLabel());
+        layout->addWidget(okCancel());
+        setTabOrder(code_, name_);
+        setTabOrder(name_, units_);
+        setTabOrder(units_, users_);
+        setTabOrder(users_, insert_);
+        setTabOrder(insert_, delete_);
+        setTabOrder(delete_, addGroup_);
+        setTabOrder(addGroup_, deleteGroup_);
+
+        connect(insert_, &QPushButton::clicked, this, [this] { insertUsers(); });
+        connect(delete_, &QPushButton::clicked, this, [this] {
+            if (!users_->currentItem()) return;  // nothing highlighted, nothing to remove
+            list_.remove(users_->currentItem()->text().toStdString());
+            showNames(*users_, list_);
+        });
+        connect(addGroup_, &QPushButton::clicked, this, [this] { userGroup(true); });
+        connect(deleteGroup_, &QPushButton::clicked, this, [this] { userGroup(false); });
+    }
+
+    void PRIMEFIELDS() override {
+        db().RES.UNITS = 1;
+        db().RES.DATE = today().value;
+        db().RES.NOTES.clear();
+    }
+
+    bool INIT() override {
+        if (!FormProcedure::INIT()) return false;
+        record_.assign(fm().buffer(), fm().buffer() + db().table(Tbl::RESOURCE).recordSize());
+        position_ = fm().POSITION();
+        original_ = db().RES.RESOURCE.str();
+        if (request() == ChangeRecord) {
+            framework::BusyCursor busy;
+            for (const std::string& u : authorizedUsers(db(), original_)) {
+                list_.add(u);
+                loaded_.add(u);
+            }
+        }
+        showNames(*users_, list_);
+        // Below resource administrator a resource can be looked at, not changed.
+        const bool readOnly = session().accessLevel < ResourceAdministrator;
+        setReadOnly(readOnly);
+        for (QPushButton* b : {insert_, delete_, addGroup_, deleteGroup_}) b->setEnabled(!readOnly);
+        return true;
+    }
+
+    bool TAKECOMPLETED() override {
+        if (readOnly()) return true;
+        std::memcpy(fm().buffer(), record_.data(), record_.size());
+        UPDATEBUFFER();
+        ResourceEdit edit;
+        edit.request = request();
+        edit.original = original_;
+        edit.position = position_;
+        edit.users = list_;
+        edit.loaded = loaded_;
+        const SaveResult r = saveResource(db(), edit);
+        std::memcpy(record_.data(), fm().buffer(), record_.size());
+        switch (reportSave(db(), r, windowTitle())) {
+            case AfterSave::Completed:
+                return true;
+            case AfterSave::Cancelled:
+                closeCancelled();
+                return false;
+            case AfterSave::Stay:
+                code_->setFocus();
+                code_->selectAll();
+                return false;
+        }
+        return false;
+    }
+
+    bool TAKECLOSEEVENT() override { return closing_ || FormProcedure::TAKECLOSEEVENT(); }
+
+  private:
+    void closeCancelled() {
+        closing_ = true;
+        reject();
+    }
+
+    void insertUsers() {
+        userTags().clear();
+        if (callWindow("BROWSEUSERSM", db(), this, SelectRecord) == RequestCompleted)
+            for (const std::string& u : userTags()) list_.add(u);
+        userTags().clear();
+        showNames(*users_, list_);
+    }
+
+    void userGroup(bool add) {
+        if (callWindow("BROWSEUSERGROUPS", db(), this, SelectRecord) != RequestCompleted) return;
+        for (const std::string& u : userGroupMembers(db(), db().USG.GROUP.str())) {
+            if (add)
+                list_.add(u);
+            else
+                list_.remove(u);
+        }
+        showNames(*users_, list_);
+    }
+
+    QLineEdit *code_ = nullptr, *name_ = nullptr;
+    QSpinBox* units_ = nullptr;
+    QPlainTextEdit* notes_ = nullptr;
+    QListWidget* users_ = nullptr;
+    QPushButton *insert_ = nullptr, *delete_ = nullptr, *addGroup_ = nullptr,
+                *deleteGroup_ = nullptr;
+    NameList list_, loaded_;
+    std::string original_;
+    RecordPosition position_;
+    std::vector<std::byte> record_;
+    bool closing_ = false;
+};
+
+// --- BROWSEGROUPS --------------------------------------------------------------------------
+
+/// The list of resource groups; a look-up in select mode.
+class BrowseGroups : public framework::BrowseProcedure {
+  public:
+    BrowseGroups(Store& db, QWidget* parent, bool selectMode)
+        : BrowseProcedure(db, Tbl::GROUP, GRO::GROUP_KEY, "BROWSEGROUPS", parent) {
+        const bool select = selectMode;
+        helpTopic = "~Browse_Groups";
+        placementSection = "BROWSEGROUPS";
+        setWindowTitle(text("Browse %1 Groups", resourceWord(db, false)));
+        const FieldDecl f = db.table(Tbl::GROUP).decl().fields[GRO::GROUP - 1];
+        setColumns({{text("Group"), [f](const std::byte* r) { return qs(getText(f, r)); }, 200}});
+        setForm([this](int request) {
+            return callWindow("UPDATERESOURCEGROUP", this->db(), this, request);
+        });
+        setSelectMode(select);
+        const bool mayChange = !select && session().accessLevel >= ResourceAdministrator;
+        setUpdatesAllowed(mayChange, true, mayChange);
+        auto tip = [this](const char* name, const char* caption, const char* t) {
+            if (auto* b = findChild<QPushButton*>(name)) {
+                if (caption) b->setText(text(caption));
+                b->setToolTip(text(t));
+            }
+        };
+        tip("Select", nullptr, "Select highlighted group");
+        tip("Insert", nullptr, "Add new group");
+        tip("Change", "&Edit/View", "View or change the highlighted group");
+        tip("Delete", nullptr, "Delete highlighted group");
+        // The listing of a group's resources is not part of this program yet.
+        auto* print = button(this, "Print", text("&Print"), text("Print list of groups"));
+        print->setEnabled(false);
+        if (auto* close = findChild<QPushButton*>("Close"))
+            if (auto* row = qobject_cast<QHBoxLayout*>(
+                    close->parentWidget()->layout()->itemAt(2)->layout()))
+                row->insertWidget(row->indexOf(close) - 1, print);
+        resize(360, 400);
+    }
+};
+
+// --- UPDATERESOURCEGROUP -------------------------------------------------------------------
+
+/// The group form, with the group's resources.
+class UpdateResourceGroup : public framework::FormProcedure {
+  public:
+    UpdateResourceGroup(Store& db, QWidget* parent)
+        : FormProcedure(db, Tbl::GROUP, "UPDATERESOURCEGROUP", parent) {
+        useTables({Tbl::GROUPRES, Tbl::RESOURCE});
+        helpTopic = "~Update_Group";
+        placementSection = "UPDATERESOURCEGROUP";
+        setWindowTitle(text("Add/Update %1 Group", resourceWord(db, false)));
+    }
+
+  protected:
+    void BUILD() override {
+        const QString word = resourceWord(db(), false), plural = resourceWord(db(), true);
+        name_ = new QLineEdit(this);
+        name_->setObjectName("Group");
+        name_->setToolTip(text("Name of %1 group", word, true));
+        bind(name_, GRO::GROUP - 1);
+        members_ = new QListWidget(this);
+        members_->setObjectName("Members");
+        insert_ = button(this, "Insert", text("&Insert"), text("Add a %1 to group", word, true));
+        delete_ = button(this, "Delete", text("&Delete"),
+                         text("Remove highlighted %1 from group", word, true));
+        auto* form = new QFormLayout;
+        form->addRow(text("Group name"), name_);
+        auto* side = new QVBoxLayout;
+        side->addWidget(insert_);
+        side->addWidget(delete_);
+        side->addStretch();
+        auto* row = new QHBoxLayout;
+        row->addWidget(members_, 1);
+        row->addLayout(side);
+        auto* layout = new QVBoxLayout(this);
+        layout->addLayout(form);
+        layout->addWidget(new QLabel(text("%1 in group", plural), this));
+        layout->addLayout(row);
+        layout->addWidget(statusLabel());
+        layout->addWidget(okCancel());
+        setTabOrder(name_, members_);
+        setTabOrder(members_, insert_);
+        setTabOrder(insert_, delete_);
+        connect(insert_, &QPushButton::clicked, this, [this] {
+            resourceTags().clear();
+            if (callWindow("BROWSERESOURCEM", db(), this, SelectRecord) == RequestCompleted)
+                for (const TaggedResource& t : resourceTags()) list_.add(t.resource);
+            resourceTags().clear();
+            showNames(*members_, list_);
+        });
+        connect(delete_, &QPushButton::clicked, this, [this] {
+            if (!members_->currentItem()) return;
+            list_.remove(members_->currentItem()->text().toStdString());
+            showNames(*members_, list_);
+        });
+    }
+
+    bool INIT() override {
+        if (!FormProcedure::INIT()) return false;
+        record_.assign(fm().buffer(), fm().buffer() + db().table(Tbl::GROUP).recordSize());
+        position_ = fm().POSITION();
+        original_ = db().GRO.GROUP.str();
+        if (request() == ChangeRecord) {
+            framework::BusyCursor busy;
+            for (const std::string& m : groupMembers(db(), original_)) {
+                list_.add(m);
+                loaded_.add(m);
+            }
+        }
+        showNames(*members_, list_);
+        const bool readOnly = session().accessLevel < ResourceAdministrator;
+        setReadOnly(readOnly);
+        insert_->setEnabled(!readOnly);
+        delete_->setEnabled(!readOnly);
+        return true;
+    }
+
+    bool TAKECOMPLETED() override {
+        if (readOnly()) return true;
+        std::memcpy(fm().buffer(), record_.data(), record_.size());
+        UPDATEBUFFER();
+        GroupEdit edit{request(), original_, position_, list_, loaded_};
+        const SaveResult r = saveResourceGroup(db(), edit);
+        std::memcpy(record_.data(), fm().buffer(), record_.size());
+        if (r.outcome == SaveResult::Refused && request() == ChangeRecord) QApplication::beep();
+        switch (reportSave(db(), r, windowTitle())) {
+            case AfterSave::Completed:
+                return true;
+            case AfterSave::Cancelled:
+                closing_ = true;
+                reject();
+                return false;
+            case AfterSave::Stay:
+                name_->setFocus();
+                return false;
+        }
+        return false;
+    }
+
+    bool TAKECLOSEEVENT() override { return closing_ || FormProcedure::TAKECLOSEEVENT(); }
+
+  private:
+    QLineEdit* name_ = nullptr;
+    QListWidget* members_ = nullptr;
+    QPushButton *insert_ = nullptr, *delete_ = nullptr;
+    NameList list_, loaded_;
+    std::string original_;
+    RecordPosition position_;
+    std::vector<std::byte> record_;
+    bool closing_ = false;
+};
+
+// --- BROWSERESOURCEM -----------------------------------------------------------------------
+
+/// The multiple-selection list of resources: all of them, or one group's.
+class BrowseResourceM : public framework::WindowProcedure {
+  public:
+    BrowseResourceM(Store& db, QWidget* parent) : WindowProcedure(db, "BROWSERESOURCEM", parent) {
+        useTables({Tbl::RESOURCE, Tbl::GROUPRES, Tbl::GROUP, Tbl::RESUSER});
+        helpTopic = "~Browse_Resources_Multiple";
+        placementSection = "BROWSERESOURCEM";
+        const QString plural = resourceWord(db, true), singular = resourceWord(db, false);
+        setWindowTitle(text("Browse %1", plural) + " - " + text("Multiple Select"));
+        const QStringList headings{singular, text("Long Name"), text("Units")};
+        all_ = new TagTable(headings, this);
+        all_->setObjectName("AllList");
+        members_ = new TagTable(headings, this);
+        members_->setObjectName("GroupList");
+        group_ = new QComboBox(this);
+        group_->setObjectName("Group");
+        tabs_ = new QTabWidget(this);
+        tabs_->setObjectName("Tabs");
+        tabs_->addTab(all_, text("List all %1", plural, true));
+        auto* groupPage = new QWidget(this);
+        auto* gl = new QVBoxLayout(groupPage);
+        auto* groupRow = new QHBoxLayout;
+        auto* label = new QLabel(text("&Group:"), groupPage);
+        label->setBuddy(group_);
+        groupRow->addWidget(label);
+        groupRow->addWidget(group_, 1);
+        gl->addLayout(groupRow);
+        gl->addWidget(members_);
+        tabs_->addTab(groupPage, text("List only %1 of specified group", plural, true));
+
+        auto* tagAll = button(this, "TagAll", text("&Tag all"));
+        auto* clearAll = button(this, "ClearAll", text("C&lear all"));
+        auto* ok = button(this, "OK", text("OK"));
+        auto* cancel = button(this, "Cancel", text("Cancel"));
+        auto* help = button(this, "Help", text("Help"));
+        ok->setDefault(true);
+        auto* buttons = new QHBoxLayout;
+        buttons->addWidget(tagAll);
+        buttons->addWidget(clearAll);
+        buttons->addStretch();
+        for (QPushButton* b : {ok, cancel, help}) buttons->addWidget(b);
+        auto* layout = new QVBoxLayout(this);
+        layout->addWidget(tabs_);
+        layout->addLayout(buttons);
+        resize(520, 420);
+
+        connect(tagAll, &QPushButton::clicked, this, [this] { current()->tagAll(true); });
+        connect(clearAll, &QPushButton::clicked, this, [this] { current()->tagAll(false); });
+        connect(ok, &QPushButton::clicked, this, &QDialog::accept);
+        connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
+        connect(help, &QPushButton::clicked, this, &WindowProcedure::showHelp);
+        connect(group_, &QComboBox::currentTextChanged, this,
+                [this] { fill(*members_, groupRows_, group_->currentText()); });
+    }
+
+  protected:
+    bool INIT() override {
+        if (!WindowProcedure::INIT()) return false;
+        framework::fillDropList(
+            *group_, db().Access(Tbl::GROUP), GRO::GROUP_KEY, 0, [&](const std::byte* r) {
+                return std::string(
+                    getText(db().table(Tbl::GROUP).decl().fields[GRO::GROUP - 1], r));
+            });
+        fill(*all_, allRows_, {});
+        fill(*members_, groupRows_, group_->currentText());
+        all_->setFocus();
+        return true;
+    }
+
+    bool TAKECOMPLETED() override {
+        // The tag list holds what was tagged on the tab in view, with each resource's units.
+        const std::vector<ResourceRow>& rows = current() == all_ ? allRows_ : groupRows_;
+        resourceTags().clear();
+        for (int r = 0; r < current()->rowCount(); ++r)
+            if (current()->tagged(r)) resourceTags().push_back({rows[r].resource, rows[r].units});
+        return true;
+    }
+
+  private:
+    TagTable* current() const { return tabs_->currentIndex() == 0 ? all_ : members_; }
+
+    void fill(TagTable& table, std::vector<ResourceRow>& rows, const QString& group) {
+        framework::BusyCursor busy;
+        rows = tabs_ && &table == members_ && group.isEmpty()
+                   ? std::vector<ResourceRow>{}
+                   : selectableResources(db(), group.toStdString(), session().GlobalUserName,
+                                         session().accessLevel);
+        table.clearRows();
+        for (const ResourceRow& r : rows)
+            table.addRow({QString::fromStdString(r.resource), QString::fromStdString(r.name),
+                          QString::number(r.units)},
+                         QString::fromStdString(r.resource));
+        if (table.rowCount() > 0) table.selectRow(0);
+    }
+
+    TagTable *all_, *members_;
+    QComboBox* group_;
+    QTabWidget* tabs_ = nullptr;
+    std::vector<ResourceRow> allRows_, groupRows_;
+};
+
+// --- REBUILDALL ----------------------------------------------------------------------------
+
+/// Rebuilds the all-resources group's membership as soon as it opens, then closes.
+class RebuildAll : public framework::WindowProcedure {
+  public:
+    RebuildAll(Store& db, QWidget* parent) : WindowProcedure(db, "REBUILDALL", parent) {
+        useTables({Tbl::GROUPRES, Tbl::RESOURCE, Tbl::GROUP});
+        setWindowTitle(text("Rebuilding \"ALL\" group list"));
+        auto* layout = new QVBoxLayout(this);
+        auto* label = new QLabel(text("Rebuilding \"ALL\" group list"), this);
+        label->setObjectName("Progress");
+        layout->addWidget(label);
+        resize(320, 80);
+    }
+
+  protected:
+    bool INIT() override {
+        if (!WindowProcedure::INIT()) return false;
+        QTimer::singleShot(0, this, [this] {
+            {
+                framework::BusyCursor busy;
+                rebuildAllResources(db());
+            }
+            accept();
+        });
+        return true;
+    }
+};
+
+}  // namespace
+
+void defineResourceWindows(Store& db) {
+    (void)db;
+    defineWindow("BROWSERESOURCE", [](Store& db, QWidget* parent, int request) {
+        if (request == SelectRecord) {
+            BrowseResource w(db, parent, true);
+            return w.CALL();
+        }
+        (new BrowseResource(db, parent, false))->START();
+        return int(RequestCompleted);
+    });
+    defineWindow("BROWSEGROUPS", [](Store& db, QWidget* parent, int request) {
+        if (request == SelectRecord) {
+            BrowseGroups w(db, parent, true);
+            return w.CALL();
+        }
+        (new BrowseGroups(db, parent, false))->START();
+        return int(RequestCompleted);
+    });
+    defineWindow("UPDATERESOURCE", [](Store& db, QWidget* parent, int) {
+        UpdateResource w(db, parent);
+        return w.CALL();
+    });
+    defineWindow("UPDATERESOURCEGROUP", [](Store& db, QWidget* parent, int) {
+        UpdateResourceGroup w(db, parent);
+        return w.CALL();
+    });
+    defineWindow("BROWSERESOURCEM", [](Store& db, QWidget* parent, int) {
+        BrowseResourceM w(db, parent);
+        return w.CALL();
+    });
+    defineWindow("REBUILDALL", [](Store& db, QWidget* parent, int) {
+        RebuildAll w(db, parent);
+        return w.CALL();
+    });
+}
+
+}  // namespace masterdata::ui

@@ -1,0 +1,569 @@
+#include "masterdata/ui/user_windows.h"
+
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QFormLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTabBar>
+#include <QTabWidget>
+#include <QTableView>
+#include <QVBoxLayout>
+#include <cstring>
+
+#include "framework/browse.h"
+#include "framework/form.h"
+#include "framework/program.h"
+#include "masterdata/group_save.h"
+#include "masterdata/selection_lists.h"
+#include "masterdata/tag_lists.h"
+#include "masterdata/ui/master_ui.h"
+#include "masterdata/ui/windows.h"
+#include "masterdata/user_save.h"
+#include "masterdata/users.h"
+#include "store/datetime.h"
+#include "store/error_class.h"
+#include "store/questions.h"
+#include "store/record_image.h"
+#include "store/session.h"
+#include "store/store.h"
+
+namespace masterdata::ui {
+
+using namespace store;
+using framework::BrowseColumn;
+
+namespace {
+
+QString qs(std::string_view s) {
+    return QString::fromUtf8(s.data(), qsizetype(s.size()));
+}
+
+QPushButton* button(QWidget* parent, const char* name, const QString& caption,
+                    const QString& tip = {}) {
+    auto* b = new QPushButton(caption, parent);
+    b->setObjectName(name);
+    if (!tip.isEmpty()) b->setToolTip(tip);
+    b->setAutoDefault(false);
+    return b;
+}
+
+void retitle(QWidget& w, const char* name, const char* caption, const char* tip) {
+    if (auto* b = w.findChild<QPushButton*>(name)) {
+        if (caption) b->setText(text(caption));
+        if (tip) b->setToolTip(text(tip));
+    }
+}
+
+void showNames(QListWidget& list, const NameList& names) {
+    const QString current = list.currentItem() ? list.currentItem()->text() : QString();
+    list.clear();
+    for (const std::string& n : names.names()) list.addItem(QString::fromStdString(n));
+    const auto found = list.findItems(current, Qt::MatchExactly);
+    if (!found.isEmpty()) list.setCurrentItem(found.first());
+}
+
+/// "Last changed:" as a form shows it: who, on which day, at what time.
+QString lastChanged(std::string_view who, LONG date, LONG time) {
+    QStringList parts;
+    if (!who.empty()) parts << qs(who);
+    if (date) parts << QString::fromStdString(shortDate(Date(date)));
+    if (time) parts << QString::fromStdString(shortTime(Time(time)));
+    return parts.join("  ");
+}
+
+// --- BROWSEUSERS ---------------------------------------------------------------------------
+
+/// The list of users in four orders.
+class BrowseUsers : public framework::BrowseProcedure {
+  public:
+    BrowseUsers(Store& db, QWidget* parent)
+        : BrowseProcedure(db, Tbl::USERS, USE::USERNAME_KEY, "BROWSEUSERS", parent) {
+        helpTopic = "~Browse_Users";
+        placementSection = "BROWSEUSERS";
+        listFormatKey = "BrwUserList";
+        setWindowTitle(text("Browse Users"));
+        const TableDecl& d = db.table(Tbl::USERS).decl();
+        auto textOf = [&d](int field) {
+            const FieldDecl f = d.fields[field - 1];
+            return [f](const std::byte* r) { return qs(getText(f, r)); };
+        };
+        const FieldDecl level = d.fields[USE::ACCESSLEVEL - 1], fail = d.fields[USE::FAILFLAG - 1];
+        setColumns({
+            {text("User name"), textOf(USE::USERNAME), 110},
+            {text("Last name"), textOf(USE::LASTNAME), 120},
+            {text("First name"), textOf(USE::FIRSTNAME), 100},
+            {text("Department"), textOf(USE::DEPARTMENT), 140},
+            {text("Access Level"),
+             [level](const std::byte* r) { return QString::number(getNumber(level, r)); }, 80},
+            {text("Suspended"),
+             [fail](const std::byte* r) { return getNumber(fail, r) ? text("Yes") : QString(); },
+             70},
+        });
+        setForm(
+            [this](int request) { return callWindow("UPDATEUSER", this->db(), this, request); });
+        const bool admin = session().accessLevel >= SystemAdministrator;
+        setUpdatesAllowed(admin, true, admin);
+        retitle(*this, "Insert", nullptr, "Add new user");
+        retitle(*this, "Change", "&Edit/View", "Change highlighted user");
+        retitle(*this, "Delete", nullptr, "Remove highlighted user");
+        resize(720, 420);
+    }
+
+  protected:
+    void BUILD() override {
+        // One tab per order, each searched by its leading field.
+        auto* tabs = new QTabBar(this);
+        tabs->setObjectName("Tabs");
+        for (const char* t : {"By user name", "By last name", "By department", "By access level"})
+            tabs->addTab(text(t));
+        if (auto* box = qobject_cast<QVBoxLayout*>(layout())) box->insertWidget(0, tabs);
+        connect(tabs, &QTabBar::currentChanged, this, [this](int index) {
+            static const int keys[] = {USE::USERNAME_KEY, USE::LASTNAME_KEY, USE::DEPARTMENT_KEY,
+                                       USE::ACCESSLEVEL_KEY};
+            model().setKey(keys[index]);
+            locator()->clear();
+            model().reload();
+        });
+    }
+};
+
+// --- UPDATEUSER ----------------------------------------------------------------------------
+
+/// The user form.
+class UpdateUser : public framework::FormProcedure {
+  public:
+    UpdateUser(Store& db, QWidget* parent) : FormProcedure(db, Tbl::USERS, "UPDATEUSER", parent) {
+        useTables({Tbl::SYSPREF, Tbl::RESOURCE, Tbl::RESUSER, Tbl::USERPREF, Tbl::DURLIST,
+                   Tbl::ROUTINEA, Tbl::USGRPUS});
+        helpTopic = "~Update_User";
+        placementSection = "UPDATEUSER";
+        setWindowTitle(text("Add/Update User"));
+    }
+
+  protected:
+    void BUILD() override {
+        const QString plural = resourceWord(db(), true);
+        username_ = new QLineEdit(this);
+        username_->setObjectName("UserName");
+        username_->setToolTip(text("User log in name (ID)"));
+        lastname_ = new QLineEdit(this);
+        lastname_->setObjectName("LastName");
+        lastname_->setToolTip(text("Surname of user"));
+        firstname_ = new QLineEdit(this);
+        firstname_->setObjectName("FirstName");
+        department_ = new QLineEdit(this);
+        department_->setObjectName("Department");
+        department_->setToolTip(text("Office or department of user"));
+        password_ = new QLineEdit(this);
+        password_->setObjectName("Password");
+        confirm_ = new QLineEdit(this);
+        confirm_->setObjectName("Password2");
+        for (QLineEdit* e : {password_, confirm_}) {
+            e->setEchoMode(QLineEdit::Password);
+            e->setToolTip(text("User password"));
+        }
+        suspended_ = new QCheckBox(text("Suspended for password failure"), this);
+        suspended_->setObjectName("Suspended");
+        suspended_->setToolTip(text("User has exceeded allowable log in failures"));
+        authorizeAll_ = new QCheckBox(text("Authorize for all %1", plural, true), this);
+        authorizeAll_->setObjectName("AuthorizeAll");
+        authorizeAll_->setToolTip(text("Let this user book all %1", plural, true));
+        changed_ = new QLabel(this);
+        changed_->setObjectName("LastChanged");
+        notes_ = new QPlainTextEdit(this);
+        notes_->setObjectName("Notes");
+        notes_->setTabChangesFocus(true);
+
+        bind(username_, USE::USERNAME - 1);
+        bind(lastname_, USE::LASTNAME - 1);
+        bind(firstname_, USE::FIRSTNAME - 1);
+        bind(department_, USE::DEPARTMENT - 1);
+        bind(password_, USE::PASSWORD - 1);
+        bind(suspended_, USE::FAILFLAG - 1);
+        bind(notes_, USE::NOTES - 1);
+        confirm_->setMaxLength(password_->maxLength());
+
+        auto* rights = new QGroupBox(text("Access rights"), this);
+        auto* rl = new QVBoxLayout(rights);
+        levels_ = new QButtonGroup(this);
+        const char* options[] = {"View (read-only) user", "General user", "Resource administrator",
+                                 "System administrator"};
+        for (int i = 0; i < 4; ++i) {
+            auto* r = new QRadioButton(text(options[i]), rights);
+            r->setObjectName(QString("Level%1").arg(i));
+            levels_->addButton(r, i);
+            rl->addWidget(r);
+        }
+        connect(levels_, &QButtonGroup::idToggled, this, [this](int, bool) { levelChosen(); });
+
+        auto* general = new QWidget(this);
+        auto* form = new QFormLayout;
+        form->addRow(text("User name (ID)"), username_);
+        form->addRow(text("Last name"), lastname_);
+        form->addRow(text("First name"), firstname_);
+        form->addRow(text("Department"), department_);
+        form->addRow(text("Password:"), password_);
+        form->addRow(text("Confirm password:"), confirm_);
+        form->addRow(QString(), suspended_);
+        form->addRow(QString(), authorizeAll_);
+        form->addRow(text("Last changed:"), changed_);
+        auto* g = new QHBoxLayout(general);
+        g->addLayout(form, 1);
+        g->addWidget(rights, 0, Qt::AlignTop);
+        auto* notesPage = new QWidget(this);
+        auto* n = new QVBoxLayout(notesPage);
+        n->addWidget(notes_);
+        auto* tabs = new QTabWidget(this);
+        tabs->setObjectName("Tabs");
+        tabs->addTab(general, text("General"));
+        tabs->addTab(notesPage, text("Notes"));
+        auto* layout = new QVBoxLayout(this);
+        layout->addWidget(tabs);
+        layout->addWidget(statusLabel());
+        layout->addWidget(okCancel());
+        QWidget* order[] = {username_, lastname_, firstname_, department_,
+                            password_, confirm_,  suspended_, authorizeAll_};
+        for (int i = 0; i + 1 < int(std::size(order)); ++i) setTabOrder(order[i], order[i + 1]);
+        setTabOrder(authorizeAll_, levels_->button(0));
+    }
+
+    bool INIT() override {
+        if (!FormProcedure::INIT()) return false;
+        // The system defaults a new user's preferences are made from.
+        const auto ticket = db().Access(Tbl::SYSPREF).SAVEBUFFER();
+        const bool defaults = readSystemPreferences(db());
+        db().Access(Tbl::SYSPREF).RESTOREBUFFER(ticket, !defaults);
+        if (!defaults && framework::STOP(db().engine().status().message() + " SYSPREF")) {
+            if (db().errors().endProgram) db().errors().endProgram(3);
+        }
+        record_.assign(fm().buffer(), fm().buffer() + db().table(Tbl::USERS).recordSize());
+        position_ = fm().POSITION();
+        original_ = db().USE.USERNAME.str();
+        confirm_->setText(password_->text());
+        const int level = std::min<int>(db().USE.ACCESSLEVEL, SystemAdministrator);
+        levels_->button(level)->setChecked(true);
+        changed_->setText(
+            lastChanged(db().USE.CHANGENAME.view(), db().USE.DATECHANGED, db().USE.TIMECHANGED));
+        levelChosen();
+        return true;
+    }
+
+    bool TAKECOMPLETED() override {
+        if (readOnly()) return true;
+        std::memcpy(fm().buffer(), record_.data(), record_.size());
+        UPDATEBUFFER();
+        db().USE.ACCESSLEVEL = BYTE(std::max(0, levels_->checkedId()));
+        UserEdit edit;
+        edit.request = request();
+        edit.original = original_;
+        edit.position = position_;
+        edit.password = password_->text().toStdString();
+        edit.confirmation = confirm_->text().toStdString();
+        edit.authorizeAll = authorizeAll_->isChecked();
+        edit.changed = std::memcmp(fm().buffer(), record_.data(), record_.size()) != 0 ||
+                       edit.password != db().USE.PASSWORD.str();
+        const SaveResult r = saveUser(db(), edit);
+        std::memcpy(record_.data(), fm().buffer(), record_.size());
+        switch (reportSave(db(), r, windowTitle())) {
+            case AfterSave::Completed:
+                return true;
+            case AfterSave::Cancelled:
+                closing_ = true;
+                reject();
+                return false;
+            case AfterSave::Stay:
+                if (r.outcome == SaveResult::Refused) {
+                    password_->setFocus();
+                    password_->selectAll();
+                } else {
+                    username_->setFocus();
+                }
+                return false;
+        }
+        return false;
+    }
+
+    bool TAKECLOSEEVENT() override { return closing_ || FormProcedure::TAKECLOSEEVENT(); }
+
+  private:
+    /// A view-only user cannot be authorized for resources.
+    void levelChosen() {
+        const bool viewer = levels_->checkedId() == ViewOnly;
+        if (viewer) authorizeAll_->setChecked(false);
+        authorizeAll_->setEnabled(!viewer && !readOnly());
+    }
+
+    QLineEdit *username_ = nullptr, *lastname_ = nullptr, *firstname_ = nullptr,
+              *department_ = nullptr, *password_ = nullptr, *confirm_ = nullptr;
+    QCheckBox *suspended_ = nullptr, *authorizeAll_ = nullptr;
+    QLabel* changed_ = nullptr;
+    QPlainTextEdit* notes_ = nullptr;
+    QButtonGroup* levels_ = nullptr;
+    std::string original_;
+    RecordPosition position_;
+    std::vector<std::byte> record_;
+    bool closing_ = false;
+};
+
+// --- BROWSEUSERGROUPS ----------------------------------------------------------------------
+
+/// The list of user groups; a look-up in select mode.
+class BrowseUserGroups : public framework::BrowseProcedure {
+  public:
+    BrowseUserGroups(Store& db, QWidget* parent, bool selectMode)
+        : BrowseProcedure(db, Tbl::USERGRP, USG::GROUP_KEY, "BROWSEUSERGROUPS", parent) {
+        helpTopic = "~Browse_User_Groups";
+        placementSection = "BROWSEUSERGROUPS";
+        setWindowTitle(text("Browse User Groups"));
+        const FieldDecl f = db.table(Tbl::USERGRP).decl().fields[USG::GROUP - 1];
+        setColumns(
+            {{text("User groups"), [f](const std::byte* r) { return qs(getText(f, r)); }, 200}});
+        setForm([this](int request) {
+            return callWindow("UPDATEUSERGROUP", this->db(), this, request);
+        });
+        setSelectMode(selectMode);
+        // Only a system administrator makes or removes user groups.
+        const bool admin = session().accessLevel >= SystemAdministrator;
+        setUpdatesAllowed(admin, true, admin);
+        retitle(*this, "Select", nullptr, "Select highlighted user group");
+        retitle(*this, "Insert", nullptr, "Add new user group");
+        retitle(*this, "Change", "&Edit/View", "Change the highlighted user group");
+        retitle(*this, "Delete", nullptr, "Delete the highlighted user group");
+        changed_ = new QLabel(this);
+        changed_->setObjectName("LastChanged");
+        auto* row = new QHBoxLayout;
+        row->addWidget(new QLabel(text("Last Changed:"), this));
+        row->addWidget(changed_, 1);
+        if (auto* box = qobject_cast<QVBoxLayout*>(layout())) box->insertLayout(2, row);
+        auto show = [this] {
+            const int r = list()->currentIndex().isValid() ? list()->currentIndex().row() : -1;
+            const std::byte* rec = model().record(r);
+            if (!rec) return changed_->clear();
+            const TableDecl& d = this->db().table(Tbl::USERGRP).decl();
+            changed_->setText(lastChanged(getText(d.fields[USG::LASTCHANGEDBY - 1], rec),
+                                          LONG(getNumber(d.fields[USG::DATECHANGED - 1], rec)),
+                                          LONG(getNumber(d.fields[USG::TIMECHANGED - 1], rec))));
+        };
+        connect(list()->selectionModel(), &QItemSelectionModel::currentRowChanged, this, show);
+        connect(&model(), &QAbstractItemModel::modelReset, this, show);
+        resize(380, 400);
+    }
+
+  private:
+    QLabel* changed_;
+};
+
+// --- UPDATEUSERGROUP -----------------------------------------------------------------------
+
+/// The user-group form, with the group's users.
+class UpdateUserGroup : public framework::FormProcedure {
+  public:
+    UpdateUserGroup(Store& db, QWidget* parent)
+        : FormProcedure(db, Tbl::USERGRP, "UPDATEUSERGROUP", parent) {
+        useTables({Tbl::USGRPUS, Tbl::USERS});
+        helpTopic = "~Update_User_Group";
+        placementSection = "UPDATEUSERGROUP";
+        setWindowTitle(text("Add/Update User Group"));
+    }
+
+  protected:
+    void BUILD() override {
+        name_ = new QLineEdit(this);
+        name_->setObjectName("Group");
+        bind(name_, USG::GROUP - 1);
+        members_ = new QListWidget(this);
+        members_->setObjectName("Members");
+        insert_ = button(this, "Insert", text("&Insert"), text("Add a user to group"));
+        delete_ =
+            button(this, "Delete", text("&Delete"), text("Remove highlighted user from group"));
+        auto* form = new QFormLayout;
+        form->addRow(text("User group"), name_);
+        auto* side = new QVBoxLayout;
+        side->addWidget(insert_);
+        side->addWidget(delete_);
+        side->addStretch();
+        auto* row = new QHBoxLayout;
+        row->addWidget(members_, 1);
+        row->addLayout(side);
+        auto* layout = new QVBoxLayout(this);
+        layout->addLayout(form);
+        layout->addWidget(new QLabel(text("Users in group"), this));
+        layout->addLayout(row);
+        layout->addWidget(statusLabel());
+        layout->addWidget(okCancel());
+        setTabOrder(name_, members_);
+        setTabOrder(members_, insert_);
+        setTabOrder(insert_, delete_);
+        connect(insert_, &QPushButton::clicked, this, [this] {
+            userTags().clear();
+            if (callWindow("BROWSEUSERSM", db(), this, SelectRecord) == RequestCompleted)
+                for (const std::string& u : userTags()) list_.add(u);
+            userTags().clear();
+            showNames(*members_, list_);
+        });
+        connect(delete_, &QPushButton::clicked, this, [this] {
+            if (!members_->currentItem()) return;
+            list_.remove(members_->currentItem()->text().toStdString());
+            showNames(*members_, list_);
+        });
+    }
+
+    bool INIT() override {
+        if (!FormProcedure::INIT()) return false;
+        record_.assign(fm().buffer(), fm().buffer() + db().table(Tbl::USERGRP).recordSize());
+        position_ = fm().POSITION();
+        original_ = db().USG.GROUP.str();
+        if (request() == ChangeRecord) {
+            framework::BusyCursor busy;
+            for (const std::string& m : userGroupMembers(db(), original_)) {
+                list_.add(m);
+                loaded_.add(m);
+            }
+        }
+        showNames(*members_, list_);
+        const bool readOnly = session().accessLevel < SystemAdministrator;
+        setReadOnly(readOnly);
+        insert_->setEnabled(!readOnly);
+        delete_->setEnabled(!readOnly);
+        return true;
+    }
+
+    bool TAKECOMPLETED() override {
+        if (readOnly()) return true;
+        std::memcpy(fm().buffer(), record_.data(), record_.size());
+        UPDATEBUFFER();
+        GroupEdit edit{request(), original_, position_, list_, loaded_};
+        const SaveResult r = saveUserGroup(db(), edit);
+        std::memcpy(record_.data(), fm().buffer(), record_.size());
+        switch (reportSave(db(), r, windowTitle())) {
+            case AfterSave::Completed:
+                return true;
+            case AfterSave::Cancelled:
+                closing_ = true;
+                reject();
+                return false;
+            case AfterSave::Stay:
+                name_->setFocus();
+                return false;
+        }
+        return false;
+    }
+
+    bool TAKECLOSEEVENT() override { return closing_ || FormProcedure::TAKECLOSEEVENT(); }
+
+  private:
+    QLineEdit* name_ = nullptr;
+    QListWidget* members_ = nullptr;
+    QPushButton *insert_ = nullptr, *delete_ = nullptr;
+    NameList list_, loaded_;
+    std::string original_;
+    RecordPosition position_;
+    std::vector<std::byte> record_;
+    bool closing_ = false;
+};
+
+// --- BROWSEUSERSM --------------------------------------------------------------------------
+
+/// The multiple-selection list of general users.
+class BrowseUsersM : public framework::WindowProcedure {
+  public:
+    BrowseUsersM(Store& db, QWidget* parent) : WindowProcedure(db, "BROWSEUSERSM", parent) {
+        useTables({Tbl::USERS});
+        helpTopic = "~Browse_Users_Multiple";
+        placementSection = "BROWSEUSERSM";
+        setWindowTitle(text("Browse General Users - Multiple Select"));
+        table_ = new TagTable({text("User name"), text("Last name"), text("First name"),
+                               text("Department"), text("Access Level")},
+                              this);
+        table_->setObjectName("List");
+        auto* tagAll = button(this, "TagAll", text("&Tag all"));
+        auto* clearAll = button(this, "ClearAll", text("C&lear all"));
+        auto* ok = button(this, "OK", text("OK"));
+        auto* cancel = button(this, "Cancel", text("Cancel"));
+        auto* help = button(this, "Help", text("Help"));
+        ok->setDefault(true);
+        auto* buttons = new QHBoxLayout;
+        buttons->addWidget(tagAll);
+        buttons->addWidget(clearAll);
+        buttons->addStretch();
+        for (QPushButton* b : {ok, cancel, help}) buttons->addWidget(b);
+        auto* layout = new QVBoxLayout(this);
+        layout->addWidget(table_);
+        layout->addLayout(buttons);
+        resize(600, 400);
+        connect(tagAll, &QPushButton::clicked, this, [this] { table_->tagAll(true); });
+        connect(clearAll, &QPushButton::clicked, this, [this] { table_->tagAll(false); });
+        connect(ok, &QPushButton::clicked, this, &QDialog::accept);
+        connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
+        connect(help, &QPushButton::clicked, this, &WindowProcedure::showHelp);
+    }
+
+  protected:
+    bool INIT() override {
+        if (!WindowProcedure::INIT()) return false;
+        framework::BusyCursor busy;
+        for (const UserRow& u : generalUsers(db()))
+            table_->addRow({QString::fromStdString(u.username), QString::fromStdString(u.lastname),
+                            QString::fromStdString(u.firstname),
+                            QString::fromStdString(u.department), QString::number(u.accessLevel)},
+                           QString::fromStdString(u.username));
+        if (table_->rowCount() > 0) table_->selectRow(0);
+        table_->setFocus();
+        return true;
+    }
+
+    bool TAKECOMPLETED() override {
+        userTags().clear();
+        for (const QString& name : table_->taggedKeys()) userTags().push_back(name.toStdString());
+        return true;
+    }
+
+  private:
+    TagTable* table_;
+};
+
+}  // namespace
+
+void defineUserWindows(Store& db) {
+    (void)db;
+    defineWindow("BROWSEUSERS", [](Store& db, QWidget* parent, int) {
+        (new BrowseUsers(db, parent))->START();
+        return int(RequestCompleted);
+    });
+    defineWindow("UPDATEUSER", [](Store& db, QWidget* parent, int request) {
+        if (request == DeleteRecord && db.USE.USERNAME == session().GlobalUserName) {
+            // The user logged in here cannot remove the record the session runs under.
+            questions().message("Add/Update User",
+                                "You cannot delete the user you are logged in as",
+                                Icon::Exclamation, BUTTON_OK, BUTTON_OK);
+            return int(RequestCancelled);
+        }
+        UpdateUser w(db, parent);
+        return w.CALL();
+    });
+    defineWindow("BROWSEUSERGROUPS", [](Store& db, QWidget* parent, int request) {
+        if (request == SelectRecord) {
+            BrowseUserGroups w(db, parent, true);
+            return w.CALL();
+        }
+        (new BrowseUserGroups(db, parent, false))->START();
+        return int(RequestCompleted);
+    });
+    defineWindow("UPDATEUSERGROUP", [](Store& db, QWidget* parent, int) {
+        UpdateUserGroup w(db, parent);
+        return w.CALL();
+    });
+    defineWindow("BROWSEUSERSM", [](Store& db, QWidget* parent, int) {
+        BrowseUsersM w(db, parent);
+        return w.CALL();
+    });
+}
+
+}  // namespace masterdata::ui

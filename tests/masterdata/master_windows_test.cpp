@@ -1,0 +1,415 @@
+// The resource, group and user windows driven as a user drives them: typing into entries,
+// clicking buttons, tagging rows in the selection lists, with the store checked after.
+#include <QAbstractItemView>
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTabWidget>
+#include <QTableView>
+#include <QTableWidget>
+#include <QTimer>
+#include <functional>
+
+#include "../store/store_fixture.h"
+#include "../test_app.h"
+#include "masterdata/master_names.h"
+#include "masterdata/tag_lists.h"
+#include "masterdata/ui/windows.h"
+#include "store/session.h"
+
+namespace store::test {
+namespace {
+
+using masterdata::ui::callWindow;
+
+void key(QWidget* w, int k, const QString& text = {}) {
+    QKeyEvent down(QEvent::KeyPress, k, Qt::NoModifier, text);
+    QApplication::sendEvent(w, &down);
+    QKeyEvent up(QEvent::KeyRelease, k, Qt::NoModifier, text);
+    QApplication::sendEvent(w, &up);
+}
+
+/// Types into an entry as the keyboard would, replacing what it held.
+void type(QLineEdit* e, const QString& text) {
+    ASSERT_NE(nullptr, e);
+    e->setFocus();
+    e->selectAll();
+    key(e, Qt::Key_Backspace);
+    for (QChar c : text)
+        key(e, c.isLetter() ? Qt::Key_A + (c.toUpper().unicode() - 'A') : Qt::Key_0, QString(c));
+}
+
+template <class T = QWidget>
+T* child(QWidget* w, const char* name) {
+    return w ? w->findChild<T*>(name) : nullptr;
+}
+
+void click(QWidget* w, const char* name) {
+    auto* b = child<QPushButton>(w, name);
+    ASSERT_NE(nullptr, b) << name;
+    ASSERT_TRUE(b->isEnabled()) << name;
+    b->click();
+}
+
+/// Acts on the window that is modal when the event loop next runs.
+void whenModal(std::function<void(QWidget*)> act) {
+    QTimer::singleShot(0, qApp, [act] {
+        QWidget* w = QApplication::activeModalWidget();
+        ASSERT_NE(nullptr, w) << "no modal window";
+        act(w);
+    });
+}
+
+QWidget* topLevel(const char* name) {
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (w->objectName() == name && w->isVisible()) return w;
+    return nullptr;
+}
+
+class MasterWindowsTest : public StoreTest {
+  protected:
+    void SetUp() override {
+        tembrix::test::testApplication();
+        openAll(a);
+        static bool defined = false;
+        if (!defined) {
+            masterdata::ui::registerWindows(db, [](const std::string&, auto) {});
+            defined = true;
+        }
+        session().GlobalUserName = "ADMIN";
+        session().accessLevel = SystemAdministrator;
+        a.fm(Tbl::SYSPREF).PRIMERECORD();
+        db.SYP.LABELS2_1 = "Resource";
+        db.SYP.LABELS2_2 = "Resources";
+        db.SYP.HEIGHT = 8;
+        db.SYP.STARTTIME = 3240001;
+        ASSERT_EQ(Level_Benign, a.fm(Tbl::SYSPREF).INSERT());
+        a.fm(Tbl::GROUP).PRIMERECORD();
+        db.GRO.GROUP = masterdata::kAllResources;
+        ASSERT_EQ(Level_Benign, a.fm(Tbl::GROUP).INSERT());
+    }
+    void TearDown() override {
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (w->testAttribute(Qt::WA_DeleteOnClose) && w->isVisible()) w->close();
+        QApplication::processEvents();
+    }
+
+    void addUser(const char* name, int level) {
+        a.fm(Tbl::USERS).PRIMERECORD();
+        db.USE.USERNAME = name;
+        db.USE.PASSWORD = "secret";
+        db.USE.ACCESSLEVEL = BYTE(level);
+        ASSERT_EQ(Level_Benign, a.fm(Tbl::USERS).INSERT());
+    }
+    void addResource(const char* code, int units = 1) {
+        a.fm(Tbl::RESOURCE).PRIMERECORD();
+        db.RES.RESOURCE = code;
+        db.RES.UNITS = SHORT(units);
+        ASSERT_EQ(Level_Benign, a.fm(Tbl::RESOURCE).INSERT());
+    }
+    void authorize(const char* resource, const char* userName) {
+        a.fm(Tbl::RESUSER).PRIMERECORD();
+        db.RUS.RESOURCE = resource;
+        db.RUS.USERNAME = userName;
+        ASSERT_EQ(Level_Benign, a.fm(Tbl::RESUSER).INSERT());
+    }
+    void addMembership(const char* group, const char* resource) {
+        db.GRO.GROUP = group;
+        if (a.fm(Tbl::GROUP).TRYFETCH(GRO::GROUP_KEY) != Level_Benign) {
+            a.fm(Tbl::GROUP).PRIMERECORD();
+            db.GRO.GROUP = group;
+            ASSERT_EQ(Level_Benign, a.fm(Tbl::GROUP).INSERT());
+        }
+        a.fm(Tbl::GROUPRES).PRIMERECORD();
+        db.GRP.GROUP = group;
+        db.GRP.RESOURCES = resource;
+        ASSERT_EQ(Level_Benign, a.fm(Tbl::GROUPRES).INSERT());
+    }
+    void fetchResource(const char* code) {
+        a.fm(Tbl::RESOURCE).PRIMERECORD();
+        db.RES.RESOURCE = code;
+        ASSERT_EQ(Level_Benign, a.fm(Tbl::RESOURCE).FETCH(RES::RESOURCE_KEY));
+    }
+    std::vector<std::string> rows(Tbl t, int key, std::function<std::string()> get) {
+        return walk(a, t, key, get);
+    }
+    std::vector<std::string> resusers() {
+        return rows(Tbl::RESUSER, RUS::RESOURCE_KEY,
+                    [&] { return db.RUS.RESOURCE.str() + "/" + db.RUS.USERNAME.str(); });
+    }
+    std::vector<std::string> memberships() {
+        return rows(Tbl::GROUPRES, GRP::GROUP_KEY,
+                    [&] { return db.GRP.GROUP.str() + "/" + db.GRP.RESOURCES.str(); });
+    }
+};
+
+TEST_F(MasterWindowsTest, NewResourceIsSavedWithTwoUsersPickedFromTheGeneralUsers) {
+    addUser("MARY", GeneralUser);
+    addUser("ANNE", GeneralUser);
+    addUser("VIEWER", ViewOnly);
+    addUser("BOSS", ResourceAdministrator);
+    int listed = -1;
+    QString title;
+    whenModal([&](QWidget* form) {
+        title = form->windowTitle();
+        EXPECT_EQ("Record will be Added", child<QLabel>(form, "Status")->text());
+        type(child<QLineEdit>(form, "Resource"), "ROOM1");
+        whenModal([&](QWidget* pick) {
+            // Only general users can be authorized: neither the viewer nor the administrator.
+            listed = child<QTableWidget>(pick, "List")->rowCount();
+            click(pick, "TagAll");
+            click(pick, "OK");
+        });
+        click(form, "Insert");
+        EXPECT_EQ(2, child<QListWidget>(form, "Users")->count());
+        click(form, "OK");
+    });
+    EXPECT_EQ(RequestCompleted, callWindow("UPDATERESOURCE", db, nullptr, InsertRecord));
+    EXPECT_EQ("Add/Update Resource", title);
+    EXPECT_EQ(2, listed);
+    EXPECT_TRUE(masterdata::userTags().empty());
+    EXPECT_EQ(1, count(a, Tbl::RESOURCE));
+    EXPECT_EQ((std::vector<std::string>{"ROOM1/ANNE", "ROOM1/MARY"}), resusers());
+    EXPECT_EQ((std::vector<std::string>{"All resources/ROOM1"}), memberships());
+}
+
+TEST_F(MasterWindowsTest, AUserAddedByAnotherStationMeanwhileStopsTheSaveWith7) {
+    addResource("ROOM1");
+    authorize("ROOM1", "MARY");
+    Station b(dir.path);
+    openAll(b);
+    fetchResource("ROOM1");
+    whenModal([&](QWidget* form) {
+        EXPECT_EQ(1, child<QListWidget>(form, "Users")->count());
+        b.fm(Tbl::RESUSER).PRIMERECORD();
+        b.db->RUS.RESOURCE = "ROOM1";
+        b.db->RUS.USERNAME = "TOM";
+        ASSERT_EQ(Level_Benign, b.fm(Tbl::RESUSER).INSERT());
+        type(child<QLineEdit>(form, "Name"), "Main hall");
+        click(form, "OK");
+    });
+    EXPECT_EQ(RequestCancelled, callWindow("UPDATERESOURCE", db, nullptr, ChangeRecord));
+    EXPECT_EQ("Record changed by another workstation or window. 7", user.lastText());
+    EXPECT_EQ(1u, user.asked.size());  // closed without asking to save the changes
+    fetchResource("ROOM1");
+    EXPECT_TRUE(db.RES.NAME.blank());
+    EXPECT_EQ((std::vector<std::string>{"ROOM1/MARY", "ROOM1/TOM"}), resusers());
+}
+
+TEST_F(MasterWindowsTest, AGeneralUserLooksAtResourcesAndPicksOnlyAuthorizedOnes) {
+    addResource("ROOM1", 4);
+    addResource("ROOM2");
+    addResource("ROOM3");
+    authorize("ROOM1", "MARY");
+    authorize("ROOM3", "MARY");
+    addMembership("EAST", "ROOM1");
+    addMembership("EAST", "ROOM2");
+    session().GlobalUserName = "MARY";
+    session().accessLevel = GeneralUser;
+
+    fetchResource("ROOM1");
+    whenModal([&](QWidget* form) {
+        EXPECT_TRUE(child<QLineEdit>(form, "Resource")->isReadOnly());
+        EXPECT_TRUE(child<QLineEdit>(form, "Name")->isReadOnly());
+        EXPECT_FALSE(child<QWidget>(form, "Units")->isEnabled());
+        for (const char* b : {"Insert", "Delete", "AddGroup", "DeleteGroup", "OK"})
+            EXPECT_FALSE(child<QPushButton>(form, b)->isEnabled()) << b;
+        click(form, "Cancel");
+    });
+    callWindow("UPDATERESOURCE", db, nullptr, ChangeRecord);
+
+    std::vector<int> shown;
+    whenModal([&](QWidget* pick) {
+        shown.push_back(child<QTableWidget>(pick, "AllList")->rowCount());
+        auto* tabs = child<QTabWidget>(pick, "Tabs");
+        EXPECT_EQ("List all resources", tabs->tabText(0));
+        child<QComboBox>(pick, "Group")->setCurrentText("EAST");
+        shown.push_back(child<QTableWidget>(pick, "GroupList")->rowCount());
+        click(pick, "TagAll");  // the "All" tab is in view
+        click(pick, "OK");
+    });
+    EXPECT_EQ(RequestCompleted, callWindow("BROWSERESOURCEM", db, nullptr, SelectRecord));
+    EXPECT_EQ((std::vector<int>{2, 1}), shown);
+    ASSERT_EQ(2u, masterdata::resourceTags().size());
+    EXPECT_EQ("ROOM1", masterdata::resourceTags()[0].resource);
+    EXPECT_EQ(4, masterdata::resourceTags()[0].units);
+    EXPECT_EQ("ROOM3", masterdata::resourceTags()[1].resource);
+    masterdata::resourceTags().clear();
+
+    // The browse offers no Insert or Delete either.
+    callWindow("BROWSERESOURCE", db, nullptr, NoRequest);
+    QWidget* browse = topLevel("BROWSERESOURCE");
+    ASSERT_NE(nullptr, browse);
+    EXPECT_FALSE(child<QPushButton>(browse, "Insert")->isEnabled());
+    EXPECT_FALSE(child<QPushButton>(browse, "Delete")->isEnabled());
+    EXPECT_TRUE(child<QPushButton>(browse, "Change")->isEnabled());
+    browse->close();
+}
+
+TEST_F(MasterWindowsTest, BrowseShowsEachResourceOnceAndSelectsFromAGroup) {
+    addResource("ROOM1");
+    addResource("ROOM2");
+    for (const char* g : {masterdata::kAllResources, "EAST", "WEST"}) addMembership(g, "ROOM1");
+    addMembership("WEST", "ROOM2");
+    whenModal([&](QWidget* w) {
+        EXPECT_EQ("Browse Resources", w->windowTitle());
+        auto* tabs = child<QTabWidget>(w, "Tabs");
+        EXPECT_EQ("All resources", tabs->tabText(0));
+        EXPECT_EQ("Group resources", tabs->tabText(1));
+        EXPECT_EQ(2, child<QTableView>(w, "AllList")->model()->rowCount());
+        EXPECT_FALSE(child<QPushButton>(w, "Insert")->isEnabled());  // select mode
+        EXPECT_FALSE(child<QPushButton>(w, "PrintAll")->isEnabled());
+        tabs->setCurrentIndex(1);
+        child<QComboBox>(w, "Group")->setCurrentText("WEST");
+        auto* list = child<QTableView>(w, "GroupList");
+        ASSERT_EQ(2, list->model()->rowCount());
+        EXPECT_EQ("ROOM2", list->model()->index(1, 0).data().toString());
+        // The locator finds the resource by its code.
+        type(child<QLineEdit>(w, "Locator"), "ROOM2");
+        EXPECT_EQ("ROOM2", list->model()->index(list->currentIndex().row(), 0).data().toString());
+        click(w, "Select");
+    });
+    EXPECT_EQ(RequestCompleted, callWindow("BROWSERESOURCE", db, nullptr, SelectRecord));
+    EXPECT_EQ("ROOM2", db.RES.RESOURCE.str());
+}
+
+TEST_F(MasterWindowsTest, GroupFormRefusesABlankNameThenSavesPickedResources) {
+    addResource("ROOM1");
+    addResource("ROOM2");
+    whenModal([&](QWidget* form) {
+        click(form, "OK");
+        EXPECT_EQ("Group must have a name", user.lastText());
+        type(child<QLineEdit>(form, "Group"), "EAST");
+        whenModal([&](QWidget* pick) {
+            auto* list = child<QTableWidget>(pick, "AllList");
+            ASSERT_EQ(2, list->rowCount());
+            list->setCurrentCell(1, 0);
+            key(list, Qt::Key_Space, " ");
+            click(pick, "OK");
+        });
+        click(form, "Insert");
+        EXPECT_EQ(1, child<QListWidget>(form, "Members")->count());
+        click(form, "OK");
+    });
+    EXPECT_EQ(RequestCompleted, callWindow("UPDATERESOURCEGROUP", db, nullptr, InsertRecord));
+    EXPECT_EQ(0, count(a, Tbl::GROUP) - 2);  // the all-resources group and EAST
+    EXPECT_EQ((std::vector<std::string>{"EAST/ROOM2"}), memberships());
+}
+
+TEST_F(MasterWindowsTest, RebuildAllRunsAsItOpens) {
+    addResource("ROOM1");
+    addResource("ROOM2");
+    addMembership(masterdata::kAllResources, "ROOM1");
+    user.answer(BUTTON_YES);
+    EXPECT_EQ(RequestCompleted, callWindow("REBUILDALL", db, nullptr, NoRequest));
+    EXPECT_EQ((std::vector<std::string>{"All resources/ROOM1", "All resources/ROOM2"}),
+              memberships());
+    EXPECT_EQ(0u, user.pending());
+}
+
+TEST_F(MasterWindowsTest, NewUserAuthorizedForAllResources) {
+    addResource("ROOM1");
+    addResource("ROOM2");
+    whenModal([&](QWidget* form) {
+        type(child<QLineEdit>(form, "UserName"), "MARY");
+        type(child<QLineEdit>(form, "Password"), "abcd");
+        type(child<QLineEdit>(form, "Password2"), "abcd");
+        auto* all = child<QCheckBox>(form, "AuthorizeAll");
+        EXPECT_EQ("Authorize for all resources", all->text());
+        // A view-only user cannot be authorized.
+        child<QRadioButton>(form, "Level0")->click();
+        EXPECT_FALSE(all->isEnabled());
+        child<QRadioButton>(form, "Level1")->click();
+        ASSERT_TRUE(all->isEnabled());
+        all->click();
+        click(form, "OK");
+        EXPECT_EQ("Password must be at least 5 characters", user.lastText());
+        type(child<QLineEdit>(form, "Password"), "abcde");
+        type(child<QLineEdit>(form, "Password2"), "abcde");
+        click(form, "OK");
+    });
+    EXPECT_EQ(RequestCompleted, callWindow("UPDATEUSER", db, nullptr, InsertRecord));
+    EXPECT_EQ((std::vector<std::string>{"ROOM1/MARY", "ROOM2/MARY"}), resusers());
+    db.USE.USERNAME = "MARY";
+    ASSERT_EQ(Level_Benign, a.fm(Tbl::USERS).FETCH(USE::USERNAME_KEY));
+    EXPECT_EQ(GeneralUser, db.USE.ACCESSLEVEL);
+    EXPECT_EQ("abcde", db.USE.PASSWORD.str());
+    db.USP.USERNAME = "MARY";
+    ASSERT_EQ(Level_Benign, a.fm(Tbl::USERPREF).FETCH(USP::USERNAME_KEY));
+    EXPECT_EQ(3240001, db.USP.STARTTIME);
+}
+
+TEST_F(MasterWindowsTest, AResourceAdministratorPicksAUserGroupButCannotMakeOne) {
+    addUser("MARY", GeneralUser);
+    addUser("ANNE", GeneralUser);
+    a.fm(Tbl::USERGRP).PRIMERECORD();
+    db.USG.GROUP = "NURSES";
+    ASSERT_EQ(Level_Benign, a.fm(Tbl::USERGRP).INSERT());
+    for (const char* n : {"MARY", "ANNE"}) {
+        a.fm(Tbl::USGRPUS).PRIMERECORD();
+        db.UGU.GROUP = "NURSES";
+        db.UGU.USERNAME = n;
+        ASSERT_EQ(Level_Benign, a.fm(Tbl::USGRPUS).INSERT());
+    }
+    addResource("ROOM1");
+    authorize("ROOM1", "MARY");
+    session().accessLevel = ResourceAdministrator;
+    fetchResource("ROOM1");
+    whenModal([&](QWidget* form) {
+        whenModal([&](QWidget* groups) {
+            EXPECT_FALSE(child<QPushButton>(groups, "Insert")->isEnabled());
+            EXPECT_FALSE(child<QPushButton>(groups, "Delete")->isEnabled());
+            click(groups, "Select");
+        });
+        click(form, "AddGroup");
+        EXPECT_EQ(2, child<QListWidget>(form, "Users")->count());
+        // Adding the same group again changes nothing.
+        whenModal([&](QWidget* groups) { click(groups, "Select"); });
+        click(form, "AddGroup");
+        EXPECT_EQ(2, child<QListWidget>(form, "Users")->count());
+        click(form, "OK");
+    });
+    EXPECT_EQ(RequestCompleted, callWindow("UPDATERESOURCE", db, nullptr, ChangeRecord));
+    EXPECT_EQ((std::vector<std::string>{"ROOM1/ANNE", "ROOM1/MARY"}), resusers());
+}
+
+TEST_F(MasterWindowsTest, UserBrowseOrdersByEachTabAndTheMenuWindowsAreDefined) {
+    std::vector<std::string> menu;
+    masterdata::ui::registerWindows(db,
+                                    [&](const std::string& name, auto) { menu.push_back(name); });
+    for (const char* w : {"BROWSEUSERS", "BROWSEUSERGROUPS", "UPDATERESOURCE", "BROWSERESOURCE",
+                          "BROWSEGROUPS", "REBUILDALL"})
+        EXPECT_NE(menu.end(), std::find(menu.begin(), menu.end(), w)) << w;
+    a.fm(Tbl::USERS).PRIMERECORD();
+    db.USE.USERNAME = "ZED";
+    db.USE.LASTNAME = "Adams";
+    db.USE.PASSWORD = "secret";
+    ASSERT_EQ(Level_Benign, a.fm(Tbl::USERS).INSERT());
+    a.fm(Tbl::USERS).PRIMERECORD();
+    db.USE.USERNAME = "AMY";
+    db.USE.LASTNAME = "Zimmer";
+    db.USE.PASSWORD = "secret";
+    ASSERT_EQ(Level_Benign, a.fm(Tbl::USERS).INSERT());
+    callWindow("BROWSEUSERS", db, nullptr, NoRequest);
+    QWidget* w = topLevel("BROWSEUSERS");
+    ASSERT_NE(nullptr, w);
+    auto* list = child<QTableView>(w, "List");
+    ASSERT_EQ(2, list->model()->rowCount());
+    EXPECT_EQ("AMY", list->model()->index(0, 0).data().toString());
+    w->findChild<QTabBar*>("Tabs")->setCurrentIndex(1);  // by last name
+    EXPECT_EQ("ZED", list->model()->index(0, 0).data().toString());
+    EXPECT_EQ("Suspended", list->model()->headerData(5, Qt::Horizontal).toString());
+    // The locator searches the tab's own order: last names.
+    type(child<QLineEdit>(w, "Locator"), "Zi");
+    EXPECT_EQ("AMY", list->model()->index(list->currentIndex().row(), 0).data().toString());
+    w->close();
+}
+
+}  // namespace
+}  // namespace store::test
