@@ -19,6 +19,7 @@
 #include "booking/ui/dialog_parts.h"
 #include "booking/ui/ui_text.h"
 #include "store/datetime.h"
+#include "store/session.h"
 #include "store/store.h"
 
 namespace booking::ui {
@@ -62,7 +63,9 @@ int CHANGEREP(QWidget* parent, const Words& words) {
     layout->addWidget(buttons);
     group->button(JustThisOne)->setFocus();
 
-    if (dialog.exec() != QDialog::Accepted) return NoScope;
+    const bool completed = dialog.exec() == QDialog::Accepted;
+    store::session().GlobalResponse = completed ? store::RequestCompleted : store::RequestCancelled;
+    if (!completed) return NoScope;
     return group->checkedId() > 0 ? group->checkedId() : JustThisOne;
 }
 
@@ -114,6 +117,7 @@ int UPDATEUNITS(QWidget* parent, const std::string& resource, int total, const W
     // Escape and the window's close box take the units shown, as "Close" does: a pooled
     // resource is always booked with at least one unit.
     units->interpretText();
+    store::session().GlobalResponse = store::RequestCompleted;
     return std::max(1, units->value());
 }
 
@@ -237,7 +241,11 @@ QPushButton* ConflictDialog::addAnswer(QVBoxLayout* column, int answer, const ch
 
 int CONFLDISP(QWidget* parent, const store::ConflictQuestion& question, const Words& words) {
     ConflictDialog dialog(parent, question, words);
+    // The checks may run under the busy cursor; the question needs the ordinary one.
+    const bool busy = QApplication::overrideCursor() != nullptr;
+    if (busy) QApplication::setOverrideCursor(Qt::ArrowCursor);
     dialog.exec();
+    if (busy) QApplication::restoreOverrideCursor();
     return dialog.result() == QDialog::Accepted ? dialog.answer() : store::CancelEraseAccepted;
 }
 

@@ -4,6 +4,7 @@
 #include <QDialog>
 #include <QDialogButtonBox>
 #include <QPushButton>
+#include <QShortcut>
 
 #include "booking/repeat_session.h"
 #include "booking/ui/ui_text.h"
@@ -61,9 +62,13 @@ QDialogButtonBox* okCancelHelp(QDialog* dialog, const std::string& topic) {
     help->setObjectName("Help");
     help->setAutoDefault(false);
     QObject::connect(box, &QDialogButtonBox::rejected, dialog, &QDialog::reject);
-    QObject::connect(box, &QDialogButtonBox::helpRequested, dialog, [topic] {
+    auto showHelp = [topic] {
         if (framework::program().showHelp) framework::program().showHelp(topic);
-    });
+    };
+    QObject::connect(box, &QDialogButtonBox::helpRequested, dialog, showHelp);
+    // F1 opens the same topic from anywhere in the dialog.
+    auto* f1 = new QShortcut(QKeySequence(Qt::Key_F1), dialog);
+    QObject::connect(f1, &QShortcut::activated, dialog, showHelp);
     return box;
 }
 

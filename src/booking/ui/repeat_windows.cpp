@@ -9,7 +9,6 @@
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
@@ -25,6 +24,7 @@
 #include "booking/ui/ui_text.h"
 #include "framework/date_time_entry.h"
 #include "framework/program.h"
+#include "framework/window_placement.h"
 #include "masterdata/ui/lookup_cal.h"
 #include "store/datetime.h"
 #include "store/questions.h"
@@ -427,12 +427,19 @@ void IrregularDateWindow::ok() {
     accept();
 }
 
+/// Leaves the global response of a dialog that ended with `result`; true when completed.
+bool finished(int result) {
+    const bool completed = result == QDialog::Accepted;
+    store::session().GlobalResponse = completed ? store::RequestCompleted : store::RequestCancelled;
+    return completed;
+}
+
 }  // namespace
 
 bool REPWINDOW(QWidget* parent, int type, LONG seed, REPACT& rule, const DateLimits& limits,
                bool weekendsOff, const Words& words) {
     FixedPeriodWindow w(parent, type, seed, rule, limits, weekendsOff, words);
-    if (w.exec() != QDialog::Accepted) return false;
+    if (!finished(w.exec())) return false;
     rule = w.rule;
     return true;
 }
@@ -440,7 +447,7 @@ bool REPWINDOW(QWidget* parent, int type, LONG seed, REPACT& rule, const DateLim
 bool REPWINDOW2(QWidget* parent, LONG seed, REPACT& rule, const DateLimits& limits,
                 const Words& words) {
     SpecificWeekdayWindow w(parent, seed, rule, limits, words);
-    if (w.exec() != QDialog::Accepted) return false;
+    if (!finished(w.exec())) return false;
     rule = w.rule;
     return true;
 }
@@ -448,7 +455,7 @@ bool REPWINDOW2(QWidget* parent, LONG seed, REPACT& rule, const DateLimits& limi
 bool REPWINDOW3(QWidget* parent, LONG seed, REPACT& rule, const DateLimits& limits,
                 const Words& words) {
     SetDaysWindow w(parent, seed, rule, limits, words);
-    if (w.exec() != QDialog::Accepted) return false;
+    if (!finished(w.exec())) return false;
     rule = w.rule;
     return true;
 }
@@ -456,7 +463,7 @@ bool REPWINDOW3(QWidget* parent, LONG seed, REPACT& rule, const DateLimits& limi
 bool REPWINDOW4(QWidget* parent, Occurrence& entry, const std::vector<LONG>& startTimes,
                 const DateLimits& limits) {
     IrregularDateWindow w(parent, entry, startTimes, limits);
-    if (w.exec() != QDialog::Accepted) return false;
+    if (!finished(w.exec())) return false;
     entry = w.entry;
     return true;
 }
@@ -465,6 +472,9 @@ bool REPWINDOW4(QWidget* parent, Occurrence& entry, const std::vector<LONG>& sta
 // REPEATACT
 
 namespace {
+
+/// The configuration-file section of the repeat window's placement.
+constexpr const char* kPlace = "REPEATACT";
 
 /// The repeat window: the options, the rule line and its "Change" button, the multi-day
 /// fields and the irregular dates list, over a RepeatSession.
@@ -475,9 +485,8 @@ class RepeatWindow : public QDialog {
 
     /// Cancel, Escape and the close box: everything as it was.
     void reject() override;
-
-  protected:
-    void keyPressEvent(QKeyEvent* event) override;
+    /// Keeps the window's placement for the next time it opens.
+    void done(int result) override;
 
   private:
     void chosen(int type);
@@ -661,17 +670,16 @@ RepeatWindow::RepeatWindow(store::Store& db, QWidget* parent, std::vector<DateEn
     layout->addLayout(top);
     layout->addWidget(buttons);
 
+    if (framework::program().ini)
+        framework::restoreWindow(*this, *framework::program().ini, kPlace);
     fillIrregular(0);
     refresh();
     if (QAbstractButton* b = options_->checkedButton()) b->setFocus();
 }
 
-void RepeatWindow::keyPressEvent(QKeyEvent* event) {
-    if (event->key() == Qt::Key_F1) {
-        if (framework::program().showHelp) framework::program().showHelp("~Repeat_Window");
-        return;
-    }
-    QDialog::keyPressEvent(event);
+void RepeatWindow::done(int result) {
+    if (framework::program().ini) framework::saveWindow(*this, *framework::program().ini, kPlace);
+    QDialog::done(result);
 }
 
 void RepeatWindow::refresh() {
