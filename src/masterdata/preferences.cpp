@@ -163,6 +163,12 @@ std::string lengthText(LONG stored) {
     return text;
 }
 
+LONG defaultStart(LONG typed) {
+    const Time t(typed);
+    if (t.isNull() || t.sinceMidnight() % Time::kHundredthsPerMinute != 0) return typed;
+    return typed + 400;
+}
+
 std::vector<LONG> ownerDurations(Store& db, const std::string& owner) {
     std::vector<LONG> out;
     FileManager& fm = db.Access(Tbl::DURLIST);

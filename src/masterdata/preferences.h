@@ -33,6 +33,11 @@ std::string storedAlert(const std::string& shown);
 /// A length as the preference windows list it: "hh:mm" ("00:30" for 180001).
 std::string lengthText(store::LONG stored);
 
+/// A default start as the booking form gives every start it derives from a typed time: a
+/// start on the whole minute is kept 400 hundredths (four seconds) after it, so that a
+/// booking ending on that minute does not collide with it. Other values stay as they are.
+store::LONG defaultStart(store::LONG typed);
+
 /// The lengths and the routine names filed under an owner (a user name, or
 /// kSystemListOwner), in key order. The lists' buffers are left as they were.
 std::vector<store::LONG> ownerDurations(store::Store& db, const std::string& owner);

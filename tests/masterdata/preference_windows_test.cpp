@@ -183,6 +183,19 @@ TEST_F(PreferenceWindowsTest, TheSingleRecordCanBeNeitherAddedNorDeleted) {
     EXPECT_EQ(1, count(a, Tbl::SYSPREF));
 }
 
+TEST_F(PreferenceWindowsTest, BelowSystemAdministratorTheRulesAreOnlyShown) {
+    session().accessLevel = ResourceAdministrator;
+    run("SYSPREF", ChangeRecord, [&](QWidget* w) {
+        EXPECT_FALSE(child<QPushButton>(w, "OK")->isEnabled());
+        EXPECT_FALSE(child<QPushButton>(w, "ResetControlFile")->isEnabled());
+        EXPECT_FALSE(child<QCheckBox>(w, "ApplyToUsers")->isEnabled());
+        EXPECT_TRUE(child<QLineEdit>(w, "BookingSingular")->isReadOnly());
+        EXPECT_TRUE(child<QPushButton>(w, "Cancel")->isEnabled());
+        click(w, "Cancel");
+    });
+    EXPECT_EQ(0, highestNumber());
+}
+
 TEST_F(PreferenceWindowsTest, SavedTermsReachTheProgramAndTheNextWindow) {
     int saved = 0;
     std::string termSeen;
@@ -365,6 +378,7 @@ TEST_F(PreferenceWindowsTest, UserPreferencesChangeTheSessionsOwnRecord) {
         ASSERT_EQ(3, duration->count());
         duration->setCurrentIndex(duration->findText("02:00"));
         type(child<QSpinBox>(w, "Height")->findChild<QLineEdit*>(), "12");
+        type(child<QLineEdit>(w, "StartTime"), "13:00");
         click(w, "OK");
     });
     EXPECT_EQ(RequestCompleted, response);
@@ -374,6 +388,7 @@ TEST_F(PreferenceWindowsTest, UserPreferencesChangeTheSessionsOwnRecord) {
     db.USP.USERNAME = "ANN";
     ASSERT_EQ(Level_Benign, a.fm(Tbl::USERPREF).FETCH(USP::USERNAME_KEY));
     EXPECT_EQ(720001, db.USP.DURATION);
+    EXPECT_EQ(Time::fromHMS(13, 0).value + 400, db.USP.STARTTIME);  // as booking starts are kept
     EXPECT_EQ(1, count(a, Tbl::USERPREF));
 }
 

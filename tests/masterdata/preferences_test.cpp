@@ -4,6 +4,7 @@
 
 #include "../store/store_fixture.h"
 #include "masterdata/preferences.h"
+#include "store/datetime.h"
 #include "store/session.h"
 
 namespace {
@@ -331,6 +332,10 @@ TEST_F(DefaultLookupTest, ListsAreReadPerOwnerInKeyOrder) {
     EXPECT_EQ((std::vector<LONG>{60001}), masterdata::ownerDurations(db, "ANN"));
     EXPECT_TRUE(masterdata::ownerNames(db, "ANN").empty());
     EXPECT_EQ("00:15", masterdata::lengthText(90001));
+    // A typed default start keeps the booking form's four seconds after the minute.
+    EXPECT_EQ(4680401, masterdata::defaultStart(Time::fromHMS(13, 0).value));
+    EXPECT_EQ(4320401, masterdata::defaultStart(4320401));
+    EXPECT_EQ(0, masterdata::defaultStart(0));
     EXPECT_EQ("01:30", masterdata::lengthText(540001));
 }
 

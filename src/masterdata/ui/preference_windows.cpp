@@ -303,6 +303,10 @@ class PreferenceForm : public framework::FormProcedure {
         }
         return true;
     }
+    /// The default start typed on the minute is kept as the booking form keeps starts.
+    void offsetStart() {
+        setNumber(field(SYP::STARTTIME), fm().buffer(), defaultStart(LONG(number(SYP::STARTTIME))));
+    }
     /// After a refusal by the record's own field checks: the focus to the field refused.
     void focusRefused() {
         if (height_ && (number(SYP::HEIGHT) < 6 || number(SYP::HEIGHT) > 20)) focusOn(height_);
@@ -357,6 +361,17 @@ class SYSPREFWINDOW : public PreferenceForm {
             return false;
         }
         showUnbound();
+        if (session().accessLevel < SystemAdministrator) {
+            // Only a system administrator changes the rules; others may look.
+            setReadOnly(true);
+            for (QWidget* w : findChildren<QWidget*>()) {
+                const bool control = qobject_cast<QCheckBox*>(w) ||
+                                     qobject_cast<QRadioButton*>(w) ||
+                                     qobject_cast<QComboBox*>(w) || qobject_cast<QPushButton*>(w);
+                if (control && w->objectName() != "Cancel" && w->objectName() != "Help")
+                    w->setEnabled(false);
+            }
+        }
         setTimer(kTimerMilliseconds);
         return true;
     }
@@ -396,6 +411,7 @@ class SYSPREFWINDOW : public PreferenceForm {
     bool TAKECOMPLETED() override {
         UPDATEBUFFER();
         if (!entriesValid() || !VALIDATE()) return false;
+        offsetStart();
         PreferenceResult r;
         {
             std::optional<framework::BusyCursor> busy;
@@ -811,6 +827,7 @@ class USERPREFWINDOW : public PreferenceForm {
     bool TAKECOMPLETED() override {
         UPDATEBUFFER();
         if (!entriesValid() || !VALIDATE()) return false;
+        offsetStart();
         const PreferenceResult r = saveUserPreferences(db(), readAt_);
         switch (r.outcome) {
             case PreferenceResult::Done:
