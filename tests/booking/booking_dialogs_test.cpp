@@ -220,6 +220,13 @@ TEST_F(BookingDialogsTest, TheWeekdayOfTheMonthWindowStoresWhatIsChosen) {
         EXPECT_TRUE(static_cast<QRadioButton*>(button(p, "1st"))->isChecked());
         button(p, "4th")->click();
         button(p, "Friday")->click();
+        // Leaving the until date on the seed itself is refused at once.
+        auto* until = p->findChild<framework::DateEntry*>("Until");
+        type(until, shortDate(seed));
+        button(p, "Last")->setFocus();
+        QApplication::processEvents();  // the entry checks once the focus has settled
+        EXPECT_EQ("Must be later than original date", user.lastText());
+        EXPECT_TRUE(hasFocus(until));
         // An until date before the seed is refused on OK.
         type(p->findChild<framework::DateEntry*>("Until"), shortDate(seed - 1));
         user.clearAsked();

@@ -72,12 +72,11 @@ void check(QButtonGroup* group, int id) {
     if (QAbstractButton* b = group->button(id)) b->setChecked(true);
 }
 
-/// Whether the focus is on its way to the button that leaves the window without taking
-/// its values, so that a date being left is not refused on the way out.
-bool leavingWindow(QDialogButtonBox* buttons) {
+/// Whether the focus is on its way to one of the window's buttons: OK checks the date
+/// itself, and Cancel and Help do not take it, so leaving for them refuses nothing.
+bool leavingForButtons(QDialogButtonBox* buttons) {
     QWidget* to = QApplication::focusWidget();
-    return to && (to->objectName() == "Cancel" || to->objectName() == "Help") &&
-           to->parentWidget() == buttons;
+    return to && to->parentWidget() == buttons;
 }
 
 /// Reads a date entry, refusing text that is no date. False when refused.
@@ -166,7 +165,7 @@ FixedPeriodWindow::FixedPeriodWindow(QWidget* parent, int type, LONG seed, const
     // An existing rule of months was warned about when it was made.
     if (type == FixedMonths && rule.REPNUMBER > 0) confirmedMonths_ = rule.REPNUMBER;
     connect(number_, &QSpinBox::editingFinished, this, [this, buttons] {
-        if (!leavingWindow(buttons)) monthsConfirmed();
+        if (!leavingForButtons(buttons)) monthsConfirmed();
     });
     number_->setFocus();
     number_->selectAll();
@@ -267,7 +266,7 @@ SpecificWeekdayWindow::SpecificWeekdayWindow(QWidget* parent, LONG seed, const R
     connect(buttons, &QDialogButtonBox::accepted, this, [this] { ok(); });
     layout->addWidget(buttons);
     connect(until_, &framework::DateEntry::valueAccepted, this, [this, buttons](store::Date d) {
-        if (leavingWindow(buttons)) return;
+        if (leavingForButtons(buttons)) return;
         const Refusal refusal = checkUntilLeft(d.value, seed_);
         if (refusal.refused()) refuse(this, refusal, until_);
     });
@@ -345,7 +344,7 @@ SetDaysWindow::SetDaysWindow(QWidget* parent, LONG seed, const REPACT& r, const 
     connect(buttons, &QDialogButtonBox::accepted, this, [this] { ok(); });
     layout->addWidget(buttons);
     connect(until_, &framework::DateEntry::valueAccepted, this, [this, buttons](store::Date d) {
-        if (leavingWindow(buttons)) return;
+        if (leavingForButtons(buttons)) return;
         const Refusal refusal = checkUntilLeft(d.value, seed_);
         if (refusal.refused()) refuse(this, refusal, until_);
     });
