@@ -1,6 +1,7 @@
 #include "masterdata/group_save.h"
 
 #include "masterdata/child_rows.h"
+#include "masterdata/master_names.h"
 #include "masterdata/save_steps.h"
 #include "store/datetime.h"
 #include "store/session.h"
@@ -29,11 +30,15 @@ struct GroupKind {
     std::string (*name)(Store&);
     void (*stamp)(Store&);
     void (*setMember)(Store&, const std::string& group, const std::string& name);
+    const char* fixedName;  // a group that keeps its name, or nullptr
 };
 
 SaveResult saveGroup(Store& db, const GroupKind& kind, const GroupEdit& edit) {
     const std::string name = kind.name(db);
     if (name.empty()) return {SaveResult::Refused, 0, {}, kGroupNeedsName, {}};
+    if (edit.request != InsertRecord && kind.fixedName && edit.original == kind.fixedName &&
+        name != edit.original)
+        return {SaveResult::Refused, 0, {}, kAllResourcesKeepsName, {}};
     OpenTables open(db, {kind.group, kind.member});
     if (!open.ok()) return SaveResult::cancelled(1, db.engine().status().message());
     kind.stamp(db);
@@ -93,6 +98,7 @@ const GroupKind kResourceGroup{
         db.GRP.GROUP = group;
         db.GRP.RESOURCES = name;
     },
+    kAllResources,
 };
 
 const GroupKind kUserGroup{
@@ -112,9 +118,14 @@ const GroupKind kUserGroup{
         db.UGU.GROUP = group;
         db.UGU.USERNAME = name;
     },
+    nullptr,
 };
 
 }  // namespace
+
+bool mayDeleteGroup(const std::string& group) {
+    return group != kAllResources;
+}
 
 SaveResult saveResourceGroup(Store& db, const GroupEdit& edit) {
     return saveGroup(db, kResourceGroup, edit);

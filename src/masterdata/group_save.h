@@ -38,4 +38,11 @@ SaveResult saveUserGroup(store::Store& db, const GroupEdit& edit);
 
 inline constexpr const char* kGroupNeedsName = "Group must have a name";
 
+/// The all-resources group is the one every resource belongs to: it keeps its name and
+/// stays, whatever else is done to groups.
+inline constexpr const char* kAllResourcesKeepsName = "The group of all resources keeps its name";
+inline constexpr const char* kAllResourcesStays = "The group of all resources cannot be deleted";
+/// Whether a group may be deleted.
+bool mayDeleteGroup(const std::string& group);
+
 }  // namespace masterdata

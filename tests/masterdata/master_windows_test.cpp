@@ -411,5 +411,38 @@ TEST_F(MasterWindowsTest, UserBrowseOrdersByEachTabAndTheMenuWindowsAreDefined) 
     w->close();
 }
 
+TEST_F(MasterWindowsTest, NeitherTheAllResourcesGroupNorTheLoggedInUserCanBeDeleted) {
+    addMembership("EAST", "ROOM1");
+    callWindow("BROWSEGROUPS", db, nullptr, NoRequest);
+    QWidget* groups = topLevel("BROWSEGROUPS");
+    ASSERT_NE(nullptr, groups);
+    EXPECT_EQ("Browse Resource Groups", groups->windowTitle());
+    auto* list = child<QTableView>(groups, "List");
+    ASSERT_EQ(2, list->model()->rowCount());
+    list->selectRow(0);
+    ASSERT_EQ("All resources", list->model()->index(0, 0).data().toString());
+    click(groups, "Delete");
+    EXPECT_EQ("The group of all resources cannot be deleted", user.lastText());
+    EXPECT_EQ(2, count(a, Tbl::GROUP));
+    // Another group goes, with its memberships, once the user confirms.
+    list->selectRow(1);
+    user.answer(BUTTON_YES);
+    click(groups, "Delete");
+    EXPECT_EQ(1, count(a, Tbl::GROUP));
+    EXPECT_EQ(0, count(a, Tbl::GROUPRES));
+    EXPECT_EQ(1, list->model()->rowCount());
+    groups->close();
+
+    addUser("ADMIN", SystemAdministrator);
+    callWindow("BROWSEUSERS", db, nullptr, NoRequest);
+    QWidget* users = topLevel("BROWSEUSERS");
+    ASSERT_NE(nullptr, users);
+    child<QTableView>(users, "List")->selectRow(0);
+    click(users, "Delete");
+    EXPECT_EQ("You cannot delete the user you are logged in as", user.lastText());
+    EXPECT_EQ(1, count(a, Tbl::USERS));
+    users->close();
+}
+
 }  // namespace
 }  // namespace store::test

@@ -5,6 +5,7 @@
 #include "../store/store_fixture.h"
 #include "masterdata/group_save.h"
 #include "masterdata/master_names.h"
+#include "masterdata/selection_lists.h"
 #include "store/datetime.h"
 #include "store/session.h"
 
@@ -71,6 +72,12 @@ class ResourceSaveTest : public StoreTest {
         s.db->GRP.GROUP = group;
         s.db->GRP.RESOURCES = resource;
         ASSERT_EQ(Level_Benign, s.fm(Tbl::GROUPRES).INSERT());
+    }
+    void authorize(const char* resource, const char* userName) {
+        a.fm(Tbl::RESUSER).PRIMERECORD();
+        db.RUS.RESOURCE = resource;
+        db.RUS.USERNAME = userName;
+        ASSERT_EQ(Level_Benign, a.fm(Tbl::RESUSER).INSERT());
     }
     void addGroup(Station& s, const char* group) {
         s.fm(Tbl::GROUP).PRIMERECORD();
@@ -289,6 +296,59 @@ TEST_F(ResourceSaveTest, RebuildAllAsksForEachMembershipThenAddsOnePerResource) 
     EXPECT_EQ(
         (std::vector<std::string>{"All resources/ROOM2", "All resources/ROOM3", "EAST/ROOM1"}),
         memberships(a));
+}
+
+TEST_F(ResourceSaveTest, TheAllResourcesGroupKeepsItsNameAndStays) {
+    addGroup(a, masterdata::kAllResources);
+    addMembership(a, masterdata::kAllResources, "ROOM1");
+    db.GRO.GROUP = masterdata::kAllResources;
+    ASSERT_EQ(Level_Benign, a.fm(Tbl::GROUP).FETCH(GRO::GROUP_KEY));
+    GroupEdit edit;
+    edit.request = ChangeRecord;
+    edit.original = masterdata::kAllResources;
+    edit.position = a.fm(Tbl::GROUP).POSITION();
+    edit.loaded = edit.members = names({"ROOM1"});
+    db.GRO.GROUP = "Everything";
+    const SaveResult r = masterdata::saveResourceGroup(db, edit);
+    EXPECT_EQ(SaveResult::Refused, r.outcome);
+    EXPECT_EQ("The group of all resources keeps its name", r.message);
+    EXPECT_EQ((std::vector<std::string>{"All resources/ROOM1"}), memberships(a));
+    EXPECT_FALSE(masterdata::mayDeleteGroup(masterdata::kAllResources));
+    EXPECT_TRUE(masterdata::mayDeleteGroup("EAST"));
+    // Its members can still be changed.
+    db.GRO.GROUP = masterdata::kAllResources;
+    edit.members = names({"ROOM1", "ROOM2"});
+    EXPECT_TRUE(masterdata::saveResourceGroup(db, edit).saved());
+}
+
+TEST_F(ResourceSaveTest, SelectionListsOfferWhatEachUserMayBook) {
+    for (const char* code : {"ROOM1", "ROOM2", "ROOM3"})
+        ASSERT_TRUE(newResource(a, code, {}).saved());
+    authorize("ROOM3", "MARY");
+    authorize("ROOM1", "MARY");
+    addGroup(a, "EAST");
+    addMembership(a, "EAST", "ROOM2");
+    addMembership(a, "EAST", "ROOM3");
+    auto codes = [](const std::vector<masterdata::ResourceRow>& rows) {
+        std::string out;
+        for (const auto& r : rows) out += r.resource + " ";
+        return out;
+    };
+    EXPECT_EQ("ROOM1 ROOM2 ROOM3 ", codes(masterdata::selectableResources(db, "", "BOSS", 2)));
+    EXPECT_EQ("ROOM2 ROOM3 ", codes(masterdata::selectableResources(db, "EAST", "BOSS", 3)));
+    EXPECT_EQ("ROOM1 ROOM3 ", codes(masterdata::selectableResources(db, "", "MARY", 1)));
+    EXPECT_EQ("ROOM3 ", codes(masterdata::selectableResources(db, "EAST", "MARY", 1)));
+    EXPECT_EQ("", codes(masterdata::selectableResources(db, "", "VIEWER", 0)));
+
+    for (auto [name, level] : {std::pair{"ZOE", 1}, {"VIEWER", 0}, {"ANNE", 1}, {"BOSS", 2}}) {
+        a.fm(Tbl::USERS).PRIMERECORD();
+        db.USE.USERNAME = name;
+        db.USE.ACCESSLEVEL = BYTE(level);
+        ASSERT_EQ(Level_Benign, a.fm(Tbl::USERS).INSERT());
+    }
+    std::string general;
+    for (const auto& u : masterdata::generalUsers(db)) general += u.username + " ";
+    EXPECT_EQ("ANNE ZOE ", general);
 }
 
 }  // namespace

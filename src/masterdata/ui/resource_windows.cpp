@@ -30,6 +30,7 @@
 #include "masterdata/ui/master_ui.h"
 #include "masterdata/ui/windows.h"
 #include "store/datetime.h"
+#include "store/questions.h"
 #include "store/record_image.h"
 #include "store/session.h"
 #include "store/store.h"
@@ -846,7 +847,13 @@ void defineResourceWindows(Store& db) {
         UpdateResource w(db, parent);
         return w.CALL();
     });
-    defineWindow("UPDATERESOURCEGROUP", [](Store& db, QWidget* parent, int) {
+    defineWindow("UPDATERESOURCEGROUP", [](Store& db, QWidget* parent, int request) {
+        if (request == DeleteRecord && !mayDeleteGroup(db.GRO.GROUP.str())) {
+            questions().message(text("Add/Update %1 Group", resourceWord(db, false)).toStdString(),
+                                text(kAllResourcesStays).toStdString(), Icon::Exclamation,
+                                BUTTON_OK, BUTTON_OK);
+            return int(RequestCancelled);
+        }
         UpdateResourceGroup w(db, parent);
         return w.CALL();
     });
