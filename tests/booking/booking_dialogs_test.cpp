@@ -19,6 +19,7 @@
 #include "booking_fixture.h"
 #include "dialog_keys.h"
 #include "framework/date_time_entry.h"
+#include "masterdata/ui/lookup_cal.h"
 
 namespace booking::test {
 namespace {
@@ -176,6 +177,45 @@ TEST_F(BookingDialogsTest, MultiDayFieldsAreCheckedBeforeTheDaysAreMade) {
     ASSERT_EQ(3u, list.size());
     EXPECT_EQ(at(12), list[2].ENDTIME);
     EXPECT_EQ(MultiDay, db.ACT.REPEATTYPE);
+}
+
+TEST_F(BookingDialogsTest, NoRepeatsAsksAndTheCalendarOfTheLastDayStartsAfterTheFirst) {
+    std::vector<DateEntry> list{entry(monday), entry(day(2026, 3, 9)), entry(day(2026, 3, 16))};
+    db.ACT.REPEATTYPE = FixedWeeks;
+    db.REP.REPNUMBER = 1;
+    db.REP.REPEND = day(2026, 3, 16);
+    onModal(&owner, [&](QWidget* w) {
+        EXPECT_TRUE(w->findChild<QLabel*>("RuleLine")->isVisible());
+        user.answer(store::BUTTON_NO);
+        button(w, "NoRepeats")->click();
+        EXPECT_EQ(
+            "Selecting No Repeats will erase all occurrences of this booking except the "
+            "one you originally selected. Do you want to continue?",
+            user.lastText());
+        EXPECT_TRUE(static_cast<QRadioButton*>(button(w, "FixedWeeks"))->isChecked());
+        // Multi-day, and its calendar opened on an empty last day: the day after.
+        button(w, "MultiDay")->click();
+        auto* last = w->findChild<framework::DateEntry*>("LastDay");
+        last->setValue(store::Date());
+        store::Date shown;
+        onModal(w, [&](QWidget* picker) {
+            shown = static_cast<masterdata::ui::CalendarPicker*>(picker)->selected();
+            pressIn(picker, Qt::Key_Escape);
+        });
+        w->findChild<QGroupBox*>("MultiDayFields")->findChild<QPushButton*>("Cal")->click();
+        EXPECT_EQ(monday + 1, shown.value);
+        EXPECT_EQ(shortDate(monday + 1), last->text());
+        user.answer(store::BUTTON_YES);
+        button(w, "NoRepeats")->click();
+        EXPECT_TRUE(static_cast<QRadioButton*>(button(w, "NoRepeats"))->isChecked());
+        EXPECT_FALSE(w->findChild<QLabel*>("RuleLine")->isVisible());
+        button(w, "OK")->click();
+    });
+    EXPECT_EQ(store::RequestCompleted, ui::REPEATACT(db, &owner, list, 0, startTimes));
+    ASSERT_EQ(1u, list.size());
+    EXPECT_EQ(monday, list[0].DATE);
+    EXPECT_EQ(NoRepeats, db.ACT.REPEATTYPE);
+    EXPECT_EQ(0, db.REP.REPNUMBER);
 }
 
 // --- the parameter windows ----------------------------------------------------------------
