@@ -6,6 +6,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTableView>
+#include <QTimer>
 
 #include "../store/store_fixture.h"
 #include "../test_app.h"
@@ -18,6 +19,7 @@ namespace {
 
 using namespace store;
 using masterdata::test::onModal;
+using masterdata::test::press;
 using masterdata::test::type;
 using masterdata::ui::callWindow;
 
@@ -56,6 +58,19 @@ TEST_F(ClientWindowTest, AGeneralUserMayAddAndChangeButNotDeleteWhenAllowed) {
         EXPECT_TRUE(button(w, "Change")->isEnabled());
         EXPECT_FALSE(button(w, "Delete")->isEnabled());
         EXPECT_EQ("Add new patron", button(w, "Insert")->toolTip().toStdString());
+        // The list's Delete key and pop-up menu offer no more than the buttons do.
+        auto* list = w->findChild<QTableView*>("List");
+        press(list, Qt::Key_Delete);
+        EXPECT_TRUE(user.asked.empty());
+        QStringList offered;
+        QTimer::singleShot(0, &owner, [&] {
+            if (QWidget* menu = QApplication::activePopupWidget()) {
+                for (QAction* action : menu->actions()) offered << action->objectName();
+                menu->close();
+            }
+        });
+        emit list->customContextMenuRequested(QPoint(5, 5));
+        EXPECT_EQ((QStringList{"Select", "Insert", "Change"}), offered);
         // Edit/View opens the highlighted client for change.
         onModal(&owner, [&](QWidget* form) {
             auto* name = form->findChild<QLineEdit*>("Client");
@@ -157,6 +172,10 @@ TEST_F(ClientWindowTest, DeletingFromTheListTakesTheBookingsAndTheirResourceRows
     EXPECT_TRUE(button(browse, "Delete")->isEnabled());
     EXPECT_FALSE(button(browse, "Select")->isVisible());
     browse->list()->selectRow(1);  // Zeta Trust
+    user.answer(BUTTON_NO);
+    press(browse->list(), Qt::Key_Delete);
+    EXPECT_EQ("Are you sure you want to delete the highlighted record?", user.lastText());
+    EXPECT_EQ(2, count(a, Tbl::CLIENT));
     user.answer(BUTTON_YES);
     button(browse, "Delete")->click();
     EXPECT_EQ(1, count(a, Tbl::CLIENT));

@@ -10,6 +10,7 @@
 #include <QVBoxLayout>
 
 #include "framework/program.h"
+#include "masterdata/ui/list_actions.h"
 #include "masterdata/ui/window_words.h"
 #include "masterdata/ui/windows.h"
 #include "store/datetime.h"
@@ -68,6 +69,8 @@ bool ClientForm::INIT() {
         return false;
     }
     if (!FormProcedure::INIT()) return false;
+    statusLabel()->setText(
+        words(request() == InsertRecord ? "Record Will Be Added" : "Record Will Be Changed"));
     if (request() == ChangeRecord && !rights_.change) setReadOnly(true);
     return true;
 }
@@ -191,6 +194,7 @@ ClientBrowse::ClientBrowse(Store& db, bool select, QWidget* parent)
     connect(print, &QPushButton::clicked, this,
             [this] { callWindow("PRINTCLIENT", this->db(), this, NoRequest); });
     addBrowseButton(*this, print);
+    addListActions(*this);
 }
 
 void ClientBrowse::insert() {

@@ -12,6 +12,7 @@
 #include "framework/date_time_entry.h"
 #include "framework/program.h"
 #include "masterdata/preferences.h"
+#include "masterdata/ui/list_actions.h"
 #include "masterdata/ui/lookup_cal.h"
 #include "masterdata/ui/window_words.h"
 #include "masterdata/ui/windows.h"
@@ -83,6 +84,7 @@ DurationBrowse::DurationBrowse(Store& db, const std::string& name, std::string o
     if (auto* change = findChild<QPushButton*>("Change")) change->hide();
     setTip(*this, "Insert", tipOf("Add new duration"));
     setTip(*this, "Delete", tipOf("Delete highlighted duration"));
+    addListActions(*this);
 }
 
 void DurationBrowse::LOCATE(const QString& text) {
@@ -160,6 +162,7 @@ RoutineBrowse::RoutineBrowse(Store& db, const std::string& name, std::string own
     setTip(*this, "Insert", tipOf("Add new routine %1", w.booking));
     setTip(*this, "Delete", tipOf("Remove routine %1", w.booking));
     setTip(*this, "Select", tipOf("Select highlighted %1", w.booking));
+    addListActions(*this);
 }
 
 RoutineForm::RoutineForm(Store& db, const std::string& name, std::string owner, QWidget* parent)
