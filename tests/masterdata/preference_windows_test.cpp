@@ -83,8 +83,12 @@ class PreferenceWindowsTest : public StoreTest {
         for (LONG d : {90001, 180001, 360001}) addDuration("SysPref", d);
     }
     void TearDown() override {
+        // The program's own windows again in place of the stand-ins some tests define; none
+        // of the stand-ins outlives its test.
         for (const char* w : {"BROWSECLIENT", "BROWSERESOURCE", "BROWSEDURA", "UPDATESPECIAL"})
             ui::defineWindow(w, [](Store&, QWidget*, int) { return int(RequestCancelled); });
+        ui::registerWindows(db, [](const std::string&, std::function<void(QWidget*, int)>) {});
+        ui::preferenceHooks() = {};
     }
 
     /// Runs a preference window with a request; `step` acts in it once it is open.
@@ -125,7 +129,17 @@ class PreferenceWindowsTest : public StoreTest {
 };
 
 TEST_F(PreferenceWindowsTest, TheAlertLeadTimeIsOnlyOpenWhileAlertsAreOn) {
+    int searches = 0;
+    ui::preferenceHooks().alertSearch = [&] { ++searches; };
     const int response = run("SYSPREF", ChangeRecord, [&](QWidget* w) {
+        // The window's timer runs the alert search, as the frame's does.
+        auto* timer = w->findChild<QTimer*>();
+        ASSERT_NE(nullptr, timer);
+        EXPECT_EQ(30 * 1000, timer->interval());
+        timer->start(0);
+        for (int i = 0; i < 50 && searches == 0; ++i) QApplication::processEvents();
+        EXPECT_GT(searches, 0);
+
         auto* lead = child<QSpinBox>(w, "AlertLead");
         EXPECT_FALSE(lead->isEnabled());  // stored "None"
         child<QRadioButton>(w, "AlertAll")->click();

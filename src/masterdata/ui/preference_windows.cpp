@@ -102,6 +102,11 @@ class PreferenceForm : public framework::FormProcedure {
     }
 
   protected:
+    void KILL() override {
+        closing_ = true;
+        FormProcedure::KILL();
+    }
+
     QString T(const char* source, std::optional<Word> w = {}) { return textOf(db(), source, w); }
 
     const FieldDecl& field(int number) { return fm().decl().fields[number - 1]; }
@@ -213,7 +218,8 @@ class PreferenceForm : public framework::FormProcedure {
     }
     /// A value that names no client or resource opens the look-up; blank is allowed.
     bool checkLookUp(QLineEdit* entry, bool client) {
-        if (lookingUp_) return true;
+        // A window on its way out checks nothing more: leaving it is not leaving the entry.
+        if (lookingUp_ || closing_ || !isVisible()) return true;
         const std::string value = entry->text().toStdString();
         if (trimRight(value).empty()) return true;
         const std::string found =
@@ -323,6 +329,7 @@ class PreferenceForm : public framework::FormProcedure {
     std::pair<QComboBox*, int> scanText_{nullptr, 0};
     std::vector<QMetaObject::Connection> listWatches_;
     bool lookingUp_ = false;
+    bool closing_ = false;
 };
 
 QLabel* note(const QString& text, QWidget* parent) {
