@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QDialog>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QSpinBox>
 #include <QTimer>
@@ -155,6 +156,23 @@ TEST_F(PickerTest, TheMonthButtonsStopAtTheirLimitsAndTheYearCanBeTyped) {
     });
     LOOKUPCAL(date, &owner);
     EXPECT_EQ(dmy(24, 12, 2098), date);
+}
+
+TEST_F(PickerTest, AYearTypedWithEnterIsShownAndThePickerStaysOpen) {
+    Date date = dmy(29, 2, 2028);
+    onPicker([&](CalendarPicker& p) {
+        auto* yearText = p.findChild<QSpinBox*>("Year")->findChild<QLineEdit*>();
+        ASSERT_NE(nullptr, yearText);
+        yearText->setFocus();
+        masterdata::test::type(yearText, "2031");
+        press(yearText, Qt::Key_Return);
+        EXPECT_TRUE(p.isVisible());
+        EXPECT_EQ(dmy(28, 2, 2031), p.selected()) << "29 February becomes the 28th";
+        EXPECT_EQ(button(p, "OK"), QApplication::focusWidget());
+        press(QApplication::focusWidget(), Qt::Key_Return);
+    });
+    LOOKUPCAL(date, &owner);
+    EXPECT_EQ(dmy(28, 2, 2031), date);
 }
 
 TEST_F(PickerTest, FebruaryOfFourRowsAndMonthsOfSix) {

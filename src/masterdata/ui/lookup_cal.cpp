@@ -256,8 +256,10 @@ bool CalendarPicker::eventFilter(QObject* watched, QEvent* event) {
         if (inOwnControl && key->key() != Qt::Key_Return && key->key() != Qt::Key_Enter)
             return QDialog::eventFilter(watched, event);
         if (inOwnControl && watched != month_) {
-            // A typed year counts once Enter is pressed, before the picker closes.
+            // Enter in the year entry shows the typed year; the picker stays open on it.
             year_->interpretText();
+            ok_->setFocus();
+            return true;
         }
         if (handleKey(key)) return true;
     }
