@@ -68,6 +68,18 @@ TEST_F(EntryFormats, TheWorkstationsOrderOfDayAndMonthIsKept) {
     EXPECT_EQ("03.04.2027", e.text().toStdString());
 }
 
+TEST_F(EntryFormats, ALongDateEntryShowsTheLongFormatAndReadsBoth) {
+    DateEntry e(nullptr, DateEntry::Format::Long);
+    e.setValue(dmy(5, 3, 2027));
+    EXPECT_EQ("Friday, 5 March 2027", e.text().toStdString());
+    EXPECT_EQ(dmy(5, 3, 2027), e.value());
+    EXPECT_EQ(dmy(6, 3, 2027), DateEntry::parse("saturday, 6 march 2027", DateEntry::Format::Long));
+    EXPECT_EQ(dmy(6, 3, 2027), DateEntry::parse("6/3/2027", DateEntry::Format::Long));
+    EXPECT_TRUE(DateEntry::parse("Friday, 30 February 2027", DateEntry::Format::Long).isNull());
+    e.setValue(Date());
+    EXPECT_EQ("", e.text().toStdString());
+}
+
 TEST_F(EntryFormats, TimesAreReadStrictly) {
     EXPECT_EQ(Time::fromHMS(9, 30), TimeEntry::parse("09:30"));
     EXPECT_EQ(Time::fromHMS(9, 30), TimeEntry::parse("9:30"));
