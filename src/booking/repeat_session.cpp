@@ -311,6 +311,7 @@ void RepeatSession::deleteIrregular(int index) {
 bool RepeatSession::stay(RepeatField field, const std::string& message) {
     focus_ = field;
     refused_ = !message.empty();
+    if (refused_ && refusing) refusing();
     if (refused_)
         store::questions().message(merge(tr("%1 Repeats"), words_.booking), message,
                                    store::Icon::Exclamation, store::BUTTON_OK, store::BUTTON_OK);

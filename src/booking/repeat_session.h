@@ -110,6 +110,8 @@ class RepeatSession {
     /// Told when a rule's occurrences start (true) and finish (false) being worked out,
     /// so that the window can show the busy cursor over a long rule.
     std::function<void(bool on)> busy;
+    /// Told just before a refusal's message is shown, so that the window can beep.
+    std::function<void()> refusing;
 
     int type() const;
     /// The current occurrence as the window opened: the seed of every rule.

@@ -350,6 +350,8 @@ TEST_F(RepeatSessionTest, CancelPutsBackTheTypeTheRuleAndTheList) {
 TEST_F(RepeatSessionTest, MultiDayNeedsALaterLastDayAndAnEndTime) {
     list = {entry(monday)};
     RepeatSession s(db, list, 0);
+    int beeps = 0;
+    s.refusing = [&] { ++beeps; };
     ASSERT_TRUE(s.choose(MultiDay));
     s.lastDay = monday;
     s.lastEnd = at(12);
@@ -363,6 +365,7 @@ TEST_F(RepeatSessionTest, MultiDayNeedsALaterLastDayAndAnEndTime) {
     EXPECT_EQ(RepeatField::EndTime, s.focus());
     EXPECT_EQ("End time must be entered", user.lastText());
     EXPECT_EQ(1u, list.size());
+    EXPECT_EQ(2, beeps);  // one for each refusal
 
     s.lastEnd = at(12);
     ASSERT_TRUE(s.OK());

@@ -531,6 +531,7 @@ RepeatWindow::RepeatWindow(store::Store& db, QWidget* parent, std::vector<DateEn
     session_.irregularWindow = [this, startTimes](Occurrence& entry) {
         return REPWINDOW4(this, entry, startTimes, session_.limits());
     };
+    session_.refusing = [] { QApplication::beep(); };
     session_.busy = [](bool on) {
         if (on)
             QApplication::setOverrideCursor(Qt::WaitCursor);
@@ -762,7 +763,6 @@ void RepeatWindow::ok() {
         accept();
         return;
     }
-    if (session_.refused()) QApplication::beep();
     refresh();
     focusOn(session_.focus());
 }
