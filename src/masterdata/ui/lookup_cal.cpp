@@ -278,6 +278,32 @@ void LOOKUPCAL(store::Date& date, QWidget* parent) {
     lookupCalendar(date, parent);
 }
 
+namespace {
+
+/// F4 or Alt+Down in a date entry opens its calendar, as in the system's drop lists.
+class CalendarKey : public QObject {
+  public:
+    CalendarKey(QPushButton* button, QObject* parent) : QObject(parent), button_(button) {}
+
+  protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::KeyPress) {
+            const auto* key = static_cast<QKeyEvent*>(event);
+            const bool altDown = key->key() == Qt::Key_Down && (key->modifiers() & Qt::AltModifier);
+            if ((key->key() == Qt::Key_F4 && key->modifiers() == Qt::NoModifier) || altDown) {
+                if (button_->isEnabled()) button_->click();
+                return true;
+            }
+        }
+        return QObject::eventFilter(watched, event);
+    }
+
+  private:
+    QPushButton* button_;
+};
+
+}  // namespace
+
 QPushButton* calButton(framework::DateEntry* entry, QWidget* parent) {
     auto* button = new QPushButton(QObject::tr("Cal"), parent);
     button->setObjectName("Cal");
@@ -293,6 +319,7 @@ QPushButton* calButton(framework::DateEntry* entry, QWidget* parent) {
         }
         entry->setFocus();
     });
+    entry->installEventFilter(new CalendarKey(button, button));
     return button;
 }
 
