@@ -144,10 +144,22 @@ TEST_F(BookingDialogsTest, IrregularDatesAreEnteredThroughTheDateWindow) {
         button(w, "Insert")->click();
         EXPECT_EQ(2, table->rowCount());
         EXPECT_EQ(shortDate(day(2026, 3, 4)), table->item(1, 0)->text());
+        // The Delete key removes the highlighted date; Insert adds one.
+        table->selectRow(0);
+        table->setFocus();
+        pressIn(w, Qt::Key_Delete);
+        EXPECT_EQ(1, table->rowCount());
+        onModal(w, [&](QWidget* p) {
+            type(p->findChild<framework::DateEntry*>("Date"), shortDate(day(2026, 3, 2)));
+            button(p, "OK")->click();
+        });
+        pressIn(w, Qt::Key_Insert);
+        EXPECT_EQ(2, table->rowCount());
         button(w, "OK")->click();
     });
     EXPECT_EQ(store::RequestCompleted, ui::REPEATACT(db, &owner, list, 0, startTimes));
     ASSERT_EQ(2u, list.size());
+    EXPECT_EQ(monday, list[0].DATE);
     EXPECT_EQ(day(2026, 3, 4), list[1].DATE);
     EXPECT_EQ(at(13), list[1].TIME);
     EXPECT_EQ(at(15), list[1].ENDTIME);

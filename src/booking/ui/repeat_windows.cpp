@@ -9,6 +9,7 @@
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
@@ -487,6 +488,9 @@ class RepeatWindow : public QDialog {
     /// Keeps the window's placement for the next time it opens.
     void done(int result) override;
 
+  protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
   private:
     void chosen(int type);
     void refresh();
@@ -646,6 +650,8 @@ RepeatWindow::RepeatWindow(store::Store& db, QWidget* parent, std::vector<DateEn
         session_.deleteIrregular(row);
         fillIrregular(std::min(row, int(session_.irregular().size()) - 1));
     });
+    // The keys of every list: Insert adds, Delete removes the highlighted entry.
+    irregular_->installEventFilter(this);
     connect(irregular_, &QTableWidget::itemSelectionChanged, this, [this] {
         const bool any = selectedIrregular() >= 0;
         changeDate_->setEnabled(any);
@@ -675,6 +681,20 @@ RepeatWindow::RepeatWindow(store::Store& db, QWidget* parent, std::vector<DateEn
     fillIrregular(0);
     refresh();
     if (QAbstractButton* b = options_->checkedButton()) b->setFocus();
+}
+
+bool RepeatWindow::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == irregular_ && event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        QPushButton* b = key == Qt::Key_Insert   ? insert_
+                         : key == Qt::Key_Delete ? delete_
+                                                 : nullptr;
+        if (b) {
+            if (b->isEnabled()) b->click();
+            return true;
+        }
+    }
+    return QDialog::eventFilter(watched, event);
 }
 
 void RepeatWindow::done(int result) {
