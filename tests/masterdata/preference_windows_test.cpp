@@ -259,6 +259,12 @@ TEST_F(PreferenceWindowsTest, ApplyToExistingUsersFromTheWindow) {
         auto* apply = child<QCheckBox>(w, "ApplyToUsers");
         EXPECT_FALSE(apply->isChecked());  // off whenever the window opens
         apply->click();
+        // The user is asked first; No keeps everything as it was.
+        user.answer(BUTTON_NO);
+        click(w, "OK");
+        EXPECT_TRUE(w->isVisible());
+        EXPECT_EQ(unsigned(BUTTON_NO), unsigned(user.asked.back().defaultButton));
+        user.answer(BUTTON_YES);
         click(w, "OK");
     });
     db.USP.USERNAME = "BOB";

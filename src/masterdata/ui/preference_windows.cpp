@@ -419,6 +419,16 @@ class SYSPREFWINDOW : public PreferenceForm {
         UPDATEBUFFER();
         if (!entriesValid() || !VALIDATE()) return false;
         offsetStart();
+        if (applyToUsers_->isChecked() &&
+            questions().message(windowTitle().toStdString(),
+                                T("The preferences and the lists of durations and routine names "
+                                  "of every existing user will be replaced by these settings. "
+                                  "Do you want to go on?")
+                                    .toStdString(),
+                                Icon::Question, BUTTON_YES | BUTTON_NO, BUTTON_NO) != BUTTON_YES) {
+            focusOn(applyToUsers_);
+            return false;
+        }
         PreferenceResult r;
         {
             std::optional<framework::BusyCursor> busy;
