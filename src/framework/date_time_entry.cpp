@@ -154,7 +154,9 @@ store::Time TimeEntry::parse(const QString& text) {
     if (t.isEmpty()) return store::Time();
     const std::string s = t.toStdString();
     if (store::Time v = store::parseShortTime(s); !v.isNull()) return v;
-    for (const char* pattern : {"H:mm", "H:mm:ss", "H.mm"})
+    // Also understood whatever the workstation's format: 24-hour times, and 12-hour times
+    // with their AM/PM marker ("9:30 pm", "9pm").
+    for (const char* pattern : {"H:mm", "H:mm:ss", "H.mm", "h:mm AP", "h AP"})
         if (store::Time v = store::parseTime(s, pattern); !v.isNull()) return v;
     // Digits alone: a bare hour ("9"), or hours and minutes without the colon ("930").
     bool digits = !t.isEmpty() && t.size() <= 4;

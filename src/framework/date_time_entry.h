@@ -50,9 +50,9 @@ class DateEntry : public QLineEdit {
 
 /// An entry for a time of day in the stored form (hundredths of a second + 1, 0 for no
 /// time), shown in the workstation's short time format. Typed as "hh:mm", "h:mm",
-/// "hhmm", "hmm" or a bare hour, or in the workstation's format (with AM/PM when it has
-/// one); 24:00 is the end of the day. An impossible time (25:00, 10:61) or text that is
-/// no time is refused the way a date entry refuses it.
+/// "hhmm", "hmm" or a bare hour, with an AM/PM marker ("9:30 pm", "9pm"), or in the
+/// workstation's format; 24:00 is the end of the day. An impossible time (25:00, 10:61) or text
+/// that is no time is refused the way a date entry refuses it.
 class TimeEntry : public QLineEdit {
     Q_OBJECT
   public:

@@ -89,8 +89,11 @@ TEST_F(EntryFormats, TimesAreReadStrictly) {
     EXPECT_EQ(Time::midnight(), TimeEntry::parse("00:00"));
     EXPECT_EQ(Time::endOfDay(), TimeEntry::parse("24:00"));
     EXPECT_EQ(2880001, TimeEntry::parse("8:00").value);
-    for (const char* bad :
-         {"25:00", "10:61", "24:01", "2400x", "12345", "9:5x", "noon", "-1:00", "99"})
+    EXPECT_EQ(Time::fromHMS(21, 30), TimeEntry::parse("9:30 pm"));
+    EXPECT_EQ(Time::fromHMS(9, 0), TimeEntry::parse("9AM"));
+    EXPECT_EQ(Time::fromHMS(0, 15), TimeEntry::parse("12:15 am"));
+    for (const char* bad : {"25:00", "10:61", "24:01", "2400x", "12345", "9:5x", "noon", "-1:00",
+                            "99", "13:00 pm", "0 am"})
         EXPECT_TRUE(TimeEntry::parse(bad).isNull()) << bad;
     DateFormats twelve;
     twelve.shortTime = "h:mm AP";
