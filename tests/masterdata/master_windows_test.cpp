@@ -444,5 +444,41 @@ TEST_F(MasterWindowsTest, NeitherTheAllResourcesGroupNorTheLoggedInUserCanBeDele
     users->close();
 }
 
+TEST_F(MasterWindowsTest, ClosingAFormWithAChangedListAsksBeforeLosingIt) {
+    addUser("MARY", GeneralUser);
+    addResource("ROOM1");
+    fetchResource("ROOM1");
+    whenModal([&](QWidget* form) {
+        whenModal([&](QWidget* pick) {
+            click(pick, "TagAll");
+            click(pick, "OK");
+        });
+        click(form, "Insert");
+        ASSERT_EQ(1, child<QListWidget>(form, "Users")->count());
+        user.answer(BUTTON_CANCEL);  // stay
+        click(form, "Cancel");
+        EXPECT_EQ("Do you want to save the changes to this record?", user.lastText());
+        EXPECT_TRUE(form->isVisible());
+        user.answer(BUTTON_NO);  // and now leave without saving
+        click(form, "Cancel");
+    });
+    EXPECT_EQ(RequestCancelled, callWindow("UPDATERESOURCE", db, nullptr, ChangeRecord));
+    EXPECT_TRUE(resusers().empty());
+
+    // Answering Yes saves the list.
+    fetchResource("ROOM1");
+    whenModal([&](QWidget* form) {
+        whenModal([&](QWidget* pick) {
+            click(pick, "TagAll");
+            click(pick, "OK");
+        });
+        click(form, "Insert");
+        user.answer(BUTTON_YES);
+        key(form, Qt::Key_Escape);
+    });
+    EXPECT_EQ(RequestCompleted, callWindow("UPDATERESOURCE", db, nullptr, ChangeRecord));
+    EXPECT_EQ((std::vector<std::string>{"ROOM1/MARY"}), resusers());
+}
+
 }  // namespace
 }  // namespace store::test

@@ -351,5 +351,22 @@ TEST_F(ResourceSaveTest, SelectionListsOfferWhatEachUserMayBook) {
     EXPECT_EQ("ANNE ZOE ", general);
 }
 
+TEST_F(ResourceSaveTest, LocksHeldElsewhereCancelTheSaveAtStep1AndWriteNothing) {
+    Station b(dir.path);
+    openAll(b);
+    ASSERT_EQ(Level_Benign, b.fm(Tbl::RESOURCE).USEFILE());
+    ASSERT_EQ(0, b.db->engine().begin(2));  // another station in the middle of its own save
+    const SaveResult r = newResource(a, "ROOM1", {"MARY"});
+    EXPECT_EQ(0, b.db->engine().rollback());
+    EXPECT_EQ(SaveResult::Cancelled, r.outcome);
+    EXPECT_EQ(1, r.number);
+    EXPECT_EQ("Transaction cancelled - " + r.errorText + " 1", masterdata::cancelledMessage(r));
+    EXPECT_FALSE(r.errorText.empty());
+    EXPECT_EQ(0, count(a, Tbl::RESOURCE));
+    EXPECT_EQ(0, count(a, Tbl::RESUSER));
+    // Once the other station is done, the same save goes through.
+    EXPECT_TRUE(newResource(a, "ROOM1", {"MARY"}).saved());
+}
+
 }  // namespace
 }  // namespace store::test

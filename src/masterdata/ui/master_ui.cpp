@@ -58,6 +58,17 @@ AfterSave reportSave(Store& db, const SaveResult& r, const QString& caption) {
     return AfterSave::Stay;
 }
 
+int askToSaveList(Store& db) {
+    switch (db.errors().MESSAGE(35, BUTTON_YES | BUTTON_NO | BUTTON_CANCEL, BUTTON_YES)) {
+        case BUTTON_YES:
+            return 1;
+        case BUTTON_NO:
+            return 0;
+        default:
+            return -1;
+    }
+}
+
 // --- the tag list ------------------------------------------------------------------------
 
 TagTable::TagTable(const QStringList& headings, QWidget* parent) : QTableWidget(parent) {

@@ -29,6 +29,10 @@ enum class AfterSave { Completed, Cancelled, Stay };
 /// box for an unexpected failure, or the refusal of a check under `caption`.
 AfterSave reportSave(store::Store& db, const SaveResult& r, const QString& caption);
 
+/// Closing a form whose working list of names changed (while its record did not): asks
+/// whether to save (message 35). 1 save, 0 close without saving, -1 stay open.
+int askToSaveList(store::Store& db);
+
 /// A list whose rows can be tagged one by one, all at once or none; each row keeps a key.
 class TagTable : public QTableWidget {
     Q_OBJECT

@@ -220,7 +220,8 @@ class BrowseResource : public framework::WindowProcedure {
         all_->reload();
         reloadGroup();
         locator_->setFocus();
-        if (select_) select_b_->setDefault(true);
+        // Enter picks the highlighted resource in a look-up, and opens it otherwise.
+        (select_ ? select_b_ : change_)->setDefault(true);
         return true;
     }
 
@@ -499,7 +500,15 @@ class UpdateResource : public framework::FormProcedure {
         return false;
     }
 
-    bool TAKECLOSEEVENT() override { return closing_ || FormProcedure::TAKECLOSEEVENT(); }
+    bool TAKECLOSEEVENT() override {
+        if (closing_ || readOnly()) return true;
+        if (list_.names() != loaded_.names()) {
+            const int answer = askToSaveList(db());
+            if (answer > 0) accept();  // saves and closes, or stays open when saving failed
+            return answer == 0;
+        }
+        return FormProcedure::TAKECLOSEEVENT();
+    }
 
   private:
     void closeCancelled() {
@@ -678,7 +687,15 @@ class UpdateResourceGroup : public framework::FormProcedure {
         return false;
     }
 
-    bool TAKECLOSEEVENT() override { return closing_ || FormProcedure::TAKECLOSEEVENT(); }
+    bool TAKECLOSEEVENT() override {
+        if (closing_ || readOnly()) return true;
+        if (list_.names() != loaded_.names()) {
+            const int answer = askToSaveList(db());
+            if (answer > 0) accept();  // saves and closes, or stays open when saving failed
+            return answer == 0;
+        }
+        return FormProcedure::TAKECLOSEEVENT();
+    }
 
   private:
     QLineEdit* name_ = nullptr;

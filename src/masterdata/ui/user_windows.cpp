@@ -456,7 +456,15 @@ class UpdateUserGroup : public framework::FormProcedure {
         return false;
     }
 
-    bool TAKECLOSEEVENT() override { return closing_ || FormProcedure::TAKECLOSEEVENT(); }
+    bool TAKECLOSEEVENT() override {
+        if (closing_ || readOnly()) return true;
+        if (list_.names() != loaded_.names()) {
+            const int answer = askToSaveList(db());
+            if (answer > 0) accept();  // saves and closes, or stays open when saving failed
+            return answer == 0;
+        }
+        return FormProcedure::TAKECLOSEEVENT();
+    }
 
   private:
     QLineEdit* name_ = nullptr;
