@@ -1,9 +1,11 @@
 #include "masterdata/client_maintenance.h"
 
+#include <cctype>
 #include <cstring>
 #include <vector>
 
 #include "store/error_class.h"
+#include "store/questions.h"
 #include "store/record_image.h"
 #include "store/store.h"
 
@@ -66,6 +68,20 @@ bool deleteResourceRows(Store& db, LONG booking) {
     return true;
 }
 
+std::string lower(std::string text) {
+    for (char& c : text) c = char(std::tolower(static_cast<unsigned char>(c)));
+    return text;
+}
+
+std::string bookingsWarning(Store& db, std::size_t count) {
+    const SystemWords w = readSystemWords(db);
+    const std::string booking = lower(count == 1 ? w.booking : w.bookings);
+    return "This " + lower(w.client) + " has " + std::to_string(count) + " " + booking + ". " +
+           (count == 1 ? "It" : "They") + " will be deleted with the " + lower(w.client) +
+           ", with " + (count == 1 ? "its" : "their") +
+           " dates, notes and resources. Delete them all?";
+}
+
 }  // namespace
 
 SystemWords readSystemWords(Store& db) {
@@ -109,6 +125,14 @@ Level deleteClient(Store& db, bool ask) {
     if (Level l = cli.USEFILE()) return l;
     if (Level l = db.Access(Tbl::ACTIVITY).USEFILE()) return l;
     if (Level l = rac.USEFILE()) return l;
+    if (ask) {
+        // The bookings go with the client: the user is told how many before they do.
+        std::vector<LONG> bookings;
+        if (bookingsOf(db, db.CLI.CLIENT.str(), bookings) && !bookings.empty() &&
+            questions().message("Confirm Delete", bookingsWarning(db, bookings.size()),
+                                Icon::Question, BUTTON_YES | BUTTON_NO, BUTTON_NO) != BUTTON_YES)
+            return Level_Cancel;
+    }
 
     Engine& e = db.engine();
     const RecordPosition at = cli.POSITION();

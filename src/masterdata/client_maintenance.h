@@ -27,8 +27,9 @@ SystemWords readSystemWords(store::Store& db);
 /// Deletes the client now in the CLIENT buffer (read at its position) with all its
 /// bookings in one transaction: each booking's occurrences, notes and repeat rule go by
 /// the relation rules, and its resource rows, which no rule removes, are deleted here, so
-/// that no resource keeps rows of a booking that is gone. Asks message 9 first when ask
-/// is set. Level_Cancel when the user declined; on a failure nothing is deleted, the
+/// that no resource keeps rows of a booking that is gone. When ask is set, asks message 9
+/// first and then, for a client with bookings, whether they may all go (saying how many).
+/// Level_Cancel when the user declined; on a failure nothing is deleted, the
 /// failure has been reported and the user may try again (message 33).
 store::Level deleteClient(store::Store& db, bool ask = true);
 

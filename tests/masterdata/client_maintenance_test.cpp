@@ -51,8 +51,13 @@ TEST_F(ClientMaintenanceTest, ARenamedClientsBookingsCarryTheNewName) {
 TEST_F(ClientMaintenanceTest, DeletingAClientDeletesItsBookingsAndTheirResourceRows) {
     fetchClient("acme");  // names are one client whatever their letter case
     user.answer(BUTTON_YES);
+    user.answer(BUTTON_YES);
     ASSERT_EQ(Level_Benign, masterdata::deleteClient(db)) << user.lastText();
-    EXPECT_EQ(1u, user.asked.size());
+    ASSERT_EQ(2u, user.asked.size());
+    EXPECT_EQ(
+        "This client has 2 bookings. They will be deleted with the client, with their "
+        "dates, notes and resources. Delete them all?",
+        user.asked[1].text);
     EXPECT_EQ(1, count(a, Tbl::CLIENT));
     EXPECT_EQ(std::vector<std::string>{"3 Zeta Trust"}, bookingClients());
     EXPECT_EQ(1, count(a, Tbl::DATES));
@@ -69,6 +74,12 @@ TEST_F(ClientMaintenanceTest, ADeclinedOrFailedDeleteLeavesEverything) {
     EXPECT_EQ(Level_Cancel, masterdata::deleteClient(db));
     EXPECT_EQ(2, count(a, Tbl::CLIENT));
     EXPECT_EQ(4u, resourceRows().size());
+    // Told that the bookings would go too, the user may still keep everything.
+    user.answer(BUTTON_YES);
+    user.answer(BUTTON_NO);
+    EXPECT_EQ(Level_Cancel, masterdata::deleteClient(db));
+    EXPECT_EQ(2, count(a, Tbl::CLIENT));
+    EXPECT_EQ(3u, bookingClients().size());
 
     // Another station holds the files in a transaction of its own: nothing is deleted,
     // the user is told, and may stop trying.
@@ -86,6 +97,16 @@ TEST_F(ClientMaintenanceTest, ADeclinedOrFailedDeleteLeavesEverything) {
     EXPECT_FALSE(user.asked.empty());
     EXPECT_TRUE(a.exits.empty());
     EXPECT_EQ("Acme", db.CLI.CLIENT.str()) << "the client stays in the buffer to try again";
+}
+
+TEST_F(ClientMaintenanceTest, AClientWithoutBookingsIsDeletedAfterOneQuestion) {
+    addClient(a, "Quiet Ltd");
+    fetchClient("Quiet Ltd");
+    user.answer(BUTTON_YES);
+    ASSERT_EQ(Level_Benign, masterdata::deleteClient(db));
+    EXPECT_EQ(1u, user.asked.size());
+    EXPECT_EQ(2, count(a, Tbl::CLIENT));
+    EXPECT_EQ(3u, bookingClients().size());
 }
 
 TEST_F(ClientMaintenanceTest, SettingsComeFromTheSystemPreferencesWithoutDisturbingTheirBuffer) {
