@@ -480,5 +480,38 @@ TEST_F(MasterWindowsTest, ClosingAFormWithAChangedListAsksBeforeLosingIt) {
     EXPECT_EQ((std::vector<std::string>{"ROOM1/MARY"}), resusers());
 }
 
+TEST_F(MasterWindowsTest, UserFormChangesAUserAndFormsRefuseWhatTheLevelDoesNotAllow) {
+    addUser("MARY", GeneralUser);
+    addResource("ROOM1");
+    authorize("ROOM1", "MARY");
+    db.USE.USERNAME = "MARY";
+    ASSERT_EQ(Level_Benign, a.fm(Tbl::USERS).FETCH(USE::USERNAME_KEY));
+    whenModal([&](QWidget* form) {
+        EXPECT_EQ("Record Will Be Changed", child<QLabel>(form, "Status")->text());
+        // The confirmation starts as the stored password, so other changes need no retyping.
+        EXPECT_EQ("secret", child<QLineEdit>(form, "Password2")->text());
+        EXPECT_TRUE(child<QRadioButton>(form, "Level1")->isChecked());
+        type(child<QLineEdit>(form, "UserName"), "MARIA");
+        type(child<QLineEdit>(form, "Department"), "Wards");
+        child<QRadioButton>(form, "Level2")->click();
+        click(form, "OK");
+    });
+    EXPECT_EQ(RequestCompleted, callWindow("UPDATEUSER", db, nullptr, ChangeRecord));
+    db.USE.USERNAME = "MARIA";
+    ASSERT_EQ(Level_Benign, a.fm(Tbl::USERS).FETCH(USE::USERNAME_KEY));
+    EXPECT_EQ("Wards", db.USE.DEPARTMENT.str());
+    EXPECT_EQ(ResourceAdministrator, db.USE.ACCESSLEVEL);
+    EXPECT_EQ("ADMIN", db.USE.CHANGENAME.str());
+    EXPECT_EQ((std::vector<std::string>{"ROOM1/MARIA"}), resusers());
+
+    // A general user reaching the resource form to add one is refused before it opens.
+    session().accessLevel = GeneralUser;
+    EXPECT_EQ(RequestCancelled, callWindow("UPDATERESOURCE", db, nullptr, InsertRecord));
+    EXPECT_EQ("This form cannot be used to insert a record", user.lastText());
+    EXPECT_EQ(RequestCancelled, callWindow("UPDATEUSER", db, nullptr, ChangeRecord));
+    EXPECT_EQ("This form cannot be used to update a record", user.lastText());
+    EXPECT_EQ(1, count(a, Tbl::RESOURCE));
+}
+
 }  // namespace
 }  // namespace store::test

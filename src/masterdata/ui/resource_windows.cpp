@@ -369,6 +369,8 @@ class UpdateResource : public framework::FormProcedure {
         helpTopic = "~Update_Resource";
         placementSection = "UPDATERESOURCE";
         setWindowTitle(text("Add/Update %1", resourceWord(db, false)));
+        // Only resource administrators add or remove resources; others may look.
+        allowInsert = allowDelete = session().accessLevel >= ResourceAdministrator;
     }
 
   protected:
@@ -599,6 +601,7 @@ class UpdateResourceGroup : public framework::FormProcedure {
         helpTopic = "~Update_Group";
         placementSection = "UPDATERESOURCEGROUP";
         setWindowTitle(text("Add/Update %1 Group", resourceWord(db, false)));
+        allowInsert = allowDelete = session().accessLevel >= ResourceAdministrator;
     }
 
   protected:
@@ -828,6 +831,7 @@ class RebuildAll : public framework::WindowProcedure {
 
   protected:
     bool INIT() override {
+        if (session().accessLevel < ResourceAdministrator) return false;
         if (!WindowProcedure::INIT()) return false;
         QTimer::singleShot(0, this, [this] {
             {

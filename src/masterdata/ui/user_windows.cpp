@@ -145,6 +145,8 @@ class UpdateUser : public framework::FormProcedure {
         helpTopic = "~Update_User";
         placementSection = "UPDATEUSER";
         setWindowTitle(text("Add/Update User"));
+        // Users are maintained by system administrators alone.
+        allowInsert = allowChange = allowDelete = session().accessLevel >= SystemAdministrator;
     }
 
   protected:
@@ -246,6 +248,8 @@ class UpdateUser : public framework::FormProcedure {
         record_.assign(fm().buffer(), fm().buffer() + db().table(Tbl::USERS).recordSize());
         position_ = fm().POSITION();
         original_ = db().USE.USERNAME.str();
+        statusLabel()->setText(
+            text(request() == InsertRecord ? "Record Will Be Added" : "Record Will Be Changed"));
         confirm_->setText(password_->text());
         const int level = std::min<int>(db().USE.ACCESSLEVEL, SystemAdministrator);
         levels_->button(level)->setChecked(true);
@@ -371,6 +375,7 @@ class UpdateUserGroup : public framework::FormProcedure {
         helpTopic = "~Update_User_Group";
         placementSection = "UPDATEUSERGROUP";
         setWindowTitle(text("Add/Update User Group"));
+        allowInsert = allowDelete = session().accessLevel >= SystemAdministrator;
     }
 
   protected:
