@@ -4,6 +4,7 @@
 
 #include <QApplication>
 #include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTableView>
 #include <QTimer>
@@ -147,10 +148,20 @@ TEST_F(ClientWindowTest, ADuplicateNameIsRefusedWithMessage13) {
         EXPECT_TRUE(form->isVisible());
         ASSERT_EQ(1u, user.asked.size());
         EXPECT_EQ("Duplicate Key Error", user.asked[0].caption);
+        // Notes longer than their field are refused rather than cut short.
+        type(form->findChild<QLineEdit*>("Client"), "Nova Arts");
+        form->findChild<QPlainTextEdit*>("Notes")->setPlainText(QString(1001, 'n'));
+        user.clearAsked();
+        button(form, "OK")->click();
+        EXPECT_TRUE(form->isVisible());
+        ASSERT_EQ(1u, user.asked.size());
+        EXPECT_EQ("The notes are too long: they may hold 1000 characters.", user.asked[0].text);
+        form->findChild<QPlainTextEdit*>("Notes")->setPlainText(QString(1000, 'n'));
+        user.clearAsked();
         // A name that is blank is refused before the store is asked.
         type(form->findChild<QLineEdit*>("Client"), "  ");
         button(form, "OK")->click();
-        EXPECT_EQ(2u, user.asked.size());
+        EXPECT_EQ(1u, user.asked.size());
         EXPECT_TRUE(form->isVisible());
         user.answer(BUTTON_NO);  // do not save the changes
         button(form, "Cancel")->click();
