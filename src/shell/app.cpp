@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <memory>
 
+#include "booking/ui/booking_window.h"
 #include "framework/help.h"
 #include "framework/ini_file.h"
 #include "framework/program.h"
@@ -56,6 +57,9 @@ void registerShellProcedures() {
 void registerWindows(store::Store& db) {
     registerShellProcedures();
     masterdata::ui::registerWindows(db, [](const std::string& name, auto run) {
+        MAIN::registerProcedure(name, [run](MAIN& f, int request) { run(&f, request); });
+    });
+    booking::ui::registerWindows(db, [](const std::string& name, auto run) {
         MAIN::registerProcedure(name, [run](MAIN& f, int request) { run(&f, request); });
     });
     // Saved system preferences bring their terms to every window opened afterwards; the

@@ -1,0 +1,176 @@
+// The booking form driven as a user drives it: typing into its entries, pressing its
+// buttons, answering its questions.
+#include "booking/ui/booking_window.h"
+
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+#include <QTreeWidget>
+
+#include "../test_app.h"
+#include "booking_fixture.h"
+#include "framework/date_time_entry.h"
+#include "masterdata/tag_lists.h"
+#include "masterdata/ui/windows.h"
+
+namespace booking::test {
+namespace {
+
+class BookingWindowTest : public BookingTest {
+  protected:
+    void SetUp() override {
+        tembrix::test::testApplication();
+        BookingTest::SetUp();
+        // The multiple selection stands for the user ticking resources in its list.
+        masterdata::ui::defineWindow("BROWSERESOURCEM", [this](store::Store&, QWidget*, int) {
+            for (const std::string& r : picked) masterdata::resourceTags().push_back({r, 1});
+            return int(store::RequestCompleted);
+        });
+    }
+    void TearDown() override {
+        masterdata::ui::defineWindow("BROWSERESOURCEM", nullptr);
+        BookingTest::TearDown();
+    }
+    static void type(QLineEdit* e, const QString& text) {
+        e->setFocus();
+        e->selectAll();
+        QTest::keyClicks(e, text);
+        QTest::keyClick(e, Qt::Key_Tab);
+        QApplication::processEvents();
+    }
+    /// Runs the form modally; `act` runs inside its event loop.
+    int run(ui::UpdateAct& w, int request, std::function<void()> act) {
+        store::session().GlobalRequest = request;
+        QTimer::singleShot(0, &w, [&w, act = std::move(act)] {
+            // Focus moves as a user's Tab and clicks move it only in the active window.
+            QApplication::setActiveWindow(&w);
+            act();
+        });
+        return w.CALL();
+    }
+    std::vector<std::string> picked{"ROOM1"};
+};
+
+TEST_F(BookingWindowTest, ANewSingleBookingTypedAndSaved) {
+    ui::UpdateAct w(db);
+    store::LONG number = 0;
+    const int r = run(w, store::InsertRecord, [&] {
+        number = db.ACT.ACTNUMBER;
+        EXPECT_EQ("Record will be Added", w.statusText()->text().toStdString());
+        type(w.nameBox()->lineEdit(), "Board meeting");
+        type(w.dateEntry(), QString::fromStdString(store::shortDate(store::Date(monday + 1))));
+        type(w.startEntry(), "14:00");
+        EXPECT_EQ(QString::fromStdString(store::shortTime(store::Time(at(15)))),
+                  w.endEntry()->text());
+        w.notesEdit()->setPlainText("Projector");
+        EXPECT_FALSE(w.okButton()->isEnabled());  // no resource yet
+        for (QPushButton* b : w.findChildren<QPushButton*>())
+            if (b->text() == "Insert") QTest::mouseClick(b, Qt::LeftButton);
+        EXPECT_EQ(1, w.resourceList()->topLevelItemCount());
+        EXPECT_TRUE(w.okButton()->isEnabled());
+        EXPECT_FALSE(w.printButton()->isEnabled());
+        QTest::mouseClick(w.okButton(), Qt::LeftButton);
+    });
+    EXPECT_EQ(store::RequestCompleted, r);
+    ASSERT_TRUE(fetchBooking(number));
+    EXPECT_EQ("Board meeting", db.ACT.NAME.str());
+    EXPECT_EQ("ACME", db.ACT.CLIENT.str());
+    EXPECT_EQ("ROOM1", db.ACT.PRIME.str());
+    EXPECT_EQ((std::vector<std::array<store::LONG, 3>>{{monday + 1, at(14) + 400, at(15)}}),
+              datesOf(number));
+    EXPECT_EQ(1, count(store::Tbl::ACTNOTES));
+}
+
+TEST_F(BookingWindowTest, AnImpossibleTimeIsRefusedAndNothingSaved) {
+    ui::UpdateAct w(db);
+    const int r = run(w, store::InsertRecord, [&] {
+        for (QPushButton* b : w.findChildren<QPushButton*>())
+            if (b->text() == "Insert") QTest::mouseClick(b, Qt::LeftButton);
+        w.endEntry()->setFocus();
+        w.endEntry()->selectAll();
+        QTest::keyClicks(w.endEntry(), "25:00");
+        QTest::mouseClick(w.okButton(), Qt::LeftButton);
+        EXPECT_TRUE(w.isVisible());  // the refusal keeps the form open
+        QTimer::singleShot(0, &w, [&w] { w.reject(); });
+    });
+    EXPECT_EQ(store::RequestCancelled, r);
+    EXPECT_EQ(0, count(store::Tbl::DATES));
+}
+
+TEST_F(BookingWindowTest, AWeeklyBookingWithOneConflictSkipped) {
+    book(db, "Busy", {{"ROOM1", 1}}, {{monday + 14, at(9), at(10)}});
+    user.answerConflict(store::SkipThis);
+    ui::UpdateAct w(db);
+    store::LONG number = 0;
+    const int r = run(w, store::InsertRecord, [&] {
+        number = db.ACT.ACTNUMBER;
+        for (QPushButton* b : w.findChildren<QPushButton*>())
+            if (b->text() == "Insert") QTest::mouseClick(b, Qt::LeftButton);
+        // What the repeat window leaves: four Mondays and the rule.
+        for (int wk = 1; wk < 4; ++wk)
+            w.form().occurrenceList().push_back({monday + 7 * wk, at(9), at(10), 0, 0, number});
+        db.ACT.REPEATTYPE = FixedWeeks;
+        db.REP.REPNUMBER = 1;
+        db.REP.REPEND = monday + 21;
+        QTest::mouseClick(w.okButton(), Qt::LeftButton);
+    });
+    EXPECT_EQ(store::RequestCompleted, r);
+    ASSERT_EQ(1u, user.conflicts.size());
+    EXPECT_EQ("Busy", user.conflicts[0].text);
+    const auto saved = datesOf(number);
+    ASSERT_EQ(3u, saved.size());
+    EXPECT_EQ(monday + 21, saved[2][0]);
+    EXPECT_EQ(1, count(store::Tbl::REPACT));
+}
+
+TEST_F(BookingWindowTest, JustThisOneChangeFromTheForm) {
+    const store::LONG weekly =
+        book(db, "Weekly", {{"ROOM2", 1}}, {{monday, at(9), at(10)}, {monday + 7, at(9), at(10)}},
+             FixedWeeks);
+    ui::UpdateAct w(db);
+    w.form().CHANGEREP = [] { return int(JustThisOne); };
+    db.table(store::Tbl::DATES).clearBuffer();
+    db.DAT.ACTNUMBER = weekly;
+    db.DAT.DATE = monday + 7;
+    db.DAT.TIME = at(9) + 400;
+    db.DAT.ENDTIME = at(10);
+    db.ACT.ACTNUMBER = weekly;
+    const int r = run(w, store::ChangeRecord, [&] {
+        EXPECT_EQ("Record will be Changed", w.statusText()->text().toStdString());
+        EXPECT_EQ("Weekly", w.nameBox()->currentText().toStdString());
+        type(w.startEntry(), "16:00");
+        QTest::mouseClick(w.okButton(), Qt::LeftButton);
+    });
+    EXPECT_EQ(store::RequestCompleted, r);
+    EXPECT_EQ((std::vector<std::array<store::LONG, 3>>{{monday, at(9) + 400, at(10)}}),
+              datesOf(weekly));
+    ASSERT_TRUE(fetchBooking(weekly + 1));
+    EXPECT_EQ("*Weekly", db.ACT.NAME.str());
+    EXPECT_EQ((std::vector<std::array<store::LONG, 3>>{{monday + 7, at(16) + 400, at(17)}}),
+              datesOf(weekly + 1));
+}
+
+TEST_F(BookingWindowTest, AViewOnlyUserCannotChangeAnything) {
+    const store::LONG one = book(db, "One", {{"ROOM1", 1}}, {{monday, at(9), at(10)}});
+    store::session().accessLevel = store::ViewOnly;
+    ui::UpdateAct w(db);
+    db.table(store::Tbl::DATES).clearBuffer();
+    db.DAT.ACTNUMBER = one;
+    db.DAT.DATE = monday;
+    db.DAT.TIME = at(9) + 400;
+    db.DAT.ENDTIME = at(10);
+    db.ACT.ACTNUMBER = one;
+    run(w, store::ChangeRecord, [&] {
+        EXPECT_FALSE(w.okButton()->isEnabled());
+        EXPECT_FALSE(w.nameBox()->isEnabled());
+        EXPECT_TRUE(w.notesEdit()->isReadOnly());
+        w.reject();
+    });
+}
+
+}  // namespace
+}  // namespace booking::test
