@@ -8,6 +8,7 @@
 #include <QComboBox>
 #include <QDialog>
 #include <QLineEdit>
+#include <QPointer>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSpinBox>
@@ -85,7 +86,8 @@ class PreferenceWindowsTest : public StoreTest {
     void TearDown() override {
         // The program's own windows again in place of the stand-ins some tests define; none
         // of the stand-ins outlives its test.
-        for (const char* w : {"BROWSECLIENT", "BROWSERESOURCE", "BROWSEDURA", "UPDATESPECIAL"})
+        for (const char* w :
+             {"BROWSECLIENT", "BROWSERESOURCE", "BROWSEDURA", "BROWSEDUR2", "UPDATESPECIAL"})
             ui::defineWindow(w, [](Store&, QWidget*, int) { return int(RequestCancelled); });
         ui::registerWindows(db, [](const std::string&, std::function<void(QWidget*, int)>) {});
         ui::preferenceHooks() = {};
@@ -342,6 +344,43 @@ TEST_F(PreferenceWindowsTest, EnterInALookUpEntryChecksItBeforeOk) {
     EXPECT_EQ(RequestCompleted, response);
     EXPECT_EQ(1, lookUps);
     EXPECT_EQ("Acme Limited", stored().CLIENT.str());
+}
+
+TEST_F(PreferenceWindowsTest, AListStartedAsAWindowOfItsOwnRefillsTheDropListWhenItCloses) {
+    QPointer<QWidget> started;
+    ui::defineWindow("BROWSEDUR2", [&](Store&, QWidget* parent, int) {
+        // As a started browse: an independent window that goes when it is closed.
+        auto* w = new QDialog(parent);
+        w->setObjectName("BROWSEDUR2");
+        w->setAttribute(Qt::WA_DeleteOnClose);
+        w->setWindowModality(Qt::NonModal);
+        w->show();
+        started = w;
+        return int(RequestCompleted);
+    });
+    run("SYSPREF", ChangeRecord, [&](QWidget* w) {
+        auto* duration = child<QComboBox>(w, "Duration");
+        EXPECT_EQ(3, duration->count());
+        EXPECT_EQ("00:30", duration->currentText().toStdString());
+        click(w, "RoutineDurations");
+        ASSERT_TRUE(started);
+        addDuration("SysPref", 30001);  // added in the list window
+        EXPECT_EQ(3, duration->count());
+        started->close();
+        QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        EXPECT_FALSE(started);
+        ASSERT_EQ(4, duration->count());
+        EXPECT_EQ("00:05", duration->itemText(0).toStdString());
+        EXPECT_EQ("00:30", duration->currentText().toStdString());  // the choice stays
+        click(w, "Cancel");
+    });
+    // A list still open when the preferences close goes with them, and harmlessly so.
+    run("SYSPREF", ChangeRecord, [&](QWidget* w) {
+        click(w, "RoutineDurations");
+        EXPECT_TRUE(started);
+        click(w, "Cancel");
+    });
+    EXPECT_FALSE(started);
 }
 
 TEST_F(PreferenceWindowsTest, SpecialDaysAreMaintainedFromTheirPage) {
