@@ -2,6 +2,8 @@
 
 #include <map>
 
+#include "masterdata/ui/client_windows.h"
+#include "masterdata/ui/list_windows.h"
 #include "masterdata/ui/preference_windows.h"
 #include "masterdata/ui/resource_windows.h"
 #include "masterdata/ui/user_windows.h"
@@ -41,6 +43,8 @@ int callWindow(const std::string& name, store::Store& db, QWidget* parent, int r
 
 void registerWindows(store::Store& db, const Register& add) {
     // Each group of windows defines itself here, one line per group.
+    defineClientWindows(db);
+    defineListWindows(db);
     definePreferenceWindows(db);
     defineResourceWindows(db);
     defineUserWindows(db);
