@@ -417,6 +417,10 @@ TEST_F(MasterWindowsTest, NeitherTheAllResourcesGroupNorTheLoggedInUserCanBeDele
     QWidget* groups = topLevel("BROWSEGROUPS");
     ASSERT_NE(nullptr, groups);
     EXPECT_EQ("Browse Resource Groups", groups->windowTitle());
+    auto* print = child<QPushButton>(groups, "Print");
+    ASSERT_NE(nullptr, print);
+    EXPECT_TRUE(print->isVisible());
+    EXPECT_FALSE(print->isEnabled());
     auto* list = child<QTableView>(groups, "List");
     ASSERT_EQ(2, list->model()->rowCount());
     list->selectRow(0);

@@ -582,10 +582,16 @@ class BrowseGroups : public framework::BrowseProcedure {
         // The listing of a group's resources is not part of this program yet.
         auto* print = button(this, "Print", text("&Print"), text("Print list of groups"));
         print->setEnabled(false);
-        if (auto* close = findChild<QPushButton*>("Close"))
-            if (auto* row = qobject_cast<QHBoxLayout*>(
-                    close->parentWidget()->layout()->itemAt(2)->layout()))
+        // Beside the list's other buttons, before the stretch that keeps Close apart.
+        auto* close = findChild<QPushButton*>("Close");
+        QLayout* box = layout();
+        for (int i = 0; close && box && i < box->count(); ++i) {
+            auto* row = qobject_cast<QHBoxLayout*>(box->itemAt(i)->layout());
+            if (row && row->indexOf(close) > 0) {
                 row->insertWidget(row->indexOf(close) - 1, print);
+                break;
+            }
+        }
         resize(360, 400);
     }
 };
