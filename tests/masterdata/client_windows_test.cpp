@@ -8,6 +8,7 @@
 #include <QPushButton>
 #include <QTableView>
 #include <QTimer>
+#include <algorithm>
 
 #include "../store/store_fixture.h"
 #include "../test_app.h"
@@ -196,6 +197,27 @@ TEST_F(ClientWindowTest, DeletingFromTheListTakesTheBookingsAndTheirResourceRows
     EXPECT_EQ(1, count(a, Tbl::RESACT));
     EXPECT_EQ(1, browse->model().rowCount());
     browse->close();
+}
+
+}  // namespace
+
+namespace {
+
+// The registry of windows lives as long as the process: the test runner starts each test
+// in a process of its own, so only the registration itself can define them here.
+TEST(MasterWindowRegistration, TheFrameGetsTheClientEntriesAndTheListsAreDefined) {
+    tembrix::test::testApplication();
+    store::test::TempDir dir;
+    store::test::Station a{dir.path};
+    std::vector<std::string> menu;
+    masterdata::ui::registerWindows(*a.db,
+                                    [&](const std::string& name, auto) { menu.push_back(name); });
+    for (const char* name : {"UPDATECLIENT", "BROWSECLIENT"})
+        EXPECT_NE(menu.end(), std::find(menu.begin(), menu.end(), name)) << name;
+    for (const char* name :
+         {"BROWSEDUR2", "ADDDURA2", "BROWSEROUTINE2", "ADDROUTINEACT2", "BROWSEDURA", "ADDDURA",
+          "BROWSEROUTINE", "ADDROUTINEACT", "UPDATESPECIAL", "FIVEYEAR"})
+        EXPECT_TRUE(masterdata::ui::hasWindow(name)) << name;
 }
 
 }  // namespace
