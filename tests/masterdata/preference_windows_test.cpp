@@ -238,7 +238,7 @@ TEST_F(PreferenceWindowsTest, SavedTermsReachTheProgramAndTheNextWindow) {
     EXPECT_EQ(1, saved);  // a cancelled window saves nothing
 }
 
-TEST_F(PreferenceWindowsTest, ResetControlFileTellsTheNextBookingNumber) {
+TEST_F(PreferenceWindowsTest, MaintenanceRaisesBookingNumbersAndRebuildsKeys) {
     a.fm(Tbl::CONTROL).PRIMERECORD();
     db.CON.NUMBER = 120;
     ASSERT_EQ(Level_Benign, a.fm(Tbl::CONTROL).INSERT());
@@ -247,6 +247,13 @@ TEST_F(PreferenceWindowsTest, ResetControlFileTellsTheNextBookingNumber) {
         click(w, "Cancel");
     });
     EXPECT_EQ("The next new booking will be numbered 1121.", user.lastText());
+    EXPECT_EQ(1120, highestNumber());
+
+    run("SYSPREF", ChangeRecord, [&](QWidget* w) {
+        click(w, "RebuildKeys");
+        click(w, "Cancel");
+    });
+    EXPECT_EQ("The keys of every file have been rebuilt.", user.lastText());
     EXPECT_EQ(1120, highestNumber());
 }
 
