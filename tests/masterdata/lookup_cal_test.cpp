@@ -221,6 +221,17 @@ TEST_F(PickerTest, TheCalButtonWritesThePickedDateIntoItsEntry) {
     EXPECT_TRUE(opened);
     EXPECT_EQ(dmy(12, 3, 2027), entry->value());
     EXPECT_EQ(1u, accepted.size());
+
+    // A read-only entry opens its calendar on its date but keeps it.
+    entry->setReadOnly(true);
+    onPicker([&](CalendarPicker& p) {
+        EXPECT_EQ(dmy(12, 3, 2027), p.selected());
+        cellOfDay(p, 20)->click();
+        button(p, "OK")->click();
+    });
+    cal->click();
+    EXPECT_EQ("12/03/2027", entry->text().toStdString());
+    EXPECT_EQ(1u, accepted.size());
     EXPECT_TRUE(user.asked.empty());
 }
 

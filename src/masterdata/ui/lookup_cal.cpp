@@ -313,6 +313,9 @@ QPushButton* calButton(framework::DateEntry* entry, QWidget* parent) {
         const store::Date before = entry->value();
         store::Date date = before;
         const bool picked = lookupCalendar(date, button->window());
+        // A read-only entry (a record shown to a view-only user) shows its calendar but
+        // keeps its date.
+        if (entry->isReadOnly() || !entry->isEnabled()) return;
         if (picked || date != before) {
             entry->setValue(date);
             emit entry->valueAccepted(date);

@@ -61,7 +61,7 @@ bool lookupCalendar(store::Date& date, QWidget* parent);
 
 /// A "Cal" button (tip "Pop up calendar") that opens the picker on the entry's date and
 /// writes the picked date back into the entry, which then announces it as accepted.
-/// F4 or Alt+Down in the entry presses it.
+/// F4 or Alt+Down in the entry presses it. A read-only entry's date is shown, not changed.
 QPushButton* calButton(framework::DateEntry* entry, QWidget* parent);
 
 }  // namespace masterdata::ui
