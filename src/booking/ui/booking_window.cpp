@@ -542,7 +542,13 @@ void UpdateAct::TAKESELECTED(QObject* control) {
 bool UpdateAct::TAKECOMPLETED() {
     if (!pull()) return false;
     inOk_ = true;
-    const OkOutcome outcome = form_->OK();
+    OkOutcome outcome;
+    {
+        // A long rule takes a moment to check and save; its conflict dialogs show the
+        // normal cursor.
+        framework::BusyCursor busy;
+        outcome = form_->OK();
+    }
     inOk_ = false;
     if (outcome == OkOutcome::Completed) {
         store::session().GlobalResponse = store::RequestCompleted;
