@@ -18,6 +18,7 @@
 
 #include "../store/store_fixture.h"
 #include "../test_app.h"
+#include "framework/program.h"
 #include "masterdata/master_names.h"
 #include "masterdata/tag_lists.h"
 #include "masterdata/ui/windows.h"
@@ -515,6 +516,35 @@ TEST_F(MasterWindowsTest, UserFormChangesAUserAndFormsRefuseWhatTheLevelDoesNotA
     EXPECT_EQ(RequestCancelled, callWindow("UPDATEUSER", db, nullptr, ChangeRecord));
     EXPECT_EQ("This form cannot be used to update a record", user.lastText());
     EXPECT_EQ(1, count(a, Tbl::RESOURCE));
+}
+
+TEST_F(MasterWindowsTest, CaptionsAreTranslatedThenTakeTheOrganisationsWords) {
+    addResource("ROOM1");
+    db.SYP.LABELS2_1 = "Room";
+    db.SYP.LABELS2_2 = "Rooms";
+    auto& program = framework::program();
+    const auto before = program.translate;
+    program.translate = [](const std::string& s) {
+        return s == "Browse %1" ? std::string("Look through %1") : s;
+    };
+    whenModal([&](QWidget* w) {
+        EXPECT_EQ("Look through Rooms", w->windowTitle());
+        auto* tabs = child<QTabWidget>(w, "Tabs");
+        EXPECT_EQ("All rooms", tabs->tabText(0));
+        EXPECT_EQ("Group rooms", tabs->tabText(1));
+        EXPECT_EQ("Room", child<QTableView>(w, "AllList")->model()->headerData(0, Qt::Horizontal));
+        EXPECT_EQ("Select highlighted room", child<QPushButton>(w, "Select")->toolTip());
+        click(w, "Close");
+    });
+    EXPECT_EQ(RequestCancelled, callWindow("BROWSERESOURCE", db, nullptr, SelectRecord));
+    program.translate = before;
+    // A blank label falls back to the system's own word.
+    db.SYP.LABELS2_2 = "";
+    callWindow("BROWSERESOURCE", db, nullptr, NoRequest);
+    QWidget* w = topLevel("BROWSERESOURCE");
+    ASSERT_NE(nullptr, w);
+    EXPECT_EQ("Browse Resources", w->windowTitle());
+    w->close();
 }
 
 }  // namespace

@@ -26,6 +26,12 @@ QString text(const char* source, const QString& word, bool lower) {
     return s;
 }
 
+void translatedAlready(QWidget& w, bool children) {
+    w.setProperty("translate", false);
+    if (children)
+        for (QWidget* c : w.findChildren<QWidget*>()) c->setProperty("translate", false);
+}
+
 AfterSave reportSave(Store& db, const SaveResult& r, const QString& caption) {
     switch (r.outcome) {
         case SaveResult::Saved:

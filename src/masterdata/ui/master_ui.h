@@ -21,6 +21,10 @@ QString resourceWord(store::Store& db, bool plural);
 /// the word stands inside a sentence ("All %1" -> "All resources").
 QString text(const char* source, const QString& word = {}, bool lower = false);
 
+/// Marks a widget whose texts text() has already translated and merged, so that the
+/// window's translation pass leaves it alone; with children, every widget inside it too.
+void translatedAlready(QWidget& w, bool children = false);
+
 /// What a form does after telling the user how its save ended.
 enum class AfterSave { Completed, Cancelled, Stay };
 

@@ -169,6 +169,7 @@ class BrowseResource : public framework::WindowProcedure {
         layout->addLayout(buttons);
         setTabOrder(locator_, tabs_);
         resize(560, 420);
+        translatedAlready(*this, true);
 
         connect(select_b_, &QPushButton::clicked, this, [this] { select(); });
         connect(insert_, &QPushButton::clicked, this, [this] { runForm(InsertRecord); });
@@ -369,6 +370,7 @@ class UpdateResource : public framework::FormProcedure {
         helpTopic = "~Update_Resource";
         placementSection = "UPDATERESOURCE";
         setWindowTitle(text("Add/Update %1", resourceWord(db, false)));
+        translatedAlready(*this);
         // Only resource administrators add or remove resources; others may look.
         allowInsert = allowDelete = session().accessLevel >= ResourceAdministrator;
     }
@@ -573,6 +575,7 @@ class BrowseGroups : public framework::BrowseProcedure {
             if (auto* b = findChild<QPushButton*>(name)) {
                 if (caption) b->setText(text(caption));
                 b->setToolTip(text(t));
+                translatedAlready(*b);
             }
         };
         tip("Select", nullptr, "Select highlighted group");
@@ -582,6 +585,8 @@ class BrowseGroups : public framework::BrowseProcedure {
         // The listing of a group's resources is not part of this program yet.
         auto* print = button(this, "Print", text("&Print"), text("Print list of groups"));
         print->setEnabled(false);
+        translatedAlready(*print);
+        translatedAlready(*this);
         // Beside the list's other buttons, before the stretch that keeps Close apart.
         auto* close = findChild<QPushButton*>("Close");
         QLayout* box = layout();
@@ -607,6 +612,7 @@ class UpdateResourceGroup : public framework::FormProcedure {
         helpTopic = "~Update_Group";
         placementSection = "UPDATERESOURCEGROUP";
         setWindowTitle(text("Add/Update %1 Group", resourceWord(db, false)));
+        translatedAlready(*this);
         allowInsert = allowDelete = session().accessLevel >= ResourceAdministrator;
     }
 
@@ -764,6 +770,7 @@ class BrowseResourceM : public framework::WindowProcedure {
         layout->addWidget(tabs_);
         layout->addLayout(buttons);
         resize(520, 420);
+        translatedAlready(*this, true);
 
         connect(tagAll, &QPushButton::clicked, this, [this] { current()->tagAll(true); });
         connect(clearAll, &QPushButton::clicked, this, [this] { current()->tagAll(false); });
@@ -833,6 +840,7 @@ class RebuildAll : public framework::WindowProcedure {
         label->setObjectName("Progress");
         layout->addWidget(label);
         resize(320, 80);
+        translatedAlready(*this, true);
     }
 
   protected:

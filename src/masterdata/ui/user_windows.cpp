@@ -58,6 +58,7 @@ void retitle(QWidget& w, const char* name, const char* caption, const char* tip)
     if (auto* b = w.findChild<QPushButton*>(name)) {
         if (caption) b->setText(text(caption));
         if (tip) b->setToolTip(text(tip));
+        translatedAlready(*b);
     }
 }
 
@@ -89,6 +90,7 @@ class BrowseUsers : public framework::BrowseProcedure {
         placementSection = "BROWSEUSERS";
         listFormatKey = "BrwUserList";
         setWindowTitle(text("Browse Users"));
+        translatedAlready(*this);
         const TableDecl& d = db.table(Tbl::USERS).decl();
         auto textOf = [&d](int field) {
             const FieldDecl f = d.fields[field - 1];
@@ -145,6 +147,7 @@ class UpdateUser : public framework::FormProcedure {
         helpTopic = "~Update_User";
         placementSection = "UPDATEUSER";
         setWindowTitle(text("Add/Update User"));
+        translatedAlready(*this);
         // Users are maintained by system administrators alone.
         allowInsert = allowChange = allowDelete = session().accessLevel >= SystemAdministrator;
     }
@@ -326,6 +329,7 @@ class BrowseUserGroups : public framework::BrowseProcedure {
         helpTopic = "~Browse_User_Groups";
         placementSection = "BROWSEUSERGROUPS";
         setWindowTitle(text("Browse User Groups"));
+        translatedAlready(*this);
         const FieldDecl f = db.table(Tbl::USERGRP).decl().fields[USG::GROUP - 1];
         setColumns(
             {{text("User groups"), [f](const std::byte* r) { return qs(getText(f, r)); }, 200}});
@@ -375,6 +379,7 @@ class UpdateUserGroup : public framework::FormProcedure {
         helpTopic = "~Update_User_Group";
         placementSection = "UPDATEUSERGROUP";
         setWindowTitle(text("Add/Update User Group"));
+        translatedAlready(*this);
         allowInsert = allowDelete = session().accessLevel >= SystemAdministrator;
     }
 
@@ -511,6 +516,7 @@ class BrowseUsersM : public framework::WindowProcedure {
         layout->addWidget(table_);
         layout->addLayout(buttons);
         resize(600, 400);
+        translatedAlready(*this, true);
         connect(tagAll, &QPushButton::clicked, this, [this] { table_->tagAll(true); });
         connect(clearAll, &QPushButton::clicked, this, [this] { table_->tagAll(false); });
         connect(ok, &QPushButton::clicked, this, &QDialog::accept);
