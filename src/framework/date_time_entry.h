@@ -7,8 +7,9 @@
 namespace framework {
 
 /// An entry for a date, shown in the workstation's short (or long) date format and blank
-/// for no date. Typed text is read strictly: the workstation's format, "d/m/yyyy" when
-/// that format puts the day first, or "yyyy-mm-dd"; a day that does not exist
+/// for no date. Typed text is read strictly: the workstation's format, day, month and year
+/// with slashes in that format's order ("d/m/yyyy" or "m/d/yyyy"), or "yyyy-mm-dd"; a
+/// two-digit year is taken within 50 years of today's. A day that does not exist
 /// (31/02/2027) or text that is no date is refused with a message, and the entry keeps
 /// the focus and the text so that the user can correct it.
 class DateEntry : public QLineEdit {
