@@ -182,6 +182,7 @@ class PreferenceForm : public framework::FormProcedure {
         button->setObjectName(client ? "LookUpClient" : "LookUpResource");
         button->setAutoDefault(false);
         button->setFocusPolicy(Qt::TabFocus);
+        button->setMaximumWidth(button->fontMetrics().horizontalAdvance("...") + 24);
         layout->addWidget(entry, 1);
         layout->addWidget(button);
         connect(entry, &QLineEdit::editingFinished, this,
@@ -251,6 +252,15 @@ class PreferenceForm : public framework::FormProcedure {
         for (QWidget* w : QApplication::topLevelWidgets())
             if (!before.contains(w) && w->objectName() == QLatin1String(name))
                 listWatches_.push_back(connect(w, &QObject::destroyed, this, refresh));
+    }
+    /// A control with its button beside it, on one row.
+    QWidget* besideButton(QWidget* control, QWidget* button) {
+        auto* row = new QWidget(this);
+        auto* layout = new QHBoxLayout(row);
+        layout->setContentsMargins(0, 0, 0, 0);
+        layout->addWidget(control, 1);
+        layout->addWidget(button);
+        return row;
     }
     QPushButton* listButton(const char* objectName, const QString& caption, const QString& tip,
                             const char* window, std::function<void()> refresh) {
@@ -397,6 +407,7 @@ class SYSPREFWINDOW : public PreferenceForm {
         tabs->addTab(labelsPage(), T("Labels"));
 
         auto* layout = new QVBoxLayout(this);
+        setMinimumWidth(560);  // every page's tab in sight
         layout->addWidget(tabs);
         layout->addWidget(statusLabel());
         layout->addWidget(okCancel());
@@ -545,19 +556,26 @@ class SYSPREFWINDOW : public PreferenceForm {
 
         duration_ = lengthList("Duration", SYP::DURATION);
         fillLengths(duration_, ownerDurations(db(), kSystemListOwner));
-        form->addRow(T("Default duration:"), duration_);
         form->addRow(
-            listButton("RoutineDurations", T("Routine durations"),
-                       T("Change common durations of %1", Word::Bookings), "BROWSEDUR2",
-                       [this] { fillLengths(duration_, ownerDurations(db(), kSystemListOwner)); }));
+            T("Default duration:"),
+            besideButton(duration_, listButton("RoutineDurations", T("Routine durations"),
+                                               T("Change common durations of %1", Word::Bookings),
+                                               "BROWSEDUR2", [this] {
+                                                   fillLengths(
+                                                       duration_,
+                                                       ownerDurations(db(), kSystemListOwner));
+                                               })));
 
         name_ = nameList("Name", SYP::NAME);
         fillNames(name_, ownerNames(db(), kSystemListOwner));
-        form->addRow(T("Default %1", Word::Booking), name_);
-        form->addRow(listButton("RoutineNames", T("Routine %1", Word::Bookings),
-                                T("Change list of commonly used names for %1", Word::Bookings),
-                                "BROWSEROUTINE2",
-                                [this] { fillNames(name_, ownerNames(db(), kSystemListOwner)); }));
+        form->addRow(
+            T("Default %1", Word::Booking),
+            besideButton(name_,
+                         listButton("RoutineNames", T("Routine %1", Word::Bookings),
+                                    T("Change list of commonly used names for %1", Word::Bookings),
+                                    "BROWSEROUTINE2", [this] {
+                                        fillNames(name_, ownerNames(db(), kSystemListOwner));
+                                    })));
 
         auto* client = new QLineEdit(page);
         client->setObjectName("Client");
@@ -789,17 +807,20 @@ class USERPREFWINDOW : public PreferenceForm {
 
         duration_ = lengthList("Duration", USP::DURATION);
         fillLengths(duration_, ownerDurations(db(), user));
-        form->addRow(T("Default duration"), duration_);
-        form->addRow(
-            listButton("RoutineDurations", T("Routine durations"), {}, "BROWSEDURA",
-                       [this, user] { fillLengths(duration_, ownerDurations(db(), user)); }));
+        form->addRow(T("Default duration"),
+                     besideButton(duration_, listButton("RoutineDurations", T("Routine durations"),
+                                                        {}, "BROWSEDURA", [this, user] {
+                                                            fillLengths(duration_,
+                                                                        ownerDurations(db(), user));
+                                                        })));
 
         name_ = nameList("Name", USP::NAME);
         fillNames(name_, ownerNames(db(), user));
-        form->addRow(T("Default %1", Word::Booking), name_);
-        form->addRow(listButton("RoutineNames", T("Routine %1", Word::Bookings), {},
-                                "BROWSEROUTINE",
-                                [this, user] { fillNames(name_, ownerNames(db(), user)); }));
+        form->addRow(T("Default %1", Word::Booking),
+                     besideButton(name_, listButton("RoutineNames", T("Routine %1", Word::Bookings),
+                                                    {}, "BROWSEROUTINE", [this, user] {
+                                                        fillNames(name_, ownerNames(db(), user));
+                                                    })));
 
         auto* resource = new QLineEdit(this);
         resource->setObjectName("Resource");
@@ -836,6 +857,7 @@ class USERPREFWINDOW : public PreferenceForm {
         form->addRow(T("Scan text"), scanTextList(USP::SCANTEXT));
 
         auto* layout = new QVBoxLayout(this);
+        setMinimumWidth(520);
         layout->addLayout(form);
         layout->addWidget(statusLabel());
         layout->addWidget(okCancel());
