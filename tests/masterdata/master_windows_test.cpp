@@ -351,6 +351,7 @@ TEST_F(MasterWindowsTest, AResourceAdministratorPicksAUserGroupButCannotMakeOne)
     addUser("ANNE", GeneralUser);
     a.fm(Tbl::USERGRP).PRIMERECORD();
     db.USG.GROUP = "NURSES";
+    db.USG.LASTCHANGEDBY = "TESTER";
     ASSERT_EQ(Level_Benign, a.fm(Tbl::USERGRP).INSERT());
     for (const char* n : {"MARY", "ANNE"}) {
         a.fm(Tbl::USGRPUS).PRIMERECORD();
@@ -364,6 +365,8 @@ TEST_F(MasterWindowsTest, AResourceAdministratorPicksAUserGroupButCannotMakeOne)
     fetchResource("ROOM1");
     whenModal([&](QWidget* form) {
         whenModal([&](QWidget* groups) {
+            // Who changed the highlighted group last is shown under the list.
+            EXPECT_EQ("TESTER", child<QLabel>(groups, "LastChanged")->text());
             EXPECT_FALSE(child<QPushButton>(groups, "Insert")->isEnabled());
             EXPECT_FALSE(child<QPushButton>(groups, "Delete")->isEnabled());
             click(groups, "Select");

@@ -201,5 +201,23 @@ TEST_F(UserSaveTest, ARecordChangedByAnotherStationIsNotOverwritten) {
     EXPECT_TRUE(resusers().empty());
 }
 
+TEST_F(UserSaveTest, TheLoggedInUserRenamedGoesOnUnderTheNewName) {
+    ASSERT_TRUE(newUser("ADMIN", SystemAdministrator, false).saved());
+    UserEdit edit = load("ADMIN");
+    db.USE.USERNAME = "CHIEF";
+    ASSERT_TRUE(masterdata::saveUser(db, edit).saved());
+    EXPECT_EQ("CHIEF", session().GlobalUserName);
+    // Taking a name another user has is refused, and the record keeps its own.
+    ASSERT_TRUE(newUser("MARY", GeneralUser, false).saved());
+    edit = load("CHIEF");
+    db.USE.USERNAME = "MARY";
+    user.clearAsked();
+    EXPECT_EQ(SaveResult::Duplicate, masterdata::saveUser(db, edit).outcome);
+    EXPECT_EQ(1u, user.asked.size());
+    EXPECT_EQ("CHIEF", session().GlobalUserName);
+    db.USE.USERNAME = "CHIEF";
+    EXPECT_EQ(Level_Benign, a.fm(Tbl::USERS).TRYFETCH(USE::USERNAME_KEY));
+}
+
 }  // namespace
 }  // namespace store::test
