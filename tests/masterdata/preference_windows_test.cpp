@@ -238,6 +238,35 @@ TEST_F(PreferenceWindowsTest, SavedTermsReachTheProgramAndTheNextWindow) {
     EXPECT_EQ(1, saved);  // a cancelled window saves nothing
 }
 
+TEST_F(PreferenceWindowsTest, AChangeByAnotherStationIsShownAndNotOverwritten) {
+    const int response = run("SYSPREF", ChangeRecord, [&](QWidget* w) {
+        {
+            Station b(dir.path);
+            ASSERT_EQ(Level_Benign, b.rm(Tbl::SYSPREF).OPEN());
+            b.fm(Tbl::SYSPREF).SET(-1);
+            ASSERT_EQ(Level_Benign, b.fm(Tbl::SYSPREF).NEXT());
+            b.db->SYP.NAME = "Theirs";
+            b.db->SYP.ALERT = "All";
+            ASSERT_EQ(Level_Benign, b.fm(Tbl::SYSPREF).UPDATE());
+        }
+        type(child<QSpinBox>(w, "Height")->findChild<QLineEdit*>(), "10");
+        click(w, "OK");
+        EXPECT_TRUE(w->isVisible());
+        EXPECT_EQ(0u, user.lastText().rfind("This record was changed by another station.", 0));
+        // The other station's values are on show, with what depends on them.
+        EXPECT_EQ("Theirs", child<QComboBox>(w, "Name")->currentText().toStdString());
+        EXPECT_TRUE(child<QRadioButton>(w, "AlertAll")->isChecked());
+        EXPECT_TRUE(child<QSpinBox>(w, "AlertLead")->isEnabled());
+        type(child<QSpinBox>(w, "Height")->findChild<QLineEdit*>(), "11");
+        click(w, "OK");  // now over the record as it stands
+    });
+    EXPECT_EQ(RequestCompleted, response);
+    const SYSPREF s = stored();
+    EXPECT_EQ("Theirs", s.NAME.str());
+    EXPECT_EQ("All", s.ALERT.str());
+    EXPECT_EQ(11, s.HEIGHT);
+}
+
 TEST_F(PreferenceWindowsTest, MaintenanceRaisesBookingNumbersAndRebuildsKeys) {
     a.fm(Tbl::CONTROL).PRIMERECORD();
     db.CON.NUMBER = 120;
