@@ -427,6 +427,7 @@ class SYSPREFWINDOW : public PreferenceForm {
     }
 
     bool TAKECOMPLETED() override {
+        if (readOnly()) return true;  // only shown: nothing to save
         UPDATEBUFFER();
         if (!entriesValid() || !VALIDATE()) return false;
         offsetStart();
@@ -864,6 +865,7 @@ class USERPREFWINDOW : public PreferenceForm {
     }
 
     bool TAKECOMPLETED() override {
+        if (readOnly()) return true;  // only shown: nothing to save
         UPDATEBUFFER();
         if (!entriesValid() || !VALIDATE()) return false;
         offsetStart();
