@@ -550,5 +550,41 @@ TEST_F(MasterWindowsTest, CaptionsAreTranslatedThenTakeTheOrganisationsWords) {
     w->close();
 }
 
+TEST_F(MasterWindowsTest, ASystemAdministratorMakesAUserGroupFromTheGroupList) {
+    addUser("MARY", GeneralUser);
+    addUser("ANNE", GeneralUser);
+    callWindow("BROWSEUSERGROUPS", db, nullptr, NoRequest);
+    QWidget* groups = topLevel("BROWSEUSERGROUPS");
+    ASSERT_NE(nullptr, groups);
+    whenModal([&](QWidget* form) {
+        EXPECT_EQ("Add/Update User Group", form->windowTitle());
+        type(child<QLineEdit>(form, "Group"), "NURSES");
+        whenModal([&](QWidget* pick) {
+            auto* list = child<QTableWidget>(pick, "List");
+            ASSERT_EQ(2, list->rowCount());
+            list->setCurrentCell(0, 0);
+            key(list, Qt::Key_Space, " ");
+            click(pick, "OK");
+        });
+        click(form, "Insert");
+        ASSERT_EQ(1, child<QListWidget>(form, "Members")->count());
+        EXPECT_EQ("ANNE", child<QListWidget>(form, "Members")->item(0)->text());
+        click(form, "OK");
+    });
+    click(groups, "Insert");
+    auto* list = child<QTableView>(groups, "List");
+    ASSERT_EQ(1, list->model()->rowCount());
+    EXPECT_EQ("NURSES", list->model()->index(0, 0).data().toString());
+    EXPECT_EQ((std::vector<std::string>{"NURSES/ANNE"}), rows(Tbl::USGRPUS, UGU::GROUP_KEY, [&] {
+                  return db.UGU.GROUP.str() + "/" + db.UGU.USERNAME.str();
+              }));
+    // Deleting the group takes its memberships with it.
+    user.answer(BUTTON_YES);
+    click(groups, "Delete");
+    EXPECT_EQ(0, count(a, Tbl::USERGRP));
+    EXPECT_EQ(0, count(a, Tbl::USGRPUS));
+    groups->close();
+}
+
 }  // namespace
 }  // namespace store::test
