@@ -66,6 +66,8 @@ void registerWindows(store::Store& db) {
     // preference window searches for alerts as the frame does.
     masterdata::ui::preferenceHooks().sysPrefSaved = [&db] {
         setCurrentTerms(Terms::fromSysPref(db.SYP));
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (auto* frame = qobject_cast<MAIN*>(w)) frame->refreshTerms();
     };
     masterdata::ui::preferenceHooks().alertSearch = [] {
         if (MAIN::ALERTSEARCH()) MAIN::ALERTSEARCH()();

@@ -53,6 +53,9 @@ class MAIN : public QMainWindow {
     QAction* action(const std::string& path) const;
     /// Every menu entry's path, in menu order.
     std::vector<std::string> actionPaths() const;
+    /// Shows the menu and toolbar texts again with the organisation's current terms (after
+    /// the system preferences changed them).
+    void refreshTerms() { setTexts(); }
     /// Runs a registered procedure as the frame's entry would.
     void run(const std::string& procedure, int request = 0);
 

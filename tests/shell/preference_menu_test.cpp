@@ -51,6 +51,8 @@ TEST_F(PreferenceMenuTest, SavedSystemTermsReachTheProgramAtOnce) {
     EXPECT_EQ("SYSPREF", opened);
     EXPECT_EQ("Event", currentTerms().booking.toStdString());
     EXPECT_EQ("Add event", termsFor("Add %1", Term::BookingSingular).toStdString());
+    // The frame's own menu takes up the new word without a restart.
+    EXPECT_EQ("Add event", frame.action("Bookings/Add %1")->text().toStdString());
     frame.close();
 }
 
