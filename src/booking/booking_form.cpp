@@ -152,23 +152,10 @@ bool BookingForm::FILLQUEUES() {
     }
     acnLoaded_ = db_.ACN;
 
-    dates_.clear();
-    resources_.clear();
-    store::Table& dat = db_.table(Tbl::DATES);
-    dat.clearBuffer();
-    db_.DAT.ACTNUMBER = loadedNumber_;
-    if (e.setAtValue(dat, store::DAT::ACTDATES_KEY, 1) == 0)
-        while (e.next(dat) == 0 && db_.DAT.ACTNUMBER == loadedNumber_)
-            dates_.push_back({db_.DAT.DATE, db_.DAT.TIME, db_.DAT.ENDTIME, db_.DAT.ACTUALSTART,
-                              db_.DAT.ACTUALEND, db_.DAT.ACTNUMBER});
+    dates_ = storedDates(loadedNumber_);
     std::stable_sort(dates_.begin(), dates_.end(), occursBefore);
     datesLoaded_ = dates_;
-    store::Table& rac = db_.table(Tbl::RESACT);
-    rac.clearBuffer();
-    db_.RAC.ACTNUMBER = loadedNumber_;
-    if (e.setAtValue(rac, store::RAC::ACTRESOURCE_KEY, 1) == 0)
-        while (e.next(rac) == 0 && db_.RAC.ACTNUMBER == loadedNumber_)
-            resourcesLoaded_.push_back({db_.RAC.RESOURCE.str(), db_.RAC.UNITS});
+    resourcesLoaded_ = storedResources(loadedNumber_);
     resources_ = resourcesLoaded_;
     std::stable_sort(resources_.begin(), resources_.end(),
                      [](const auto& a, const auto& b) { return a.RESOURCE < b.RESOURCE; });
@@ -196,6 +183,31 @@ bool BookingForm::FILLQUEUES() {
     lockDisabled_ = db_.ACT.LOCK == 1 && s.accessLevel < store::ResourceAdministrator &&
                     !(db_.ACT.USERNAME == s.GlobalUserName);
     return true;
+}
+
+std::vector<DateEntry> BookingForm::storedDates(LONG number) {
+    std::vector<DateEntry> out;
+    store::Engine& e = db_.engine();
+    store::Table& dat = db_.table(Tbl::DATES);
+    dat.clearBuffer();
+    db_.DAT.ACTNUMBER = number;
+    if (e.setAtValue(dat, store::DAT::ACTDATES_KEY, 1) == 0)
+        while (e.next(dat) == 0 && db_.DAT.ACTNUMBER == number)
+            out.push_back({db_.DAT.DATE, db_.DAT.TIME, db_.DAT.ENDTIME, db_.DAT.ACTUALSTART,
+                           db_.DAT.ACTUALEND, db_.DAT.ACTNUMBER});
+    return out;
+}
+
+std::vector<ResourceEntry> BookingForm::storedResources(LONG number) {
+    std::vector<ResourceEntry> out;
+    store::Engine& e = db_.engine();
+    store::Table& rac = db_.table(Tbl::RESACT);
+    rac.clearBuffer();
+    db_.RAC.ACTNUMBER = number;
+    if (e.setAtValue(rac, store::RAC::ACTRESOURCE_KEY, 1) == 0)
+        while (e.next(rac) == 0 && db_.RAC.ACTNUMBER == number)
+            out.push_back({db_.RAC.RESOURCE.str(), db_.RAC.UNITS});
+    return out;
 }
 
 void BookingForm::FILLLISTS() {

@@ -187,6 +187,12 @@ class BookingForm {
     bool saveChange(std::string& label);
     bool addOccurrences(const std::string& label, std::string& failed);
     void TRANSERRHANDLER(const std::string& label);
+    /// Rolls back, tells the user why (under "Information Safeguard"), empties the form
+    /// and closes it as cancelled.
+    void abandon(const std::string& message);
+    /// The booking's occurrences and resources as the store holds them, in key order.
+    std::vector<DateEntry> storedDates(store::LONG number);
+    std::vector<ResourceEntry> storedResources(store::LONG number);
     void PROCEDURERETURN();
 
     store::Store& db_;

@@ -207,26 +207,11 @@ bool BookingForm::SETLOOPFLAG() {
 bool BookingForm::CONCURRENCYCHECK(bool inTransaction) {
     (void)inTransaction;
     store::Engine& e = db_.engine();
-    std::vector<DateEntry> stored;
-    store::Table& dat = db_.table(Tbl::DATES);
-    dat.clearBuffer();
-    db_.DAT.ACTNUMBER = loadedNumber_;
-    if (e.setAtValue(dat, store::DAT::ACTDATES_KEY, 1) == 0)
-        while (e.next(dat) == 0 && db_.DAT.ACTNUMBER == loadedNumber_)
-            stored.push_back({db_.DAT.DATE, db_.DAT.TIME, db_.DAT.ENDTIME, db_.DAT.ACTUALSTART,
-                              db_.DAT.ACTUALEND, db_.DAT.ACTNUMBER});
-    if (stored != datesLoaded_) {
+    if (storedDates(loadedNumber_) != datesLoaded_) {
         CCFAIL(tr("Dates"));
         return false;
     }
-    std::vector<ResourceEntry> links;
-    store::Table& rac = db_.table(Tbl::RESACT);
-    rac.clearBuffer();
-    db_.RAC.ACTNUMBER = loadedNumber_;
-    if (e.setAtValue(rac, store::RAC::ACTRESOURCE_KEY, 1) == 0)
-        while (e.next(rac) == 0 && db_.RAC.ACTNUMBER == loadedNumber_)
-            links.push_back({db_.RAC.RESOURCE.str(), db_.RAC.UNITS});
-    if (links != resourcesLoaded_) {
+    if (storedResources(loadedNumber_) != resourcesLoaded_) {
         CCFAIL(tr("Resources"));
         return false;
     }
@@ -249,20 +234,9 @@ bool BookingForm::CONCURRENCYCHECK(bool inTransaction) {
 }
 
 void BookingForm::CCFAIL(const std::string& item) {
-    if (db_.engine().inTransaction()) db_.engine().rollback();
-    store::questions().message(
-        "Information Safeguard",
-        merge(tr("%1 for this %2 have been changed by another station or window since this "
-                 "window was opened. Transaction cancelled"),
-              item, lower(words_.booking)),
-        store::Icon::Exclamation, store::BUTTON_OK, store::BUTTON_OK);
-    resources_.clear();
-    dates_.clear();
-    current_ = -1;
-    db_.table(Tbl::ACTIVITY).clearBuffer();
-    db_.table(Tbl::DATES).clearBuffer();
-    db_.table(Tbl::RESACT).clearBuffer();
-    PROCEDURERETURN();
+    abandon(merge(tr("%1 for this %2 have been changed by another station or window since this "
+                     "window was opened. Transaction cancelled"),
+                  item, lower(words_.booking)));
 }
 
 bool BookingForm::recheckInTransaction(std::string& problem) {

@@ -220,10 +220,14 @@ bool BookingForm::saveChange(std::string& label) {
 void BookingForm::TRANSERRHANDLER(const std::string& label) {
     store::Engine& e = db_.engine();
     const std::string text = trim(label + " " + e.status().message());
+    abandon(merge(tr("Transaction cancelled - %1"), text));
+}
+
+void BookingForm::abandon(const std::string& message) {
+    store::Engine& e = db_.engine();
     if (e.inTransaction()) e.rollback();
-    store::questions().message("Information Safeguard",
-                               merge(tr("Transaction cancelled - %1"), text),
-                               store::Icon::Exclamation, store::BUTTON_OK, store::BUTTON_OK);
+    store::questions().message("Information Safeguard", message, store::Icon::Exclamation,
+                               store::BUTTON_OK, store::BUTTON_OK);
     resources_.clear();
     dates_.clear();
     current_ = -1;
