@@ -688,7 +688,10 @@ OkOutcome BookingForm::changeRepeated() {
         }
         default: {
             if (check || timesChanged) {
-                const bool override = SETLOOPFLAG();
+                // The days of a multi-day booking keep their own times (the first runs to
+                // the end of its day, the last from midnight): one time for all would
+                // undo the booking's shape.
+                const bool override = db_.ACT.REPEATTYPE != MultiDay && SETLOOPFLAG();
                 if (override)
                     for (DateEntry& e : dates_) e.TIME = saved_.start, e.ENDTIME = saved_.end;
                 if (!LOOPDATECHECK(override, false)) return stayAfterErase();

@@ -176,3 +176,35 @@ TEST_F(BookingTest, BookingNumbersAreNeverHandedOutTwice) {
 
 }  // namespace
 }  // namespace booking::test
+
+namespace booking::test {
+namespace {
+
+TEST_F(BookingTest, AMultiDayBookingKeepsItsShapeWhenItsResourcesChange) {
+    BookingForm form(db);
+    ASSERT_TRUE(form.open(store::InsertRecord));
+    const store::LONG number = db.ACT.ACTNUMBER;
+    form.insertResources({{"ROOM1", 1}});
+    const Occurrences days = MULTIDAY({monday, at(9) + 400, at(10)}, monday + 2, at(12));
+    for (const Occurrence& o : days)
+        form.occurrenceList().push_back({o.date, o.start, o.end, 0, 0, number});
+    form.setCurrent(0);
+    form.date = monday;
+    form.start = at(9) + 400;
+    form.end = kEndOfDay;
+    db.ACT.REPEATTYPE = MultiDay;
+    db.REP.REPEND = monday + 2;
+    ASSERT_EQ(OkOutcome::Completed, form.OK());
+    const auto before = datesOf(number);
+    ASSERT_EQ(3u, before.size());
+
+    BookingForm change(db);
+    ASSERT_TRUE(openChange(change, number, monday, at(9) + 400, kEndOfDay));
+    change.insertResources({{"ROOM2", 1}});
+    EXPECT_EQ(OkOutcome::Completed, change.OK());
+    EXPECT_EQ(before, datesOf(number));
+    EXPECT_EQ((std::vector<std::string>{"ROOM1:1", "ROOM2:1"}), resourcesOf(number));
+}
+
+}  // namespace
+}  // namespace booking::test
