@@ -19,6 +19,7 @@
 #include <QTableView>
 #include <QVBoxLayout>
 #include <algorithm>
+#include <array>
 #include <optional>
 #include <vector>
 
@@ -108,6 +109,16 @@ class PreferenceForm : public framework::FormProcedure {
     }
 
     QString T(const char* source, std::optional<Word> w = {}) { return textOf(db(), source, w); }
+
+    /// The fields of the scan rows, by number: the working day's begin and end, the scan's
+    /// interval, width, height and text.
+    struct ScanFields {
+        int beginDay, endDay, interval, scanSize, height, scanText;
+    };
+    /// Adds the scan rows both windows show to `form`, each bound to its field; `captions`
+    /// name the rows in the order of ScanFields.
+    void addScanRows(QFormLayout& form, QWidget* parent, const ScanFields& f,
+                     const std::array<const char*, 6>& captions);
 
     const FieldDecl& field(int number) { return fm().decl().fields[number - 1]; }
     long long number(int f) { return getNumber(field(f), fm().buffer()); }
@@ -360,6 +371,27 @@ TimeEntry* timeEntry(QWidget* parent, const char* objectName) {
     return e;
 }
 
+void PreferenceForm::addScanRows(QFormLayout& form, QWidget* parent, const ScanFields& f,
+                                 const std::array<const char*, 6>& captions) {
+    beginDay_ = timeEntry(parent, "BeginDay");
+    bind(beginDay_, f.beginDay - 1);
+    form.addRow(T(captions[0]), beginDay_);
+    auto* endDay = timeEntry(parent, "EndDay");
+    bind(endDay, f.endDay - 1);
+    form.addRow(T(captions[1]), endDay);
+    auto* interval = lengthList("Interval", f.interval);
+    fillIntervals(interval);
+    form.addRow(T(captions[2]), interval);
+    auto* width = spin(parent, "ScanSize");
+    bind(width, f.scanSize - 1);
+    width->setMinimum(1);
+    form.addRow(T(captions[3]), width);
+    height_ = spin(parent, "Height");
+    bind(height_, f.height - 1);
+    form.addRow(T(captions[4]), height_);
+    form.addRow(T(captions[5]), scanTextList(f.scanText));
+}
+
 /// The system preferences: the rules for everybody, the defaults of new users, special
 /// days, booking numbers and the organisation's terms.
 class SYSPREFWINDOW : public PreferenceForm {
@@ -594,23 +626,10 @@ class SYSPREFWINDOW : public PreferenceForm {
 
         auto* scan = new QGroupBox(T("Scan"), page);
         auto* scanForm = new QFormLayout(scan);
-        beginDay_ = timeEntry(scan, "BeginDay");
-        bind(beginDay_, SYP::BEGINDAY - 1);
-        scanForm->addRow(T("Begin day:"), beginDay_);
-        auto* endDay = timeEntry(scan, "EndDay");
-        bind(endDay, SYP::ENDDAY - 1);
-        scanForm->addRow(T("End day:"), endDay);
-        auto* interval = lengthList("Interval", SYP::INTERVAL);
-        fillIntervals(interval);
-        scanForm->addRow(T("Interval:"), interval);
-        auto* width = spin(scan, "ScanSize");
-        bind(width, SYP::SCANSIZE - 1);
-        width->setMinimum(1);
-        scanForm->addRow(T("Scan width:"), width);
-        height_ = spin(scan, "Height");
-        bind(height_, SYP::HEIGHT - 1);
-        scanForm->addRow(T("Scan height:"), height_);
-        scanForm->addRow(T("Scan text:"), scanTextList(SYP::SCANTEXT));
+        addScanRows(
+            *scanForm, scan,
+            {SYP::BEGINDAY, SYP::ENDDAY, SYP::INTERVAL, SYP::SCANSIZE, SYP::HEIGHT, SYP::SCANTEXT},
+            {"Begin day:", "End day:", "Interval:", "Scan width:", "Scan height:", "Scan text:"});
         form->addRow(scan);
 
         applyToUsers_ = new QCheckBox(T("Apply to existing users"), page);
@@ -839,23 +858,11 @@ class USERPREFWINDOW : public PreferenceForm {
         bind(weekend, USP::WEEKEND - 1);
         form->addRow(weekend);
 
-        beginDay_ = timeEntry(this, "BeginDay");
-        bind(beginDay_, USP::BEGINDAY - 1);
-        form->addRow(T("Begin regular day"), beginDay_);
-        auto* endDay = timeEntry(this, "EndDay");
-        bind(endDay, USP::ENDDAY - 1);
-        form->addRow(T("End regular day"), endDay);
-        auto* interval = lengthList("Interval", USP::INTERVAL);
-        fillIntervals(interval);
-        form->addRow(T("Scan interval"), interval);
-        auto* width = spin(this, "ScanSize");
-        bind(width, USP::SCANSIZE - 1);
-        width->setMinimum(1);
-        form->addRow(T("Scan width"), width);
-        height_ = spin(this, "Height");
-        bind(height_, USP::HEIGHT - 1);
-        form->addRow(T("Scan height"), height_);
-        form->addRow(T("Scan text"), scanTextList(USP::SCANTEXT));
+        addScanRows(
+            *form, this,
+            {USP::BEGINDAY, USP::ENDDAY, USP::INTERVAL, USP::SCANSIZE, USP::HEIGHT, USP::SCANTEXT},
+            {"Begin regular day", "End regular day", "Scan interval", "Scan width", "Scan height",
+             "Scan text"});
 
         auto* layout = new QVBoxLayout(this);
         setMinimumWidth(520);
