@@ -27,6 +27,7 @@
 #include "masterdata/resource_save.h"
 #include "masterdata/selection_lists.h"
 #include "masterdata/tag_lists.h"
+#include "masterdata/ui/list_forms.h"
 #include "masterdata/ui/master_ui.h"
 #include "masterdata/ui/windows.h"
 #include "store/datetime.h"
@@ -45,15 +46,6 @@ namespace {
 
 QString qs(std::string_view s) {
     return QString::fromUtf8(s.data(), qsizetype(s.size()));
-}
-
-QPushButton* button(QWidget* parent, const char* name, const QString& caption,
-                    const QString& tip = {}) {
-    auto* b = new QPushButton(caption, parent);
-    b->setObjectName(name);
-    if (!tip.isEmpty()) b->setToolTip(tip);
-    b->setAutoDefault(false);
-    return b;
 }
 
 QTableView* listView(QWidget* parent, BrowseModel* model, const char* name) {
@@ -348,17 +340,6 @@ class BrowseResource : public framework::WindowProcedure {
     std::map<std::string, std::pair<QString, QString>> described_;
 };
 
-// --- the forms' shared list of names -------------------------------------------------------
-
-/// The list control of a form's working list of names.
-void showNames(QListWidget& list, const NameList& names) {
-    const QString current = list.currentItem() ? list.currentItem()->text() : QString();
-    list.clear();
-    for (const std::string& n : names.names()) list.addItem(QString::fromStdString(n));
-    const auto found = list.findItems(current, Qt::MatchExactly);
-    if (!found.isEmpty()) list.setCurrentItem(found.first());
-}
-
 // --- UPDATERESOURCE ------------------------------------------------------------------------
 
 /// The resource form, with the users authorized to book the resource.
@@ -571,17 +552,10 @@ class BrowseGroups : public framework::BrowseProcedure {
         setSelectMode(select);
         const bool mayChange = !select && session().accessLevel >= ResourceAdministrator;
         setUpdatesAllowed(mayChange, true, mayChange);
-        auto tip = [this](const char* name, const char* caption, const char* t) {
-            if (auto* b = findChild<QPushButton*>(name)) {
-                if (caption) b->setText(text(caption));
-                b->setToolTip(text(t));
-                translatedAlready(*b);
-            }
-        };
-        tip("Select", nullptr, "Select highlighted group");
-        tip("Insert", nullptr, "Add new group");
-        tip("Change", "&Edit/View", "View or change the highlighted group");
-        tip("Delete", nullptr, "Delete highlighted group");
+        retitle(*this, "Select", nullptr, "Select highlighted group");
+        retitle(*this, "Insert", nullptr, "Add new group");
+        retitle(*this, "Change", "&Edit/View", "View or change the highlighted group");
+        retitle(*this, "Delete", nullptr, "Delete highlighted group");
         // The listing of a group's resources is not part of this program yet.
         auto* print = button(this, "Print", text("&Print"), text("Print list of groups"));
         print->setEnabled(false);
@@ -604,131 +578,51 @@ class BrowseGroups : public framework::BrowseProcedure {
 // --- UPDATERESOURCEGROUP -------------------------------------------------------------------
 
 /// The group form, with the group's resources.
-class UpdateResourceGroup : public framework::FormProcedure {
+class UpdateResourceGroup : public GroupForm {
   public:
     UpdateResourceGroup(Store& db, QWidget* parent)
-        : FormProcedure(db, Tbl::GROUP, "UPDATERESOURCEGROUP", parent) {
+        : GroupForm(db, Tbl::GROUP, "UPDATERESOURCEGROUP", GRO::GROUP, ResourceAdministrator,
+                    parent) {
         useTables({Tbl::GROUPRES, Tbl::RESOURCE});
         helpTopic = "~Update_Group";
         placementSection = "UPDATERESOURCEGROUP";
         setWindowTitle(text("Add/Update %1 Group", resourceWord(db, false)));
-        translatedAlready(*this);
-        allowInsert = allowDelete = session().accessLevel >= ResourceAdministrator;
     }
 
   protected:
-    void BUILD() override {
+    Captions captions() override {
         const QString word = resourceWord(db(), false), plural = resourceWord(db(), true);
-        name_ = new QLineEdit(this);
-        name_->setObjectName("Group");
-        name_->setToolTip(text("Name of %1 group", word, true));
-        bind(name_, GRO::GROUP - 1);
-        members_ = new QListWidget(this);
-        members_->setObjectName("Members");
-        insert_ = button(this, "Insert", text("&Insert"), text("Add a %1 to group", word, true));
-        delete_ = button(this, "Delete", text("&Delete"),
-                         text("Remove highlighted %1 from group", word, true));
-        auto* form = new QFormLayout;
-        form->addRow(text("Group name"), name_);
-        auto* side = new QVBoxLayout;
-        side->addWidget(insert_);
-        side->addWidget(delete_);
-        side->addStretch();
-        auto* row = new QHBoxLayout;
-        row->addWidget(members_, 1);
-        row->addLayout(side);
-        auto* layout = new QVBoxLayout(this);
-        layout->addLayout(form);
-        layout->addWidget(new QLabel(text("%1 in group", plural), this));
-        layout->addLayout(row);
-        layout->addWidget(statusLabel());
-        layout->addWidget(okCancel());
-        setTabOrder(name_, members_);
-        setTabOrder(members_, insert_);
-        setTabOrder(insert_, delete_);
-        connect(insert_, &QPushButton::clicked, this, [this] {
-            resourceTags().clear();
-            if (callWindow("BROWSERESOURCEM", db(), this, SelectRecord) == RequestCompleted)
-                for (const TaggedResource& t : resourceTags()) list_.add(t.resource);
-            resourceTags().clear();
-            showNames(*members_, list_);
-        });
-        connect(delete_, &QPushButton::clicked, this, [this] {
-            if (!members_->currentItem()) return;
-            list_.remove(members_->currentItem()->text().toStdString());
-            showNames(*members_, list_);
-        });
+        return {text("Name of %1 group", word, true), text("Add a %1 to group", word, true),
+                text("Remove highlighted %1 from group", word, true), text("Group name"),
+                text("%1 in group", plural)};
     }
 
-    bool INIT() override {
-        if (!FormProcedure::INIT()) return false;
-        record_.assign(fm().buffer(), fm().buffer() + db().table(Tbl::GROUP).recordSize());
-        position_ = fm().POSITION();
-        original_ = db().GRO.GROUP.str();
-        if (request() == ChangeRecord) {
-            framework::BusyCursor busy;
-            for (const std::string& m : groupMembers(db(), original_)) {
-                list_.add(m);
-                loaded_.add(m);
-            }
-        }
-        showNames(*members_, list_);
-        const bool readOnly = session().accessLevel < ResourceAdministrator;
-        setReadOnly(readOnly);
-        insert_->setEnabled(!readOnly);
-        delete_->setEnabled(!readOnly);
-        return true;
+    std::vector<std::string> storedMembers(const std::string& name) override {
+        return groupMembers(db(), name);
     }
 
-    bool TAKECOMPLETED() override {
-        if (readOnly()) return true;
-        std::memcpy(fm().buffer(), record_.data(), record_.size());
-        UPDATEBUFFER();
-        GroupEdit edit{request(), original_, position_, list_, loaded_};
+    std::vector<std::string> chooseMembers() override {
+        std::vector<std::string> chosen;
+        resourceTags().clear();
+        if (callWindow("BROWSERESOURCEM", db(), this, SelectRecord) == RequestCompleted)
+            for (const TaggedResource& t : resourceTags()) chosen.push_back(t.resource);
+        resourceTags().clear();
+        return chosen;
+    }
+
+    SaveResult save(const GroupEdit& edit) override {
         const SaveResult r = saveResourceGroup(db(), edit);
-        std::memcpy(record_.data(), fm().buffer(), record_.size());
         if (r.outcome == SaveResult::Refused && request() == ChangeRecord) QApplication::beep();
-        switch (reportSave(db(), r, windowTitle())) {
-            case AfterSave::Completed:
-                return true;
-            case AfterSave::Cancelled:
-                closing_ = true;
-                reject();
-                return false;
-            case AfterSave::Stay:
-                name_->setFocus();
-                return false;
-        }
-        return false;
+        return r;
     }
-
-    bool TAKECLOSEEVENT() override {
-        if (closing_ || readOnly()) return true;
-        if (list_.names() != loaded_.names()) {
-            const int answer = askToSaveList(db());
-            if (answer > 0) accept();  // saves and closes, or stays open when saving failed
-            return answer == 0;
-        }
-        return FormProcedure::TAKECLOSEEVENT();
-    }
-
-  private:
-    QLineEdit* name_ = nullptr;
-    QListWidget* members_ = nullptr;
-    QPushButton *insert_ = nullptr, *delete_ = nullptr;
-    NameList list_, loaded_;
-    std::string original_;
-    RecordPosition position_;
-    std::vector<std::byte> record_;
-    bool closing_ = false;
 };
 
 // --- BROWSERESOURCEM -----------------------------------------------------------------------
 
 /// The multiple-selection list of resources: all of them, or one group's.
-class BrowseResourceM : public framework::WindowProcedure {
+class BrowseResourceM : public SelectionWindow {
   public:
-    BrowseResourceM(Store& db, QWidget* parent) : WindowProcedure(db, "BROWSERESOURCEM", parent) {
+    BrowseResourceM(Store& db, QWidget* parent) : SelectionWindow(db, "BROWSERESOURCEM", parent) {
         useTables({Tbl::RESOURCE, Tbl::GROUPRES, Tbl::GROUP, Tbl::RESUSER});
         helpTopic = "~Browse_Resources_Multiple";
         placementSection = "BROWSERESOURCEM";
@@ -754,29 +648,7 @@ class BrowseResourceM : public framework::WindowProcedure {
         gl->addLayout(groupRow);
         gl->addWidget(members_);
         tabs_->addTab(groupPage, text("List only %1 of specified group", plural, true));
-
-        auto* tagAll = button(this, "TagAll", text("&Tag all"));
-        auto* clearAll = button(this, "ClearAll", text("C&lear all"));
-        auto* ok = button(this, "OK", text("OK"));
-        auto* cancel = button(this, "Cancel", text("Cancel"));
-        auto* help = button(this, "Help", text("Help"));
-        ok->setDefault(true);
-        auto* buttons = new QHBoxLayout;
-        buttons->addWidget(tagAll);
-        buttons->addWidget(clearAll);
-        buttons->addStretch();
-        for (QPushButton* b : {ok, cancel, help}) buttons->addWidget(b);
-        auto* layout = new QVBoxLayout(this);
-        layout->addWidget(tabs_);
-        layout->addLayout(buttons);
-        resize(520, 420);
-        translatedAlready(*this, true);
-
-        connect(tagAll, &QPushButton::clicked, this, [this] { current()->tagAll(true); });
-        connect(clearAll, &QPushButton::clicked, this, [this] { current()->tagAll(false); });
-        connect(ok, &QPushButton::clicked, this, &QDialog::accept);
-        connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
-        connect(help, &QPushButton::clicked, this, &WindowProcedure::showHelp);
+        lay(tabs_, 520, 420);
         connect(group_, &QComboBox::currentTextChanged, this,
                 [this] { fill(*members_, groupRows_, group_->currentText()); });
     }
@@ -804,9 +676,9 @@ class BrowseResourceM : public framework::WindowProcedure {
         return true;
     }
 
-  private:
-    TagTable* current() const { return tabs_->currentIndex() == 0 ? all_ : members_; }
+    TagTable* current() const override { return tabs_->currentIndex() == 0 ? all_ : members_; }
 
+  private:
     void fill(TagTable& table, std::vector<ResourceRow>& rows, const QString& group) {
         framework::BusyCursor busy;
         rows = tabs_ && &table == members_ && group.isEmpty()

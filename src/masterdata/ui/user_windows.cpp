@@ -23,6 +23,7 @@
 #include "masterdata/group_save.h"
 #include "masterdata/selection_lists.h"
 #include "masterdata/tag_lists.h"
+#include "masterdata/ui/list_forms.h"
 #include "masterdata/ui/master_ui.h"
 #include "masterdata/ui/windows.h"
 #include "masterdata/user_save.h"
@@ -43,31 +44,6 @@ namespace {
 
 QString qs(std::string_view s) {
     return QString::fromUtf8(s.data(), qsizetype(s.size()));
-}
-
-QPushButton* button(QWidget* parent, const char* name, const QString& caption,
-                    const QString& tip = {}) {
-    auto* b = new QPushButton(caption, parent);
-    b->setObjectName(name);
-    if (!tip.isEmpty()) b->setToolTip(tip);
-    b->setAutoDefault(false);
-    return b;
-}
-
-void retitle(QWidget& w, const char* name, const char* caption, const char* tip) {
-    if (auto* b = w.findChild<QPushButton*>(name)) {
-        if (caption) b->setText(text(caption));
-        if (tip) b->setToolTip(text(tip));
-        translatedAlready(*b);
-    }
-}
-
-void showNames(QListWidget& list, const NameList& names) {
-    const QString current = list.currentItem() ? list.currentItem()->text() : QString();
-    list.clear();
-    for (const std::string& n : names.names()) list.addItem(QString::fromStdString(n));
-    const auto found = list.findItems(current, Qt::MatchExactly);
-    if (!found.isEmpty()) list.setCurrentItem(found.first());
 }
 
 /// "Last changed:" as a form shows it: who, on which day, at what time.
@@ -371,128 +347,44 @@ class BrowseUserGroups : public framework::BrowseProcedure {
 // --- UPDATEUSERGROUP -----------------------------------------------------------------------
 
 /// The user-group form, with the group's users.
-class UpdateUserGroup : public framework::FormProcedure {
+class UpdateUserGroup : public GroupForm {
   public:
     UpdateUserGroup(Store& db, QWidget* parent)
-        : FormProcedure(db, Tbl::USERGRP, "UPDATEUSERGROUP", parent) {
+        : GroupForm(db, Tbl::USERGRP, "UPDATEUSERGROUP", USG::GROUP, SystemAdministrator, parent) {
         useTables({Tbl::USGRPUS, Tbl::USERS});
         helpTopic = "~Update_User_Group";
         placementSection = "UPDATEUSERGROUP";
         setWindowTitle(text("Add/Update User Group"));
-        translatedAlready(*this);
-        allowInsert = allowDelete = session().accessLevel >= SystemAdministrator;
     }
 
   protected:
-    void BUILD() override {
-        name_ = new QLineEdit(this);
-        name_->setObjectName("Group");
-        bind(name_, USG::GROUP - 1);
-        members_ = new QListWidget(this);
-        members_->setObjectName("Members");
-        insert_ = button(this, "Insert", text("&Insert"), text("Add a user to group"));
-        delete_ =
-            button(this, "Delete", text("&Delete"), text("Remove highlighted user from group"));
-        auto* form = new QFormLayout;
-        form->addRow(text("User group"), name_);
-        auto* side = new QVBoxLayout;
-        side->addWidget(insert_);
-        side->addWidget(delete_);
-        side->addStretch();
-        auto* row = new QHBoxLayout;
-        row->addWidget(members_, 1);
-        row->addLayout(side);
-        auto* layout = new QVBoxLayout(this);
-        layout->addLayout(form);
-        layout->addWidget(new QLabel(text("Users in group"), this));
-        layout->addLayout(row);
-        layout->addWidget(statusLabel());
-        layout->addWidget(okCancel());
-        setTabOrder(name_, members_);
-        setTabOrder(members_, insert_);
-        setTabOrder(insert_, delete_);
-        connect(insert_, &QPushButton::clicked, this, [this] {
-            userTags().clear();
-            if (callWindow("BROWSEUSERSM", db(), this, SelectRecord) == RequestCompleted)
-                for (const std::string& u : userTags()) list_.add(u);
-            userTags().clear();
-            showNames(*members_, list_);
-        });
-        connect(delete_, &QPushButton::clicked, this, [this] {
-            if (!members_->currentItem()) return;
-            list_.remove(members_->currentItem()->text().toStdString());
-            showNames(*members_, list_);
-        });
+    Captions captions() override {
+        return {QString(), text("Add a user to group"), text("Remove highlighted user from group"),
+                text("User group"), text("Users in group")};
     }
 
-    bool INIT() override {
-        if (!FormProcedure::INIT()) return false;
-        record_.assign(fm().buffer(), fm().buffer() + db().table(Tbl::USERGRP).recordSize());
-        position_ = fm().POSITION();
-        original_ = db().USG.GROUP.str();
-        if (request() == ChangeRecord) {
-            framework::BusyCursor busy;
-            for (const std::string& m : userGroupMembers(db(), original_)) {
-                list_.add(m);
-                loaded_.add(m);
-            }
-        }
-        showNames(*members_, list_);
-        const bool readOnly = session().accessLevel < SystemAdministrator;
-        setReadOnly(readOnly);
-        insert_->setEnabled(!readOnly);
-        delete_->setEnabled(!readOnly);
-        return true;
+    std::vector<std::string> storedMembers(const std::string& name) override {
+        return userGroupMembers(db(), name);
     }
 
-    bool TAKECOMPLETED() override {
-        if (readOnly()) return true;
-        std::memcpy(fm().buffer(), record_.data(), record_.size());
-        UPDATEBUFFER();
-        GroupEdit edit{request(), original_, position_, list_, loaded_};
-        const SaveResult r = saveUserGroup(db(), edit);
-        std::memcpy(record_.data(), fm().buffer(), record_.size());
-        switch (reportSave(db(), r, windowTitle())) {
-            case AfterSave::Completed:
-                return true;
-            case AfterSave::Cancelled:
-                closing_ = true;
-                reject();
-                return false;
-            case AfterSave::Stay:
-                name_->setFocus();
-                return false;
-        }
-        return false;
+    std::vector<std::string> chooseMembers() override {
+        std::vector<std::string> chosen;
+        userTags().clear();
+        if (callWindow("BROWSEUSERSM", db(), this, SelectRecord) == RequestCompleted)
+            chosen = userTags();
+        userTags().clear();
+        return chosen;
     }
 
-    bool TAKECLOSEEVENT() override {
-        if (closing_ || readOnly()) return true;
-        if (list_.names() != loaded_.names()) {
-            const int answer = askToSaveList(db());
-            if (answer > 0) accept();  // saves and closes, or stays open when saving failed
-            return answer == 0;
-        }
-        return FormProcedure::TAKECLOSEEVENT();
-    }
-
-  private:
-    QLineEdit* name_ = nullptr;
-    QListWidget* members_ = nullptr;
-    QPushButton *insert_ = nullptr, *delete_ = nullptr;
-    NameList list_, loaded_;
-    std::string original_;
-    RecordPosition position_;
-    std::vector<std::byte> record_;
-    bool closing_ = false;
+    SaveResult save(const GroupEdit& edit) override { return saveUserGroup(db(), edit); }
 };
 
 // --- BROWSEUSERSM --------------------------------------------------------------------------
 
 /// The multiple-selection list of general users.
-class BrowseUsersM : public framework::WindowProcedure {
+class BrowseUsersM : public SelectionWindow {
   public:
-    BrowseUsersM(Store& db, QWidget* parent) : WindowProcedure(db, "BROWSEUSERSM", parent) {
+    BrowseUsersM(Store& db, QWidget* parent) : SelectionWindow(db, "BROWSEUSERSM", parent) {
         useTables({Tbl::USERS});
         helpTopic = "~Browse_Users_Multiple";
         placementSection = "BROWSEUSERSM";
@@ -501,27 +393,7 @@ class BrowseUsersM : public framework::WindowProcedure {
                                text("Department"), text("Access Level")},
                               this);
         table_->setObjectName("List");
-        auto* tagAll = button(this, "TagAll", text("&Tag all"));
-        auto* clearAll = button(this, "ClearAll", text("C&lear all"));
-        auto* ok = button(this, "OK", text("OK"));
-        auto* cancel = button(this, "Cancel", text("Cancel"));
-        auto* help = button(this, "Help", text("Help"));
-        ok->setDefault(true);
-        auto* buttons = new QHBoxLayout;
-        buttons->addWidget(tagAll);
-        buttons->addWidget(clearAll);
-        buttons->addStretch();
-        for (QPushButton* b : {ok, cancel, help}) buttons->addWidget(b);
-        auto* layout = new QVBoxLayout(this);
-        layout->addWidget(table_);
-        layout->addLayout(buttons);
-        resize(600, 400);
-        translatedAlready(*this, true);
-        connect(tagAll, &QPushButton::clicked, this, [this] { table_->tagAll(true); });
-        connect(clearAll, &QPushButton::clicked, this, [this] { table_->tagAll(false); });
-        connect(ok, &QPushButton::clicked, this, &QDialog::accept);
-        connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
-        connect(help, &QPushButton::clicked, this, &WindowProcedure::showHelp);
+        lay(table_, 600, 400);
     }
 
   protected:
@@ -543,6 +415,8 @@ class BrowseUsersM : public framework::WindowProcedure {
         for (const QString& name : table_->taggedKeys()) userTags().push_back(name.toStdString());
         return true;
     }
+
+    TagTable* current() const override { return table_; }
 
   private:
     TagTable* table_;

@@ -1,0 +1,175 @@
+#include "masterdata/ui/list_forms.h"
+
+#include <QFormLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QVBoxLayout>
+#include <cstring>
+
+#include "framework/program.h"
+#include "masterdata/ui/master_ui.h"
+#include "store/file_manager.h"
+#include "store/record_image.h"
+#include "store/session.h"
+#include "store/store.h"
+
+namespace masterdata::ui {
+
+using namespace store;
+
+QPushButton* button(QWidget* parent, const char* name, const QString& caption, const QString& tip) {
+    auto* b = new QPushButton(caption, parent);
+    b->setObjectName(name);
+    if (!tip.isEmpty()) b->setToolTip(tip);
+    b->setAutoDefault(false);
+    return b;
+}
+
+void retitle(QWidget& w, const char* name, const char* caption, const char* tip) {
+    if (auto* b = w.findChild<QPushButton*>(name)) {
+        if (caption) b->setText(text(caption));
+        if (tip) b->setToolTip(text(tip));
+        translatedAlready(*b);
+    }
+}
+
+void showNames(QListWidget& list, const NameList& names) {
+    const QString current = list.currentItem() ? list.currentItem()->text() : QString();
+    list.clear();
+    for (const std::string& n : names.names()) list.addItem(QString::fromStdString(n));
+    const auto found = list.findItems(current, Qt::MatchExactly);
+    if (!found.isEmpty()) list.setCurrentItem(found.first());
+}
+
+// --- the multiple-selection window ---------------------------------------------------------
+
+SelectionWindow::SelectionWindow(Store& db, const char* name, QWidget* parent)
+    : WindowProcedure(db, name, parent) {}
+
+void SelectionWindow::lay(QWidget* content, int width, int height) {
+    auto* tagAll = button(this, "TagAll", text("&Tag all"));
+    auto* clearAll = button(this, "ClearAll", text("C&lear all"));
+    auto* ok = button(this, "OK", text("OK"));
+    auto* cancel = button(this, "Cancel", text("Cancel"));
+    auto* help = button(this, "Help", text("Help"));
+    ok->setDefault(true);
+    auto* buttons = new QHBoxLayout;
+    buttons->addWidget(tagAll);
+    buttons->addWidget(clearAll);
+    buttons->addStretch();
+    for (QPushButton* b : {ok, cancel, help}) buttons->addWidget(b);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(content);
+    layout->addLayout(buttons);
+    resize(width, height);
+    translatedAlready(*this, true);
+    connect(tagAll, &QPushButton::clicked, this, [this] { current()->tagAll(true); });
+    connect(clearAll, &QPushButton::clicked, this, [this] { current()->tagAll(false); });
+    connect(ok, &QPushButton::clicked, this, &QDialog::accept);
+    connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
+    connect(help, &QPushButton::clicked, this, &WindowProcedure::showHelp);
+}
+
+// --- the group form ------------------------------------------------------------------------
+
+GroupForm::GroupForm(Store& db, Tbl table, const char* name, int nameField, int adminLevel,
+                     QWidget* parent)
+    : FormProcedure(db, table, name, parent), nameField_(nameField), adminLevel_(adminLevel) {
+    translatedAlready(*this);
+    allowInsert = allowDelete = session().accessLevel >= adminLevel;
+}
+
+void GroupForm::BUILD() {
+    const Captions c = captions();
+    name_ = new QLineEdit(this);
+    name_->setObjectName("Group");
+    if (!c.nameTip.isEmpty()) name_->setToolTip(c.nameTip);
+    bind(name_, nameField_ - 1);
+    members_ = new QListWidget(this);
+    members_->setObjectName("Members");
+    insert_ = button(this, "Insert", text("&Insert"), c.insertTip);
+    delete_ = button(this, "Delete", text("&Delete"), c.deleteTip);
+    auto* form = new QFormLayout;
+    form->addRow(c.nameLabel, name_);
+    auto* side = new QVBoxLayout;
+    side->addWidget(insert_);
+    side->addWidget(delete_);
+    side->addStretch();
+    auto* row = new QHBoxLayout;
+    row->addWidget(members_, 1);
+    row->addLayout(side);
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(form);
+    layout->addWidget(new QLabel(c.membersLabel, this));
+    layout->addLayout(row);
+    layout->addWidget(statusLabel());
+    layout->addWidget(okCancel());
+    setTabOrder(name_, members_);
+    setTabOrder(members_, insert_);
+    setTabOrder(insert_, delete_);
+    connect(insert_, &QPushButton::clicked, this, [this] {
+        for (const std::string& m : chooseMembers()) list_.add(m);
+        showNames(*members_, list_);
+    });
+    connect(delete_, &QPushButton::clicked, this, [this] {
+        if (!members_->currentItem()) return;
+        list_.remove(members_->currentItem()->text().toStdString());
+        showNames(*members_, list_);
+    });
+}
+
+bool GroupForm::INIT() {
+    if (!FormProcedure::INIT()) return false;
+    record_.assign(fm().buffer(), fm().buffer() + fm().decl().recordSize);
+    position_ = fm().POSITION();
+    original_ = std::string(getText(fm().decl().fields[nameField_ - 1], fm().buffer()));
+    if (request() == ChangeRecord) {
+        framework::BusyCursor busy;
+        for (const std::string& m : storedMembers(original_)) {
+            list_.add(m);
+            loaded_.add(m);
+        }
+    }
+    showNames(*members_, list_);
+    const bool readOnly = session().accessLevel < adminLevel_;
+    setReadOnly(readOnly);
+    insert_->setEnabled(!readOnly);
+    delete_->setEnabled(!readOnly);
+    return true;
+}
+
+bool GroupForm::TAKECOMPLETED() {
+    if (readOnly()) return true;
+    std::memcpy(fm().buffer(), record_.data(), record_.size());
+    UPDATEBUFFER();
+    GroupEdit edit{request(), original_, position_, list_, loaded_};
+    const SaveResult r = save(edit);
+    std::memcpy(record_.data(), fm().buffer(), record_.size());
+    switch (reportSave(db(), r, windowTitle())) {
+        case AfterSave::Completed:
+            return true;
+        case AfterSave::Cancelled:
+            closing_ = true;
+            reject();
+            return false;
+        case AfterSave::Stay:
+            name_->setFocus();
+            return false;
+    }
+    return false;
+}
+
+bool GroupForm::TAKECLOSEEVENT() {
+    if (closing_ || readOnly()) return true;
+    if (list_.names() != loaded_.names()) {
+        const int answer = askToSaveList(db());
+        if (answer > 0) accept();  // saves and closes, or stays open when saving failed
+        return answer == 0;
+    }
+    return FormProcedure::TAKECLOSEEVENT();
+}
+
+}  // namespace masterdata::ui
