@@ -205,28 +205,91 @@ void FixedPeriodWindow::ok() {
 }
 
 // ---------------------------------------------------------------------------------------
-// REPWINDOW2
+// The rules that repeat on chosen weekdays
 
-class SpecificWeekdayWindow : public QDialog {
+/// What the windows of the weekday rules share: the date the repeating stops after,
+/// checked as it is left, what happens on a special day, and the OK, Cancel and Help buttons.
+class WeekdayRuleWindow : public QDialog {
   public:
-    SpecificWeekdayWindow(QWidget* parent, LONG seed, const REPACT& rule, const DateLimits& limits,
-                          const Words& words);
     REPACT rule;
 
-  private:
-    void ok();
+  protected:
+    WeekdayRuleWindow(QWidget* parent, LONG seed, const REPACT& r, const DateLimits& limits)
+        : QDialog(parent), rule(r), seed_(seed), limits_(limits) {}
+
+    /// Adds the date row, the special-day choice and the buttons below the window's own
+    /// controls in `layout`.
+    void addCommon(QVBoxLayout* layout, const char* untilCaption, const char* bookIt,
+                   const Words& words, const char* helpTopic);
+    /// Reads the date and the special-day choice into `r`; false when the date is refused.
+    bool readCommon(REPACT& r);
+    /// Takes `r` as the rule and closes, unless `refusal` refuses it: then the user is told
+    /// and the focus goes to `field`.
+    void take(const REPACT& r, const Refusal& refusal, QWidget* field);
+    virtual void ok() = 0;
 
     LONG seed_;
     DateLimits limits_;
-    QButtonGroup* week_ = nullptr;
-    QButtonGroup* weekday_ = nullptr;
     QButtonGroup* handling_ = nullptr;
     framework::DateEntry* until_ = nullptr;
 };
 
+void WeekdayRuleWindow::addCommon(QVBoxLayout* layout, const char* untilCaption, const char* bookIt,
+                                  const Words& words, const char* helpTopic) {
+    auto* form = new QFormLayout;
+    until_ = dateEntry(this, "Until", rule.REPEND);
+    form->addRow(text(untilCaption), withCal(until_, this));
+    layout->addLayout(form);
+
+    auto* box = new QGroupBox(text("If the %1 falls on a special day?", words.booking), this);
+    box->setObjectName("Handling");
+    handling_ = radios(box, {{bookIt, BookAnyway}, {"Skip it", SkipIt}, {"Ask", Ask}}, true);
+    check(handling_, rule.WEEKENDREPEAT);
+    layout->addWidget(box);
+
+    QDialogButtonBox* buttons = okCancelHelp(this, helpTopic);
+    connect(buttons, &QDialogButtonBox::accepted, this, [this] { ok(); });
+    layout->addWidget(buttons);
+    connect(until_, &framework::DateEntry::valueAccepted, this, [this, buttons](store::Date d) {
+        if (leavingForButtons(buttons)) return;
+        const Refusal refusal = checkUntilLeft(d.value, seed_);
+        if (refusal.refused()) refuse(this, refusal, until_);
+    });
+}
+
+bool WeekdayRuleWindow::readCommon(REPACT& r) {
+    if (!readDate(until_, r.REPEND)) return false;
+    r.WEEKENDREPEAT = store::BYTE(std::max(0, handling_->checkedId()));
+    return true;
+}
+
+void WeekdayRuleWindow::take(const REPACT& r, const Refusal& refusal, QWidget* field) {
+    if (refusal.refused()) {
+        refuse(this, refusal, field);
+        return;
+    }
+    rule = r;
+    accept();
+}
+
+// ---------------------------------------------------------------------------------------
+// REPWINDOW2
+
+class SpecificWeekdayWindow : public WeekdayRuleWindow {
+  public:
+    SpecificWeekdayWindow(QWidget* parent, LONG seed, const REPACT& rule, const DateLimits& limits,
+                          const Words& words);
+
+  private:
+    void ok() override;
+
+    QButtonGroup* week_ = nullptr;
+    QButtonGroup* weekday_ = nullptr;
+};
+
 SpecificWeekdayWindow::SpecificWeekdayWindow(QWidget* parent, LONG seed, const REPACT& r,
                                              const DateLimits& limits, const Words& words)
-    : QDialog(parent), rule(r), seed_(seed), limits_(limits) {
+    : WeekdayRuleWindow(parent, seed, r, limits) {
     setObjectName("REPWINDOW2");
     setWindowTitle(text("Specific Weekday"));
     auto* layout = new QVBoxLayout(this);
@@ -251,66 +314,35 @@ SpecificWeekdayWindow::SpecificWeekdayWindow(QWidget* parent, LONG seed, const R
                       true);
     check(weekday_, rule.WEEKDAY);
     layout->addWidget(days);
-
-    auto* form = new QFormLayout;
-    until_ = dateEntry(this, "Until", rule.REPEND);
-    form->addRow(text("Until:"), withCal(until_, this));
-    layout->addLayout(form);
-
-    auto* box = new QGroupBox(text("If the %1 falls on a special day?", words.booking), this);
-    box->setObjectName("Handling");
-    handling_ = radios(box, {{"Book it", BookAnyway}, {"Skip it", SkipIt}, {"Ask", Ask}}, true);
-    check(handling_, rule.WEEKENDREPEAT);
-    layout->addWidget(box);
-
-    QDialogButtonBox* buttons = okCancelHelp(this, "~Repeat_Specific_Weekday");
-    connect(buttons, &QDialogButtonBox::accepted, this, [this] { ok(); });
-    layout->addWidget(buttons);
-    connect(until_, &framework::DateEntry::valueAccepted, this, [this, buttons](store::Date d) {
-        if (leavingForButtons(buttons)) return;
-        const Refusal refusal = checkUntilLeft(d.value, seed_);
-        if (refusal.refused()) refuse(this, refusal, until_);
-    });
+    addCommon(layout, "Until:", "Book it", words, "~Repeat_Specific_Weekday");
     if (QAbstractButton* b = week_->checkedButton()) b->setFocus();
 }
 
 void SpecificWeekdayWindow::ok() {
     REPACT r = rule;
-    if (!readDate(until_, r.REPEND)) return;
+    if (!readCommon(r)) return;
     r.WEEK = store::BYTE(std::max(1, week_->checkedId()));
     r.WEEKDAY = store::BYTE(std::max(1, weekday_->checkedId()));
-    r.WEEKENDREPEAT = store::BYTE(std::max(0, handling_->checkedId()));
-    const Refusal refusal = checkSpecificWeekday(r, seed_, limits_);
-    if (refusal.refused()) {
-        refuse(this, refusal, until_);
-        return;
-    }
-    rule = r;
-    accept();
+    take(r, checkSpecificWeekday(r, seed_, limits_), until_);
 }
 
 // ---------------------------------------------------------------------------------------
 // REPWINDOW3
 
-class SetDaysWindow : public QDialog {
+class SetDaysWindow : public WeekdayRuleWindow {
   public:
     SetDaysWindow(QWidget* parent, LONG seed, const REPACT& rule, const DateLimits& limits,
                   const Words& words);
-    REPACT rule;
 
   private:
-    void ok();
+    void ok() override;
 
-    LONG seed_;
-    DateLimits limits_;
     std::array<QCheckBox*, 7> days_{};  // Monday first
-    QButtonGroup* handling_ = nullptr;
-    framework::DateEntry* until_ = nullptr;
 };
 
 SetDaysWindow::SetDaysWindow(QWidget* parent, LONG seed, const REPACT& r, const DateLimits& limits,
                              const Words& words)
-    : QDialog(parent), rule(r), seed_(seed), limits_(limits) {
+    : WeekdayRuleWindow(parent, seed, r, limits) {
     setObjectName("REPWINDOW3");
     setWindowTitle(text("Repeat Set Days Every Week"));
     auto* layout = new QVBoxLayout(this);
@@ -328,45 +360,20 @@ SetDaysWindow::SetDaysWindow(QWidget* parent, LONG seed, const REPACT& r, const 
         row->addWidget(days_[i]);
     }
     layout->addWidget(box);
-
-    auto* form = new QFormLayout;
-    until_ = dateEntry(this, "Until", rule.REPEND);
-    form->addRow(text("Stop repeating after this date"), withCal(until_, this));
-    layout->addLayout(form);
-
-    auto* handling = new QGroupBox(text("If the %1 falls on a special day?", words.booking), this);
-    handling->setObjectName("Handling");
-    handling_ =
-        radios(handling, {{"Book it anyway", BookAnyway}, {"Skip it", SkipIt}, {"Ask", Ask}}, true);
-    check(handling_, rule.WEEKENDREPEAT);
-    layout->addWidget(handling);
-
-    QDialogButtonBox* buttons = okCancelHelp(this, "~Repeat_Set_Days");
-    connect(buttons, &QDialogButtonBox::accepted, this, [this] { ok(); });
-    layout->addWidget(buttons);
-    connect(until_, &framework::DateEntry::valueAccepted, this, [this, buttons](store::Date d) {
-        if (leavingForButtons(buttons)) return;
-        const Refusal refusal = checkUntilLeft(d.value, seed_);
-        if (refusal.refused()) refuse(this, refusal, until_);
-    });
+    addCommon(layout, "Stop repeating after this date", "Book it anyway", words,
+              "~Repeat_Set_Days");
     days_[0]->setFocus();
 }
 
 void SetDaysWindow::ok() {
     REPACT r = rule;
-    if (!readDate(until_, r.REPEND)) return;
+    if (!readCommon(r)) return;
     store::BYTE* fields[] = {&r.MONDAY, &r.TUESDAY,  &r.WEDNESDAY, &r.THURSDAY,
                              &r.FRIDAY, &r.SATURDAY, &r.SUNDAY};
     for (int i = 0; i < 7; ++i) *fields[i] = days_[i]->isChecked() ? 1 : 0;
-    r.WEEKENDREPEAT = store::BYTE(std::max(0, handling_->checkedId()));
     const Refusal refusal = checkSetDays(r, seed_, limits_);
-    if (refusal.refused()) {
-        refuse(this, refusal,
-               refusal.field == RepeatField::Weekdays ? static_cast<QWidget*>(days_[0]) : until_);
-        return;
-    }
-    rule = r;
-    accept();
+    take(r, refusal,
+         refusal.field == RepeatField::Weekdays ? static_cast<QWidget*>(days_[0]) : until_);
 }
 
 // ---------------------------------------------------------------------------------------
