@@ -146,6 +146,19 @@ QLineEdit* shownField(QWidget* parent, const char* name, const std::string& valu
     return e;
 }
 
+/// Completes a row of the conflict's grid after where the conflict begins: "to" in column 1
+/// and the field where it ends in column 2, each shown or hidden.
+void addSpanEnd(QGridLayout* grid, QWidget* group, int row, const char* toName, bool toShown,
+                const char* endName, const std::string& end, bool endShown) {
+    auto* to = new QLabel(text("to"), group);
+    to->setObjectName(toName);
+    to->setVisible(toShown);
+    grid->addWidget(to, row, 1);
+    auto* field = shownField(group, endName, end);
+    field->setVisible(endShown);
+    grid->addWidget(field, row, 2);
+}
+
 ConflictDialog::ConflictDialog(QWidget* parent, const store::ConflictQuestion& question,
                                const Words& words)
     : QDialog(parent) {
@@ -170,23 +183,13 @@ ConflictDialog::ConflictDialog(QWidget* parent, const store::ConflictQuestion& q
     grid->addWidget(resource, 1, 0, 1, 5);
     auto* date = shownField(group, "Date", kind == 2 ? "" : dateText(question.date));
     grid->addWidget(date, 2, 0);
-    auto* toDate = new QLabel(text("to"), group);
-    toDate->setObjectName("ToDate");
-    toDate->setVisible(period);
-    grid->addWidget(toDate, 2, 1);
-    auto* endDate = shownField(group, "EndDate", period ? dateText(question.periodEnd) : "");
-    endDate->setVisible(period);
-    grid->addWidget(endDate, 2, 2);
+    addSpanEnd(grid, group, 2, "ToDate", period, "EndDate",
+               period ? dateText(question.periodEnd) : "", period);
     auto* start = shownField(group, "Start", withTimes ? timeText(question.start) : "");
     start->setVisible(kind != 1);
     grid->addWidget(start, 3, 0);
-    auto* toTime = new QLabel(text("to"), group);
-    toTime->setObjectName("ToTime");
-    toTime->setVisible(withTimes);
-    grid->addWidget(toTime, 3, 1);
-    auto* end = shownField(group, "End", withTimes ? timeText(question.end) : "");
-    end->setVisible(kind != 1);
-    grid->addWidget(end, 3, 2);
+    addSpanEnd(grid, group, 3, "ToTime", withTimes, "End", withTimes ? timeText(question.end) : "",
+               kind != 1);
 
     auto* column = new QVBoxLayout;
     QPushButton* acceptThis =
