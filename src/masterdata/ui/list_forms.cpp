@@ -73,11 +73,77 @@ void SelectionWindow::lay(QWidget* content, int width, int height) {
     connect(help, &QPushButton::clicked, this, &WindowProcedure::showHelp);
 }
 
+// --- the kept record ----------------------------------------------------------------------
+
+void KeptRecordForm::keepRecord(std::string original) {
+    record_.assign(fm().buffer(), fm().buffer() + fm().decl().recordSize);
+    position_ = fm().POSITION();
+    original_ = std::move(original);
+}
+
+void KeptRecordForm::restoreRecord() {
+    std::memcpy(fm().buffer(), record_.data(), record_.size());
+    UPDATEBUFFER();
+}
+
+bool KeptRecordForm::recordChanged() {
+    return std::memcmp(fm().buffer(), record_.data(), record_.size()) != 0;
+}
+
+bool KeptRecordForm::saveEnded(const SaveResult& r, const std::function<void()>& stay) {
+    std::memcpy(record_.data(), fm().buffer(), record_.size());
+    switch (reportSave(db(), r, windowTitle())) {
+        case AfterSave::Completed:
+            return true;
+        case AfterSave::Cancelled:
+            closing_ = true;
+            reject();
+            return false;
+        case AfterSave::Stay:
+            stay();
+            return false;
+    }
+    return false;
+}
+
+bool KeptRecordForm::TAKECLOSEEVENT() {
+    return closing_ || FormProcedure::TAKECLOSEEVENT();
+}
+
+// --- the working list of names -------------------------------------------------------------
+
+void NameListForm::loadNames(const std::vector<std::string>& names) {
+    for (const std::string& n : names) {
+        list_.add(n);
+        loaded_.add(n);
+    }
+}
+
+void NameListForm::showList() {
+    showNames(*names_, list_);
+}
+
+void NameListForm::removeHighlighted() {
+    if (!names_->currentItem()) return;  // nothing highlighted, nothing to remove
+    list_.remove(names_->currentItem()->text().toStdString());
+    showList();
+}
+
+bool NameListForm::TAKECLOSEEVENT() {
+    if (closing_ || readOnly()) return true;
+    if (list_.names() != loaded_.names()) {
+        const int answer = askToSaveList(db());
+        if (answer > 0) accept();  // saves and closes, or stays open when saving failed
+        return answer == 0;
+    }
+    return FormProcedure::TAKECLOSEEVENT();
+}
+
 // --- the group form ------------------------------------------------------------------------
 
 GroupForm::GroupForm(Store& db, Tbl table, const char* name, int nameField, int adminLevel,
                      QWidget* parent)
-    : FormProcedure(db, table, name, parent), nameField_(nameField), adminLevel_(adminLevel) {
+    : NameListForm(db, table, name, parent), nameField_(nameField), adminLevel_(adminLevel) {
     translatedAlready(*this);
     allowInsert = allowDelete = session().accessLevel >= adminLevel;
 }
@@ -88,8 +154,8 @@ void GroupForm::BUILD() {
     name_->setObjectName("Group");
     if (!c.nameTip.isEmpty()) name_->setToolTip(c.nameTip);
     bind(name_, nameField_ - 1);
-    members_ = new QListWidget(this);
-    members_->setObjectName("Members");
+    names_ = new QListWidget(this);
+    names_->setObjectName("Members");
     insert_ = button(this, "Insert", text("&Insert"), c.insertTip);
     delete_ = button(this, "Delete", text("&Delete"), c.deleteTip);
     auto* form = new QFormLayout;
@@ -99,7 +165,7 @@ void GroupForm::BUILD() {
     side->addWidget(delete_);
     side->addStretch();
     auto* row = new QHBoxLayout;
-    row->addWidget(members_, 1);
+    row->addWidget(names_, 1);
     row->addLayout(side);
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(form);
@@ -107,33 +173,24 @@ void GroupForm::BUILD() {
     layout->addLayout(row);
     layout->addWidget(statusLabel());
     layout->addWidget(okCancel());
-    setTabOrder(name_, members_);
-    setTabOrder(members_, insert_);
+    setTabOrder(name_, names_);
+    setTabOrder(names_, insert_);
     setTabOrder(insert_, delete_);
     connect(insert_, &QPushButton::clicked, this, [this] {
         for (const std::string& m : chooseMembers()) list_.add(m);
-        showNames(*members_, list_);
+        showList();
     });
-    connect(delete_, &QPushButton::clicked, this, [this] {
-        if (!members_->currentItem()) return;
-        list_.remove(members_->currentItem()->text().toStdString());
-        showNames(*members_, list_);
-    });
+    connect(delete_, &QPushButton::clicked, this, [this] { removeHighlighted(); });
 }
 
 bool GroupForm::INIT() {
     if (!FormProcedure::INIT()) return false;
-    record_.assign(fm().buffer(), fm().buffer() + fm().decl().recordSize);
-    position_ = fm().POSITION();
-    original_ = std::string(getText(fm().decl().fields[nameField_ - 1], fm().buffer()));
+    keepRecord(std::string(getText(fm().decl().fields[nameField_ - 1], fm().buffer())));
     if (request() == ChangeRecord) {
         framework::BusyCursor busy;
-        for (const std::string& m : storedMembers(original_)) {
-            list_.add(m);
-            loaded_.add(m);
-        }
+        loadNames(storedMembers(original_));
     }
-    showNames(*members_, list_);
+    showList();
     const bool readOnly = session().accessLevel < adminLevel_;
     setReadOnly(readOnly);
     insert_->setEnabled(!readOnly);
@@ -143,33 +200,9 @@ bool GroupForm::INIT() {
 
 bool GroupForm::TAKECOMPLETED() {
     if (readOnly()) return true;
-    std::memcpy(fm().buffer(), record_.data(), record_.size());
-    UPDATEBUFFER();
+    restoreRecord();
     GroupEdit edit{request(), original_, position_, list_, loaded_};
-    const SaveResult r = save(edit);
-    std::memcpy(record_.data(), fm().buffer(), record_.size());
-    switch (reportSave(db(), r, windowTitle())) {
-        case AfterSave::Completed:
-            return true;
-        case AfterSave::Cancelled:
-            closing_ = true;
-            reject();
-            return false;
-        case AfterSave::Stay:
-            name_->setFocus();
-            return false;
-    }
-    return false;
-}
-
-bool GroupForm::TAKECLOSEEVENT() {
-    if (closing_ || readOnly()) return true;
-    if (list_.names() != loaded_.names()) {
-        const int answer = askToSaveList(db());
-        if (answer > 0) accept();  // saves and closes, or stays open when saving failed
-        return answer == 0;
-    }
-    return FormProcedure::TAKECLOSEEVENT();
+    return saveEnded(save(edit), [this] { name_->setFocus(); });
 }
 
 }  // namespace masterdata::ui

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -45,9 +46,55 @@ class SelectionWindow : public framework::WindowProcedure {
     virtual TagTable* current() const = 0;
 };
 
+/// A form that keeps its record as it was read: every save starts again from the kept
+/// record with the controls' values over it, so that a failed try leaves nothing behind.
+class KeptRecordForm : public framework::FormProcedure {
+  public:
+    using FormProcedure::FormProcedure;
+
+  protected:
+    /// Keeps the record in the buffer, where it was read and the name it was read under.
+    void keepRecord(std::string original);
+    /// Puts the kept record back into the buffer with the controls' values over it.
+    void restoreRecord();
+    /// Whether the buffer differs from the kept record.
+    bool recordChanged();
+    /// Keeps the buffer as the save left it and tells the user how the save ended: true when
+    /// saved; a cancelled save closes the form; `stay` runs when the form stays open.
+    bool saveEnded(const SaveResult& r, const std::function<void()>& stay);
+    /// A form closed by a cancelled save closes without a question.
+    bool TAKECLOSEEVENT() override;
+
+    std::string original_;
+    store::RecordPosition position_;
+    bool closing_ = false;
+
+  private:
+    std::vector<std::byte> record_;
+};
+
+/// A kept-record form with a working list of names beside the record.
+class NameListForm : public KeptRecordForm {
+  public:
+    using KeptRecordForm::KeptRecordForm;
+
+  protected:
+    /// The stored names, as the working list and as loaded.
+    void loadNames(const std::vector<std::string>& names);
+    /// Shows the working list in the list control.
+    void showList();
+    /// Takes the highlighted name off the working list.
+    void removeHighlighted();
+    /// Closing with the working list changed asks whether to save it first.
+    bool TAKECLOSEEVENT() override;
+
+    QListWidget* names_ = nullptr;  // the list control, made by the form's BUILD
+    NameList list_, loaded_;
+};
+
 /// A group's form: the group's name and its working list of members, added through a
 /// multiple-selection window and removed one by one, saved with the group in one go.
-class GroupForm : public framework::FormProcedure {
+class GroupForm : public NameListForm {
   public:
     /// `nameField` is the group name's field (1-based); below `adminLevel` the group is
     /// only shown.
@@ -70,18 +117,11 @@ class GroupForm : public framework::FormProcedure {
     void BUILD() override;
     bool INIT() override;
     bool TAKECOMPLETED() override;
-    bool TAKECLOSEEVENT() override;
 
   private:
     int nameField_, adminLevel_;
     QLineEdit* name_ = nullptr;
-    QListWidget* members_ = nullptr;
     QPushButton *insert_ = nullptr, *delete_ = nullptr;
-    NameList list_, loaded_;
-    std::string original_;
-    store::RecordPosition position_;
-    std::vector<std::byte> record_;
-    bool closing_ = false;
 };
 
 }  // namespace masterdata::ui

@@ -343,10 +343,10 @@ class BrowseResource : public framework::WindowProcedure {
 // --- UPDATERESOURCE ------------------------------------------------------------------------
 
 /// The resource form, with the users authorized to book the resource.
-class UpdateResource : public framework::FormProcedure {
+class UpdateResource : public NameListForm {
   public:
     UpdateResource(Store& db, QWidget* parent)
-        : FormProcedure(db, Tbl::RESOURCE, "UPDATERESOURCE", parent) {
+        : NameListForm(db, Tbl::RESOURCE, "UPDATERESOURCE", parent) {
         useTables({Tbl::RESUSER, Tbl::GROUPRES, Tbl::USGRPUS, Tbl::USERGRP});
         helpTopic = "~Update_Resource";
         placementSection = "UPDATERESOURCE";
@@ -367,7 +367,7 @@ class UpdateResource : public framework::FormProcedure {
         units_ = new QSpinBox(this);
         units_->setObjectName("Units");
         units_->setToolTip(text("Enter the number of units of this %1 available", word, true));
-        users_ = new QListWidget(this);
+        users_ = names_ = new QListWidget(this);
         users_->setObjectName("Users");
         users_->setToolTip(text("General users currently authorized to book this %1", word, true));
         notes_ = new QPlainTextEdit(this);
@@ -424,11 +424,7 @@ class UpdateResource : public framework::FormProcedure {
         setTabOrder(addGroup_, deleteGroup_);
 
         connect(insert_, &QPushButton::clicked, this, [this] { insertUsers(); });
-        connect(delete_, &QPushButton::clicked, this, [this] {
-            if (!users_->currentItem()) return;  // nothing highlighted, nothing to remove
-            list_.remove(users_->currentItem()->text().toStdString());
-            showNames(*users_, list_);
-        });
+        connect(delete_, &QPushButton::clicked, this, [this] { removeHighlighted(); });
         connect(addGroup_, &QPushButton::clicked, this, [this] { userGroup(true); });
         connect(deleteGroup_, &QPushButton::clicked, this, [this] { userGroup(false); });
     }
@@ -441,17 +437,12 @@ class UpdateResource : public framework::FormProcedure {
 
     bool INIT() override {
         if (!FormProcedure::INIT()) return false;
-        record_.assign(fm().buffer(), fm().buffer() + db().table(Tbl::RESOURCE).recordSize());
-        position_ = fm().POSITION();
-        original_ = db().RES.RESOURCE.str();
+        keepRecord(db().RES.RESOURCE.str());
         if (request() == ChangeRecord) {
             framework::BusyCursor busy;
-            for (const std::string& u : authorizedUsers(db(), original_)) {
-                list_.add(u);
-                loaded_.add(u);
-            }
+            loadNames(authorizedUsers(db(), original_));
         }
-        showNames(*users_, list_);
+        showList();
         // Below resource administrator a resource can be looked at, not changed.
         const bool readOnly = session().accessLevel < ResourceAdministrator;
         setReadOnly(readOnly);
@@ -461,52 +452,26 @@ class UpdateResource : public framework::FormProcedure {
 
     bool TAKECOMPLETED() override {
         if (readOnly()) return true;
-        std::memcpy(fm().buffer(), record_.data(), record_.size());
-        UPDATEBUFFER();
+        restoreRecord();
         ResourceEdit edit;
         edit.request = request();
         edit.original = original_;
         edit.position = position_;
         edit.users = list_;
         edit.loaded = loaded_;
-        const SaveResult r = saveResource(db(), edit);
-        std::memcpy(record_.data(), fm().buffer(), record_.size());
-        switch (reportSave(db(), r, windowTitle())) {
-            case AfterSave::Completed:
-                return true;
-            case AfterSave::Cancelled:
-                closeCancelled();
-                return false;
-            case AfterSave::Stay:
-                code_->setFocus();
-                code_->selectAll();
-                return false;
-        }
-        return false;
-    }
-
-    bool TAKECLOSEEVENT() override {
-        if (closing_ || readOnly()) return true;
-        if (list_.names() != loaded_.names()) {
-            const int answer = askToSaveList(db());
-            if (answer > 0) accept();  // saves and closes, or stays open when saving failed
-            return answer == 0;
-        }
-        return FormProcedure::TAKECLOSEEVENT();
+        return saveEnded(saveResource(db(), edit), [this] {
+            code_->setFocus();
+            code_->selectAll();
+        });
     }
 
   private:
-    void closeCancelled() {
-        closing_ = true;
-        reject();
-    }
-
     void insertUsers() {
         userTags().clear();
         if (callWindow("BROWSEUSERSM", db(), this, SelectRecord) == RequestCompleted)
             for (const std::string& u : userTags()) list_.add(u);
         userTags().clear();
-        showNames(*users_, list_);
+        showList();
     }
 
     void userGroup(bool add) {
@@ -517,7 +482,7 @@ class UpdateResource : public framework::FormProcedure {
             else
                 list_.remove(u);
         }
-        showNames(*users_, list_);
+        showList();
     }
 
     QLineEdit *code_ = nullptr, *name_ = nullptr;
@@ -526,11 +491,6 @@ class UpdateResource : public framework::FormProcedure {
     QListWidget* users_ = nullptr;
     QPushButton *insert_ = nullptr, *delete_ = nullptr, *addGroup_ = nullptr,
                 *deleteGroup_ = nullptr;
-    NameList list_, loaded_;
-    std::string original_;
-    RecordPosition position_;
-    std::vector<std::byte> record_;
-    bool closing_ = false;
 };
 
 // --- BROWSEGROUPS --------------------------------------------------------------------------

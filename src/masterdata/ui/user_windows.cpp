@@ -115,9 +115,9 @@ class BrowseUsers : public framework::BrowseProcedure {
 // --- UPDATEUSER ----------------------------------------------------------------------------
 
 /// The user form.
-class UpdateUser : public framework::FormProcedure {
+class UpdateUser : public KeptRecordForm {
   public:
-    UpdateUser(Store& db, QWidget* parent) : FormProcedure(db, Tbl::USERS, "UPDATEUSER", parent) {
+    UpdateUser(Store& db, QWidget* parent) : KeptRecordForm(db, Tbl::USERS, "UPDATEUSER", parent) {
         useTables({Tbl::SYSPREF, Tbl::RESOURCE, Tbl::RESUSER, Tbl::USERPREF, Tbl::DURLIST,
                    Tbl::ROUTINEA, Tbl::USGRPUS});
         helpTopic = "~Update_User";
@@ -224,9 +224,7 @@ class UpdateUser : public framework::FormProcedure {
         if (!defaults && framework::STOP(db().engine().status().message() + " SYSPREF")) {
             if (db().errors().endProgram) db().errors().endProgram(3);
         }
-        record_.assign(fm().buffer(), fm().buffer() + db().table(Tbl::USERS).recordSize());
-        position_ = fm().POSITION();
-        original_ = db().USE.USERNAME.str();
+        keepRecord(db().USE.USERNAME.str());
         statusLabel()->setText(
             text(request() == InsertRecord ? "Record Will Be Added" : "Record Will Be Changed"));
         confirm_->setText(password_->text());
@@ -240,8 +238,7 @@ class UpdateUser : public framework::FormProcedure {
 
     bool TAKECOMPLETED() override {
         if (readOnly()) return true;
-        std::memcpy(fm().buffer(), record_.data(), record_.size());
-        UPDATEBUFFER();
+        restoreRecord();
         db().USE.ACCESSLEVEL = BYTE(std::max(0, levels_->checkedId()));
         UserEdit edit;
         edit.request = request();
@@ -250,30 +247,17 @@ class UpdateUser : public framework::FormProcedure {
         edit.password = password_->text().toStdString();
         edit.confirmation = confirm_->text().toStdString();
         edit.authorizeAll = authorizeAll_->isChecked();
-        edit.changed = std::memcmp(fm().buffer(), record_.data(), record_.size()) != 0 ||
-                       edit.password != db().USE.PASSWORD.str();
+        edit.changed = recordChanged() || edit.password != db().USE.PASSWORD.str();
         const SaveResult r = saveUser(db(), edit);
-        std::memcpy(record_.data(), fm().buffer(), record_.size());
-        switch (reportSave(db(), r, windowTitle())) {
-            case AfterSave::Completed:
-                return true;
-            case AfterSave::Cancelled:
-                closing_ = true;
-                reject();
-                return false;
-            case AfterSave::Stay:
-                if (r.outcome == SaveResult::Refused) {
-                    password_->setFocus();
-                    password_->selectAll();
-                } else {
-                    username_->setFocus();
-                }
-                return false;
-        }
-        return false;
+        return saveEnded(r, [this, &r] {
+            if (r.outcome == SaveResult::Refused) {
+                password_->setFocus();
+                password_->selectAll();
+            } else {
+                username_->setFocus();
+            }
+        });
     }
-
-    bool TAKECLOSEEVENT() override { return closing_ || FormProcedure::TAKECLOSEEVENT(); }
 
   private:
     /// A view-only user cannot be authorized for resources.
@@ -289,10 +273,6 @@ class UpdateUser : public framework::FormProcedure {
     QLabel* changed_ = nullptr;
     QPlainTextEdit* notes_ = nullptr;
     QButtonGroup* levels_ = nullptr;
-    std::string original_;
-    RecordPosition position_;
-    std::vector<std::byte> record_;
-    bool closing_ = false;
 };
 
 // --- BROWSEUSERGROUPS ----------------------------------------------------------------------
