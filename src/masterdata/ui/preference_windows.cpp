@@ -338,6 +338,27 @@ class PreferenceForm : public framework::FormProcedure {
     void focusRefused() {
         if (height_ && (number(SYP::HEIGHT) < 6 || number(SYP::HEIGHT) > 20)) focusOn(height_);
     }
+    /// Tells the user how a save ended: true when saved. Another station's change is put on
+    /// show for the user to decide again; a refusal takes the focus to the field refused.
+    bool saveEnded(const PreferenceResult& r) {
+        switch (r.outcome) {
+            case PreferenceResult::Done:
+                readAt_ = fm().POSITION();
+                return true;
+            case PreferenceResult::ChangedElsewhere:
+                DISPLAY();
+                showUnbound();
+                readAt_ = fm().POSITION();
+                return false;
+            case PreferenceResult::Refused:
+                focusRefused();
+                return false;
+            case PreferenceResult::Failed:
+                tell(T(kSafeguardCaption), QString::fromStdString(cancelledText(r)));
+                return false;
+        }
+        return false;
+    }
 
     QLineEdit* client_ = nullptr;
     QLineEdit* resource_ = nullptr;
@@ -479,26 +500,11 @@ class SYSPREFWINDOW : public PreferenceForm {
             if (applyToUsers_->isChecked()) busy.emplace();
             r = saveSystemPreferences(db(), readAt_, applyToUsers_->isChecked());
         }
-        switch (r.outcome) {
-            case PreferenceResult::Done:
-                readAt_ = fm().POSITION();
-                if (preferenceHooks().sysPrefSaved) preferenceHooks().sysPrefSaved();
-                return true;
-            case PreferenceResult::ChangedElsewhere:
-                // The other station's values are on show; the user decides again.
-                DISPLAY();
-                showUnbound();
-                readAt_ = fm().POSITION();
-                return false;
-            case PreferenceResult::Refused:
-                if (db().SYP.ADVANCEDAYS < 0) focusOn(advanceDays_);
-                focusRefused();
-                return false;
-            case PreferenceResult::Failed:
-                tell(T(kSafeguardCaption), QString::fromStdString(cancelledText(r)));
-                return false;
-        }
-        return false;
+        if (r.outcome == PreferenceResult::Refused && db().SYP.ADVANCEDAYS < 0)
+            focusOn(advanceDays_);
+        if (!saveEnded(r)) return false;
+        if (preferenceHooks().sysPrefSaved) preferenceHooks().sysPrefSaved();
+        return true;
     }
 
     void TAKEEVENT() override {
@@ -876,25 +882,8 @@ class USERPREFWINDOW : public PreferenceForm {
         UPDATEBUFFER();
         if (!entriesValid() || !VALIDATE()) return false;
         offsetStart();
-        const PreferenceResult r = saveUserPreferences(db(), readAt_);
-        switch (r.outcome) {
-            case PreferenceResult::Done:
-                // The session's preferences buffer now holds the values as saved.
-                readAt_ = fm().POSITION();
-                return true;
-            case PreferenceResult::ChangedElsewhere:
-                DISPLAY();
-                showUnbound();
-                readAt_ = fm().POSITION();
-                return false;
-            case PreferenceResult::Refused:
-                focusRefused();
-                return false;
-            case PreferenceResult::Failed:
-                tell(T(kSafeguardCaption), QString::fromStdString(cancelledText(r)));
-                return false;
-        }
-        return false;
+        // Saved, the session's preferences buffer holds the values as saved.
+        return saveEnded(saveUserPreferences(db(), readAt_));
     }
 
   private:
