@@ -10,6 +10,7 @@
 #include "masterdata/group_save.h"
 #include "masterdata/resources.h"
 #include "masterdata/save_result.h"
+#include "store/session.h"
 
 class QLineEdit;
 class QListWidget;
@@ -123,5 +124,24 @@ class GroupForm : public NameListForm {
     QLineEdit* name_ = nullptr;
     QPushButton *insert_ = nullptr, *delete_ = nullptr;
 };
+
+/// How a window is opened from the window list: modally, the caller waiting for its answer.
+template <class W>
+int modal(store::Store& db, QWidget* parent, int /*request*/) {
+    W w(db, parent);
+    return w.CALL();
+}
+
+/// How a list is opened from the window list: as a modal look-up when asked to select,
+/// otherwise on its own, the caller going on at once (it deletes itself when closed).
+template <class W>
+int browse(store::Store& db, QWidget* parent, int request) {
+    if (request == store::SelectRecord) {
+        W w(db, parent, true);
+        return w.CALL();
+    }
+    (new W(db, parent, false))->START();
+    return int(store::RequestCompleted);
+}
 
 }  // namespace masterdata::ui

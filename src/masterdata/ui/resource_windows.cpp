@@ -694,26 +694,9 @@ class RebuildAll : public framework::WindowProcedure {
 
 void defineResourceWindows(Store& db) {
     (void)db;
-    defineWindow("BROWSERESOURCE", [](Store& db, QWidget* parent, int request) {
-        if (request == SelectRecord) {
-            BrowseResource w(db, parent, true);
-            return w.CALL();
-        }
-        (new BrowseResource(db, parent, false))->START();
-        return int(RequestCompleted);
-    });
-    defineWindow("BROWSEGROUPS", [](Store& db, QWidget* parent, int request) {
-        if (request == SelectRecord) {
-            BrowseGroups w(db, parent, true);
-            return w.CALL();
-        }
-        (new BrowseGroups(db, parent, false))->START();
-        return int(RequestCompleted);
-    });
-    defineWindow("UPDATERESOURCE", [](Store& db, QWidget* parent, int) {
-        UpdateResource w(db, parent);
-        return w.CALL();
-    });
+    defineWindow("BROWSERESOURCE", browse<BrowseResource>);
+    defineWindow("BROWSEGROUPS", browse<BrowseGroups>);
+    defineWindow("UPDATERESOURCE", modal<UpdateResource>);
     defineWindow("UPDATERESOURCEGROUP", [](Store& db, QWidget* parent, int request) {
         if (request == DeleteRecord && !mayDeleteGroup(db.GRO.GROUP.str())) {
             questions().message(text("Add/Update %1 Group", resourceWord(db, false)).toStdString(),
@@ -721,17 +704,10 @@ void defineResourceWindows(Store& db) {
                                 BUTTON_OK, BUTTON_OK);
             return int(RequestCancelled);
         }
-        UpdateResourceGroup w(db, parent);
-        return w.CALL();
+        return modal<UpdateResourceGroup>(db, parent, request);
     });
-    defineWindow("BROWSERESOURCEM", [](Store& db, QWidget* parent, int) {
-        BrowseResourceM w(db, parent);
-        return w.CALL();
-    });
-    defineWindow("REBUILDALL", [](Store& db, QWidget* parent, int) {
-        RebuildAll w(db, parent);
-        return w.CALL();
-    });
+    defineWindow("BROWSERESOURCEM", modal<BrowseResourceM>);
+    defineWindow("REBUILDALL", modal<RebuildAll>);
 }
 
 }  // namespace masterdata::ui

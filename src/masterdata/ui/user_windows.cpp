@@ -418,25 +418,11 @@ void defineUserWindows(Store& db) {
                                 Icon::Exclamation, BUTTON_OK, BUTTON_OK);
             return int(RequestCancelled);
         }
-        UpdateUser w(db, parent);
-        return w.CALL();
+        return modal<UpdateUser>(db, parent, request);
     });
-    defineWindow("BROWSEUSERGROUPS", [](Store& db, QWidget* parent, int request) {
-        if (request == SelectRecord) {
-            BrowseUserGroups w(db, parent, true);
-            return w.CALL();
-        }
-        (new BrowseUserGroups(db, parent, false))->START();
-        return int(RequestCompleted);
-    });
-    defineWindow("UPDATEUSERGROUP", [](Store& db, QWidget* parent, int) {
-        UpdateUserGroup w(db, parent);
-        return w.CALL();
-    });
-    defineWindow("BROWSEUSERSM", [](Store& db, QWidget* parent, int) {
-        BrowseUsersM w(db, parent);
-        return w.CALL();
-    });
+    defineWindow("BROWSEUSERGROUPS", browse<BrowseUserGroups>);
+    defineWindow("UPDATEUSERGROUP", modal<UpdateUserGroup>);
+    defineWindow("BROWSEUSERSM", modal<BrowseUsersM>);
 }
 
 }  // namespace masterdata::ui
