@@ -441,30 +441,32 @@ bool finished(int result) {
     return completed;
 }
 
+/// Shows a rule's window: true, with the rule as the user left it, when completed.
+template <class W>
+bool askRule(W& w, REPACT& rule) {
+    if (!finished(w.exec())) return false;
+    rule = w.rule;
+    return true;
+}
+
 }  // namespace
 
 bool REPWINDOW(QWidget* parent, int type, LONG seed, REPACT& rule, const DateLimits& limits,
                bool weekendsOff, const Words& words) {
     FixedPeriodWindow w(parent, type, seed, rule, limits, weekendsOff, words);
-    if (!finished(w.exec())) return false;
-    rule = w.rule;
-    return true;
+    return askRule(w, rule);
 }
 
 bool REPWINDOW2(QWidget* parent, LONG seed, REPACT& rule, const DateLimits& limits,
                 const Words& words) {
     SpecificWeekdayWindow w(parent, seed, rule, limits, words);
-    if (!finished(w.exec())) return false;
-    rule = w.rule;
-    return true;
+    return askRule(w, rule);
 }
 
 bool REPWINDOW3(QWidget* parent, LONG seed, REPACT& rule, const DateLimits& limits,
                 const Words& words) {
     SetDaysWindow w(parent, seed, rule, limits, words);
-    if (!finished(w.exec())) return false;
-    rule = w.rule;
-    return true;
+    return askRule(w, rule);
 }
 
 bool REPWINDOW4(QWidget* parent, Occurrence& entry, const std::vector<LONG>& startTimes,
