@@ -36,6 +36,16 @@ void retitle(QWidget& w, const char* name, const char* caption, const char* tip)
     }
 }
 
+QHBoxLayout* listWithButtons(QWidget* list, std::initializer_list<QPushButton*> buttons) {
+    auto* side = new QVBoxLayout;
+    for (QPushButton* b : buttons) side->addWidget(b);
+    side->addStretch();
+    auto* row = new QHBoxLayout;
+    row->addWidget(list, 1);
+    row->addLayout(side);
+    return row;
+}
+
 void showNames(QListWidget& list, const NameList& names) {
     const QString current = list.currentItem() ? list.currentItem()->text() : QString();
     list.clear();
@@ -160,13 +170,7 @@ void GroupForm::BUILD() {
     delete_ = button(this, "Delete", text("&Delete"), c.deleteTip);
     auto* form = new QFormLayout;
     form->addRow(c.nameLabel, name_);
-    auto* side = new QVBoxLayout;
-    side->addWidget(insert_);
-    side->addWidget(delete_);
-    side->addStretch();
-    auto* row = new QHBoxLayout;
-    row->addWidget(names_, 1);
-    row->addLayout(side);
+    auto* row = listWithButtons(names_, {insert_, delete_});
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(form);
     layout->addWidget(new QLabel(c.membersLabel, this));

@@ -2,6 +2,7 @@
 
 #include <QString>
 #include <functional>
+#include <initializer_list>
 #include <string>
 #include <vector>
 
@@ -12,6 +13,7 @@
 #include "masterdata/save_result.h"
 #include "store/session.h"
 
+class QHBoxLayout;
 class QLineEdit;
 class QListWidget;
 class QPushButton;
@@ -28,6 +30,9 @@ QPushButton* button(QWidget* parent, const char* name, const QString& caption,
 /// Gives the window's button `name` a new caption and tip (null keeps the present one)
 /// and marks it translated already.
 void retitle(QWidget& w, const char* name, const char* caption, const char* tip);
+
+/// A list with its buttons in a column beside it.
+QHBoxLayout* listWithButtons(QWidget* list, std::initializer_list<QPushButton*> buttons);
 
 /// Shows a form's working list of names, keeping the highlighted name where it stays.
 void showNames(QListWidget& list, const NameList& names);

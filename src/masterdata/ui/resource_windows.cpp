@@ -60,6 +60,20 @@ QTableView* listView(QWidget* parent, BrowseModel* model, const char* name) {
     return v;
 }
 
+/// A tab page listing one group's members: the "Group:" drop list above the list.
+QWidget* membersPage(QWidget* parent, QComboBox* group, QWidget* list) {
+    auto* page = new QWidget(parent);
+    auto* layout = new QVBoxLayout(page);
+    auto* row = new QHBoxLayout;
+    auto* label = new QLabel(text("&Group:"), page);
+    label->setBuddy(group);
+    row->addWidget(label);
+    row->addWidget(group, 1);
+    layout->addLayout(row);
+    layout->addWidget(list);
+    return page;
+}
+
 // --- BROWSERESOURCE ------------------------------------------------------------------------
 
 /// The resource list: every resource on one tab, a chosen group's on the other; a look-up
@@ -118,17 +132,9 @@ class BrowseResource : public framework::WindowProcedure {
         groupView_ = listView(this, members_, "GroupList");
         group_ = new QComboBox(this);
         group_->setObjectName("Group");
-        auto* groupPage = new QWidget(this);
-        auto* groupLayout = new QVBoxLayout(groupPage);
-        auto* groupRow = new QHBoxLayout;
-        auto* groupLabel = new QLabel(text("&Group:"), groupPage);
-        groupLabel->setBuddy(group_);
-        groupRow->addWidget(groupLabel);
-        groupRow->addWidget(group_, 1);
-        groupLayout->addLayout(groupRow);
-        groupLayout->addWidget(groupView_);
+        QWidget* groupPage = membersPage(this, group_, groupView_);
         printGroup_ = button(groupPage, "PrintGroup", text("Print"), text("Print list"));
-        groupLayout->addWidget(printGroup_, 0, Qt::AlignLeft);
+        static_cast<QVBoxLayout*>(groupPage->layout())->addWidget(printGroup_, 0, Qt::AlignLeft);
         tabs_->addTab(groupPage, text("Group %1", plural, true));
 
         locator_ = new QLineEdit(this);
@@ -392,13 +398,7 @@ class UpdateResource : public NameListForm {
         form->addRow(text("%1 short name (required):", word), code_);
         form->addRow(text("Long name (optional):"), name_);
         form->addRow(text("Units"), units_);
-        auto* listButtons = new QVBoxLayout;
-        for (QPushButton* b : {insert_, delete_, addGroup_, deleteGroup_})
-            listButtons->addWidget(b);
-        listButtons->addStretch();
-        auto* listRow = new QHBoxLayout;
-        listRow->addWidget(users_, 1);
-        listRow->addLayout(listButtons);
+        auto* listRow = listWithButtons(users_, {insert_, delete_, addGroup_, deleteGroup_});
         auto* g = new QVBoxLayout(general);
         g->addLayout(form);
         g->addWidget(new QLabel(text("General users authorized to book"), general));
@@ -598,16 +598,8 @@ class BrowseResourceM : public SelectionWindow {
         tabs_ = new QTabWidget(this);
         tabs_->setObjectName("Tabs");
         tabs_->addTab(all_, text("List all %1", plural, true));
-        auto* groupPage = new QWidget(this);
-        auto* gl = new QVBoxLayout(groupPage);
-        auto* groupRow = new QHBoxLayout;
-        auto* label = new QLabel(text("&Group:"), groupPage);
-        label->setBuddy(group_);
-        groupRow->addWidget(label);
-        groupRow->addWidget(group_, 1);
-        gl->addLayout(groupRow);
-        gl->addWidget(members_);
-        tabs_->addTab(groupPage, text("List only %1 of specified group", plural, true));
+        tabs_->addTab(membersPage(this, group_, members_),
+                      text("List only %1 of specified group", plural, true));
         lay(tabs_, 520, 420);
         connect(group_, &QComboBox::currentTextChanged, this,
                 [this] { fill(*members_, groupRows_, group_->currentText()); });
