@@ -6,6 +6,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QTabWidget>
 #include <QVBoxLayout>
 #include <cstring>
 
@@ -120,6 +121,30 @@ bool KeptRecordForm::TAKECLOSEEVENT() {
     return closing_ || FormProcedure::TAKECLOSEEVENT();
 }
 
+void KeptRecordForm::layGeneralAndNotes(QWidget* general, QWidget* notes,
+                                        const QString& notesLabel) {
+    auto* notesPage = new QWidget(this);
+    auto* n = new QVBoxLayout(notesPage);
+    if (!notesLabel.isEmpty()) n->addWidget(new QLabel(notesLabel, notesPage));
+    n->addWidget(notes);
+    auto* tabs = new QTabWidget(this);
+    tabs->setObjectName("Tabs");
+    tabs->addTab(general, text("General"));
+    tabs->addTab(notesPage, text("Notes"));
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(tabs);
+    layout->addWidget(statusLabel());
+    layout->addWidget(okCancel());
+}
+
+void KeptRecordForm::tabChain(std::initializer_list<QWidget*> controls) {
+    QWidget* previous = nullptr;
+    for (QWidget* c : controls) {
+        if (previous) setTabOrder(previous, c);
+        previous = c;
+    }
+}
+
 // --- the working list of names -------------------------------------------------------------
 
 void NameListForm::loadNames(const std::vector<std::string>& names) {
@@ -177,9 +202,7 @@ void GroupForm::BUILD() {
     layout->addLayout(row);
     layout->addWidget(statusLabel());
     layout->addWidget(okCancel());
-    setTabOrder(name_, names_);
-    setTabOrder(names_, insert_);
-    setTabOrder(insert_, delete_);
+    tabChain({name_, names_, insert_, delete_});
     connect(insert_, &QPushButton::clicked, this, [this] {
         for (const std::string& m : chooseMembers()) list_.add(m);
         showList();

@@ -70,6 +70,11 @@ class KeptRecordForm : public framework::FormProcedure {
     bool saveEnded(const SaveResult& r, const std::function<void()>& stay);
     /// A form closed by a cancelled save closes without a question.
     bool TAKECLOSEEVENT() override;
+    /// Lays the form out as a "General" and a "Notes" tab above the status text and the
+    /// buttons; `notesLabel`, unless empty, stands above the notes.
+    void layGeneralAndNotes(QWidget* general, QWidget* notes, const QString& notesLabel);
+    /// Tab moves through `controls` in the order given.
+    void tabChain(std::initializer_list<QWidget*> controls);
 
     std::string original_;
     store::RecordPosition position_;

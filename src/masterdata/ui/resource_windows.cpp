@@ -403,25 +403,8 @@ class UpdateResource : public NameListForm {
         g->addLayout(form);
         g->addWidget(new QLabel(text("General users authorized to book"), general));
         g->addLayout(listRow);
-        auto* notesPage = new QWidget(this);
-        auto* n = new QVBoxLayout(notesPage);
-        n->addWidget(new QLabel(text("Notes on %1", word, true), notesPage));
-        n->addWidget(notes_);
-        auto* tabs = new QTabWidget(this);
-        tabs->setObjectName("Tabs");
-        tabs->addTab(general, text("General"));
-        tabs->addTab(notesPage, text("Notes"));
-        auto* layout = new QVBoxLayout(this);
-        layout->addWidget(tabs);
-        layout->addWidget(statusLabel());
-        layout->addWidget(okCancel());
-        setTabOrder(code_, name_);
-        setTabOrder(name_, units_);
-        setTabOrder(units_, users_);
-        setTabOrder(users_, insert_);
-        setTabOrder(insert_, delete_);
-        setTabOrder(delete_, addGroup_);
-        setTabOrder(addGroup_, deleteGroup_);
+        layGeneralAndNotes(general, notes_, text("Notes on %1", word, true));
+        tabChain({code_, name_, units_, users_, insert_, delete_, addGroup_, deleteGroup_});
 
         connect(insert_, &QPushButton::clicked, this, [this] { insertUsers(); });
         connect(delete_, &QPushButton::clicked, this, [this] { removeHighlighted(); });

@@ -198,21 +198,9 @@ class UpdateUser : public KeptRecordForm {
         auto* g = new QHBoxLayout(general);
         g->addLayout(form, 1);
         g->addWidget(rights, 0, Qt::AlignTop);
-        auto* notesPage = new QWidget(this);
-        auto* n = new QVBoxLayout(notesPage);
-        n->addWidget(notes_);
-        auto* tabs = new QTabWidget(this);
-        tabs->setObjectName("Tabs");
-        tabs->addTab(general, text("General"));
-        tabs->addTab(notesPage, text("Notes"));
-        auto* layout = new QVBoxLayout(this);
-        layout->addWidget(tabs);
-        layout->addWidget(statusLabel());
-        layout->addWidget(okCancel());
-        QWidget* order[] = {username_, lastname_, firstname_, department_,
-                            password_, confirm_,  suspended_, authorizeAll_};
-        for (int i = 0; i + 1 < int(std::size(order)); ++i) setTabOrder(order[i], order[i + 1]);
-        setTabOrder(authorizeAll_, levels_->button(0));
+        layGeneralAndNotes(general, notes_, QString());
+        tabChain({username_, lastname_, firstname_, department_, password_, confirm_, suspended_,
+                  authorizeAll_, levels_->button(0)});
     }
 
     bool INIT() override {
