@@ -161,15 +161,7 @@ bool BookingForm::FILLQUEUES() {
                      [](const auto& a, const auto& b) { return a.RESOURCE < b.RESOURCE; });
 
     db_.DAT = clicked_;
-    current_ = -1;
-    for (int i = 0; i < int(dates_.size()); ++i)
-        if (dates_[i].DATE == clicked_.DATE && dates_[i].TIME == clicked_.TIME &&
-            dates_[i].ENDTIME == clicked_.ENDTIME) {
-            current_ = i;
-            break;
-        }
-    if (current_ < 0 && !dates_.empty()) current_ = 0;
-    if (current_ >= 0) {
+    if (locateCurrent(isClicked())) {
         const DateEntry& c = dates_[current_];
         date = c.DATE, start = c.TIME, end = c.ENDTIME;
         actualStart = c.ACTUALSTART, actualEnd = c.ACTUALEND;
@@ -407,6 +399,18 @@ void BookingForm::writeFormOccurrence() {
     current_ = int(std::find(dates_.begin(), dates_.end(), e) - dates_.begin());
 }
 
+bool BookingForm::locateCurrent(const std::function<bool(const DateEntry&)>& is) {
+    const auto it = std::find_if(dates_.begin(), dates_.end(), is);
+    current_ = it != dates_.end() ? int(it - dates_.begin()) : dates_.empty() ? -1 : 0;
+    return current_ >= 0;
+}
+
+std::function<bool(const DateEntry&)> BookingForm::isClicked() const {
+    return [this](const DateEntry& e) {
+        return e.DATE == clicked_.DATE && e.TIME == clicked_.TIME && e.ENDTIME == clicked_.ENDTIME;
+    };
+}
+
 void BookingForm::setCurrent(int index) {
     current_ = dates_.empty() ? -1 : std::clamp(index, 0, int(dates_.size()) - 1);
 }
@@ -433,15 +437,9 @@ void BookingForm::afterRepeat(bool completed) {
         newRepeat_ = false;
     }
     restoreFields();
-    current_ = -1;
-    for (int i = 0; i < int(dates_.size()); ++i)
-        if (dates_[i].ACTNUMBER == saved_.number && dates_[i].DATE == saved_.date &&
-            dates_[i].TIME == saved_.start) {
-            current_ = i;
-            break;
-        }
-    if (current_ < 0 && !dates_.empty()) current_ = 0;
-    if (current_ >= 0) {
+    if (locateCurrent([&](const DateEntry& e) {
+            return e.ACTNUMBER == saved_.number && e.DATE == saved_.date && e.TIME == saved_.start;
+        })) {
         const DateEntry& c = dates_[current_];
         date = c.DATE, start = c.TIME, end = c.ENDTIME;
     }
@@ -555,12 +553,7 @@ void BookingForm::ERASEALL() {
     loop_ = false;
     answer_ = 0;
     restoreFields();
-    current_ = -1;
-    for (int i = 0; i < int(dates_.size()); ++i)
-        if (dates_[i].DATE == clicked_.DATE && dates_[i].TIME == clicked_.TIME &&
-            dates_[i].ENDTIME == clicked_.ENDTIME)
-            current_ = i;
-    if (current_ < 0 && !dates_.empty()) current_ = 0;
+    locateCurrent(isClicked());
     focus_ = FormField::Date;
 }
 

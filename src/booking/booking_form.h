@@ -149,6 +149,11 @@ class BookingForm {
     bool FILLQUEUES();
     void FILLLISTS();
     void derivePrimary(bool afterInsert);
+    /// Makes the first entry that `is` accepts current, else the first entry; false when
+    /// the list is empty.
+    bool locateCurrent(const std::function<bool(const DateEntry&)>& is);
+    /// Whether an entry is the occurrence that was clicked to open the booking.
+    std::function<bool(const DateEntry&)> isClicked() const;
     int askUnits(const std::string& resource, int total);
     bool authorizedFor(const std::string& resource);
     std::vector<std::string> groupMembers(const std::string& group);
