@@ -7,12 +7,14 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QSpinBox>
 #include <QTest>
 #include <QTimer>
 #include <QTreeWidget>
 
 #include "../test_app.h"
 #include "booking_fixture.h"
+#include "dialog_keys.h"
 #include "framework/date_time_entry.h"
 #include "masterdata/tag_lists.h"
 #include "masterdata/ui/windows.h"
@@ -103,26 +105,43 @@ TEST_F(BookingWindowTest, AnImpossibleTimeIsRefusedAndNothingSaved) {
 
 TEST_F(BookingWindowTest, AWeeklyBookingWithOneConflictSkipped) {
     book(db, "Busy", {{"ROOM1", 1}}, {{monday + 14, at(9), at(10)}});
+    user.conflicts.clear();
     user.answerConflict(store::SkipThis);
     ui::UpdateAct w(db);
     store::LONG number = 0;
+    std::string line;
     const int r = run(w, store::InsertRecord, [&] {
         number = db.ACT.ACTNUMBER;
         for (QPushButton* b : w.findChildren<QPushButton*>())
             if (b->text() == "Insert") QTest::mouseClick(b, Qt::LeftButton);
-        // What the repeat window leaves: four Mondays and the rule.
-        for (int wk = 1; wk < 4; ++wk)
-            w.form().occurrenceList().push_back({monday + 7 * wk, at(9), at(10), 0, 0, number});
-        db.ACT.REPEATTYPE = FixedWeeks;
-        db.REP.REPNUMBER = 1;
-        db.REP.REPEND = monday + 21;
+        // The repeat window, and in it the rule window: every week for three weeks.
+        onModal(&w, [&](QWidget* repeat) {
+            onModal(repeat, [&](QWidget* rule) {
+                typeInto(rule->findChild<QSpinBox*>("Number"), "1");
+                auto* until = rule->findChild<framework::DateEntry*>("Until");
+                until->setFocus();
+                until->selectAll();
+                QTest::keyClicks(
+                    until, QString::fromStdString(store::shortDate(store::Date(monday + 21))));
+                button(rule, "OK")->click();
+            });
+            button(repeat, "FixedWeeks")->click();
+            button(repeat, "OK")->click();
+        });
+        // The default times were never touched: the form asks whether to use them (Yes).
+        QTest::mouseClick(w.repeatButton(), Qt::LeftButton);
+        line = w.descriptionLabel()->text().toStdString();
+        EXPECT_EQ(4u, w.form().occurrences().size());
         QTest::mouseClick(w.okButton(), Qt::LeftButton);
     });
     EXPECT_EQ(store::RequestCompleted, r);
+    EXPECT_EQ(0u, line.find("REPEATED - Every 1 weeks until")) << line;
     ASSERT_EQ(1u, user.conflicts.size());
     EXPECT_EQ("Busy", user.conflicts[0].text);
+    EXPECT_TRUE(user.conflicts[0].loop);
     const auto saved = datesOf(number);
     ASSERT_EQ(3u, saved.size());
+    EXPECT_EQ(monday + 7, saved[1][0]);
     EXPECT_EQ(monday + 21, saved[2][0]);
     EXPECT_EQ(1, count(store::Tbl::REPACT));
 }
