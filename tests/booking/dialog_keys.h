@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "../widget_keys.h"
+
 #include <QAbstractButton>
 #include <QAbstractSpinBox>
 #include <QApplication>
@@ -14,26 +16,17 @@
 
 namespace booking::test {
 
+using tembrix::test::onModal;
+
 /// Presses and releases a key on a widget, as the keyboard would.
 inline void press(QWidget* w, int key, const QString& text = {}) {
-    QKeyEvent down(QEvent::KeyPress, key, Qt::NoModifier, text);
-    QApplication::sendEvent(w, &down);
-    QKeyEvent up(QEvent::KeyRelease, key, Qt::NoModifier, text);
-    QApplication::sendEvent(w, &up);
+    tembrix::test::press(w, key, Qt::NoModifier, text);
 }
 
-/// Replaces an entry's text by typing it: everything selected and deleted, then each
-/// character typed.
+/// Replaces an entry's text by typing it, with the focus in the entry.
 inline void type(QLineEdit* e, const QString& text) {
     e->setFocus();
-    e->selectAll();
-    press(e, Qt::Key_Backspace);
-    for (QChar c : text) {
-        const int key = c.isDigit()    ? Qt::Key_0 + c.digitValue()
-                        : c.isLetter() ? Qt::Key_A + (c.toUpper().unicode() - 'A')
-                                       : int(c.unicode());
-        press(e, key, QString(c));
-    }
+    tembrix::test::typeKeys(e, text);
 }
 
 /// Presses a key where the window's focus is (on the window itself when nothing has it).
@@ -54,21 +47,6 @@ inline void typeInto(QAbstractSpinBox* spin, const QString& text) {
 inline bool hasFocus(QWidget* w) {
     QWidget* f = QApplication::focusWidget();
     return f && (f == w || w->isAncestorOf(f) || w->focusProxy() == f || f->focusProxy() == w);
-}
-
-/// Runs `step` on the modal window open once control is back in the event loop: schedule
-/// it, then do what opens the window. Tied to `owner`, so that a window that never opens
-/// leaves no step behind.
-inline void onModal(QObject* owner, std::function<void(QWidget*)> step) {
-    QTimer::singleShot(0, owner, [step] {
-        QWidget* w = QApplication::activeModalWidget();
-        if (!w) {
-            ADD_FAILURE() << "no modal window opened";
-            return;
-        }
-        QApplication::setActiveWindow(w);
-        step(w);
-    });
 }
 
 /// The button of a window by its object name; a test failure when there is none.

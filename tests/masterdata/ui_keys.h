@@ -1,56 +1,15 @@
 #pragma once
 
-#include <gtest/gtest.h>
-#include <QApplication>
-#include <QKeyEvent>
-#include <QLineEdit>
-#include <QString>
-#include <QWidget>
+#include "../widget_keys.h"
 
 namespace masterdata::test {
 
-/// Presses and releases a key on a widget, as the keyboard would.
-inline void press(QWidget* w, int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier,
-                  const QString& text = {}) {
-    QKeyEvent down(QEvent::KeyPress, key, modifiers, text);
-    QApplication::sendEvent(w, &down);
-    QKeyEvent up(QEvent::KeyRelease, key, modifiers, text);
-    QApplication::sendEvent(w, &up);
-}
+using tembrix::test::onModal;
+using tembrix::test::press;
 
-/// Replaces an entry's text by typing: everything selected and deleted, then each
-/// character typed.
+/// Replaces an entry's text by typing it.
 inline void type(QLineEdit* e, const QString& text) {
-    e->selectAll();
-    press(e, Qt::Key_Backspace);
-    for (QChar c : text) {
-        const int key = c.isDigit()    ? Qt::Key_0 + c.digitValue()
-                        : c.isLetter() ? Qt::Key_A + (c.toUpper().unicode() - 'A')
-                                       : int(c.unicode());
-        press(e, key, Qt::NoModifier, QString(c));
-    }
-}
-
-}  // namespace masterdata::test
-
-#include <QTimer>
-#include <functional>
-
-namespace masterdata::test {
-
-/// Runs `step` on the modal window that is open once control returns to the event loop:
-/// schedule it, then press the button that opens the window. Tied to `owner`, so that a
-/// window that never opens leaves no step behind.
-inline void onModal(QObject* owner, std::function<void(QWidget*)> step) {
-    QTimer::singleShot(0, owner, [step] {
-        QWidget* w = QApplication::activeModalWidget();
-        if (!w) {
-            ADD_FAILURE() << "no modal window opened";
-            return;
-        }
-        QApplication::setActiveWindow(w);
-        step(w);
-    });
+    tembrix::test::typeKeys(e, text);
 }
 
 }  // namespace masterdata::test

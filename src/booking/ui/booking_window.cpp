@@ -24,6 +24,7 @@
 #include "framework/date_time_entry.h"
 #include "framework/ini_file.h"
 #include "framework/program.h"
+#include "masterdata/preferences.h"
 #include "masterdata/tag_lists.h"
 #include "masterdata/ui/lookup_cal.h"
 #include "masterdata/ui/windows.h"
@@ -43,12 +44,6 @@ constexpr int kNameWidth = 50, kClientWidth = 50, kNotesWidth = 1000;
 
 QString timeText(LONG t) {
     return t == 0 ? QString() : q(store::shortTime(store::Time(t)));
-}
-
-/// A length shown as hours and minutes ("1:30").
-QString lengthText(LONG length) {
-    const int minutes = store::Length(length).minutes();
-    return QString("%1:%2").arg(minutes / 60).arg(minutes % 60, 2, 10, QChar('0'));
 }
 
 }  // namespace
@@ -308,7 +303,7 @@ bool UpdateAct::INIT() {
         const QSignalBlocker b1(name_), b2(startList_), b3(duration_);
         for (const std::string& n : form_->names) name_->addItem(q(n));
         for (LONG t : form_->startTimes) startList_->addItem(timeText(t), int(t));
-        for (LONG d : form_->durations) duration_->addItem(lengthText(d), int(d));
+        for (LONG d : form_->durations) duration_->addItem(q(masterdata::lengthText(d)), int(d));
     }
     display();
     name_->setFocus();
