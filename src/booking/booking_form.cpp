@@ -119,7 +119,7 @@ void BookingForm::PRIMEFIELDS() {
     // a booking saved without touching the list still names its primary resource.
     if (!db_.USP.RESOURCE.blank()) {
         resources_.push_back({db_.USP.RESOURCE.str(), 1});
-        derivePrimary(true);
+        derivePrimary();
     }
 }
 
@@ -267,8 +267,7 @@ void BookingForm::endFocused() {
 // ---------------------------------------------------------------------------------------
 // Resources
 
-void BookingForm::derivePrimary(bool afterInsert) {
-    (void)afterInsert;
+void BookingForm::derivePrimary() {
     if (resources_.empty()) {
         db_.ACT.PRIME = "";
         db_.ACT.UNITS = 0;
@@ -316,7 +315,7 @@ void BookingForm::insertResources(std::vector<std::pair<std::string, int>> chose
     std::stable_sort(resources_.begin(), resources_.end(),
                      [](const auto& a, const auto& b) { return a.RESOURCE < b.RESOURCE; });
     changedFlag_ = true;
-    derivePrimary(true);
+    derivePrimary();
 }
 
 std::vector<std::string> BookingForm::groupMembers(const std::string& group) {
@@ -357,7 +356,7 @@ void BookingForm::deleteResource(int index) {
     if (index < 0 || index >= int(resources_.size())) return;
     resources_.erase(resources_.begin() + index);
     changedFlag_ = true;
-    derivePrimary(false);
+    derivePrimary();
 }
 
 void BookingForm::deleteGroup(const std::string& group) {
@@ -368,7 +367,7 @@ void BookingForm::deleteGroup(const std::string& group) {
     if (gone == resources_.end()) return;
     resources_.erase(gone, resources_.end());
     changedFlag_ = true;
-    derivePrimary(false);
+    derivePrimary();
 }
 
 void BookingForm::makePrimary(int index) {
@@ -469,8 +468,7 @@ bool BookingForm::notesMarked() const {
 }
 
 std::vector<std::string> BookingForm::textLines() const {
-    std::vector<DateEntry> list = dates_;
-    return ASCIFILE(db_, words_, date, start, end, resources_, list);
+    return ASCIFILE(db_, words_, date, start, end, resources_, dates_);
 }
 
 // ---------------------------------------------------------------------------------------
@@ -566,6 +564,7 @@ OkOutcome BookingForm::OK() {
     accepted_.clear();
     acceptedPool_.clear();
     units_.clear();
+    otherText_.clear();
     if (!editingAllowed()) return OkOutcome::Cancelled;
     if (!CHECKLOCK()) return OkOutcome::Cancelled;
     if (date == 0) {
@@ -604,7 +603,7 @@ OkOutcome BookingForm::OK() {
     if (db_.ACT.REPEATTYPE == NoRepeats) {
         saveFields();
         if (changedFlag_ || formOccurrenceChanged()) {
-            prepareChecks(dates_);
+            prepareChecks({dates_[current_]});
             CONFLCHECK(current_, false);
             if (answer_ == store::CancelEraseAccepted) return stayAfterErase();
             changedFlag_ = false;
@@ -639,11 +638,11 @@ OkOutcome BookingForm::changeRepeated() {
     switch (scope) {
         case JustThisOne: {
             if (check) {
-                prepareChecks(dates_);
+                prepareChecks({dates_[current_]});
                 CONFLCHECK(current_, false);
                 if (answer_ == store::CancelEraseAccepted) return stayAfterErase();
             }
-            if (!CONCURRENCYCHECK(false)) return OkOutcome::Cancelled;
+            if (!CONCURRENCYCHECK()) return OkOutcome::Cancelled;
             scope_ = JustThisOne;
             INCREMENTACT();
             db_.ACT.REPEATTYPE = NoRepeats;

@@ -148,7 +148,7 @@ class BookingForm {
     void PRIMEFIELDS();
     bool FILLQUEUES();
     void FILLLISTS();
-    void derivePrimary(bool afterInsert);
+    void derivePrimary();
     /// Makes the first entry that `is` accepts current, else the first entry; false when
     /// the list is empty.
     bool locateCurrent(const std::function<bool(const DateEntry&)>& is);
@@ -175,13 +175,16 @@ class BookingForm {
     // Checks (checks.cpp).
     bool prepareChecks(const std::vector<DateEntry>& entries);
     void CONFLCHECK(int index, bool override);
-    bool CONFLCHECK2(const DateEntry& e, store::LONG s, store::LONG en);
+    bool CONFLCHECK2(const DateEntry& e);
     void CONFLCHECK3(const DateEntry& e, store::LONG s, store::LONG en);
+    /// What the conflict dialog names another booking by (its client or its name, as the
+    /// user's scans do), read once per press of OK.
+    std::string otherBookingText(store::LONG number);
     int ask(store::ConflictQuestion q);
     bool DATELOOPNEWREPEAT();
     bool LOOPDATECHECK(bool override, bool fromCurrent);
     bool SETLOOPFLAG();
-    bool CONCURRENCYCHECK(bool inTransaction);
+    bool CONCURRENCYCHECK();
     void CCFAIL(const std::string& item);
     bool recheckInTransaction(std::string& problem);
     int resourceUnits(const std::string& resource);
@@ -244,6 +247,7 @@ class BookingForm {
     std::set<std::tuple<std::string, store::LONG, store::LONG, store::LONG, store::LONG>> accepted_;
     std::set<FindingKey> acceptedPool_;
     std::map<std::string, int> units_;
+    std::map<store::LONG, std::string> otherText_;
 };
 
 }  // namespace booking

@@ -81,7 +81,7 @@ void BookingForm::CONFLCHECK(int index, bool override) {
             return;
         }
     }
-    if (!CONFLCHECK2(e, s, en)) {
+    if (!CONFLCHECK2(e)) {
         if (answer_ == store::AcceptAll) acceptedWhole_.insert(key);
         return;
     }
@@ -89,7 +89,7 @@ void BookingForm::CONFLCHECK(int index, bool override) {
     if (answer_ == store::AcceptAll) acceptedWhole_.insert(key);
 }
 
-bool BookingForm::CONFLCHECK2(const DateEntry& e, LONG, LONG) {
+bool BookingForm::CONFLCHECK2(const DateEntry& e) {
     for (const Special& sp : specials_) {
         if (sp.start > e.DATE || sp.end < e.DATE) continue;
         if (db_.REP.WEEKENDREPEAT == BookAnyway) break;
@@ -104,23 +104,31 @@ bool BookingForm::CONFLCHECK2(const DateEntry& e, LONG, LONG) {
     return true;
 }
 
-void BookingForm::CONFLCHECK3(const DateEntry& e, LONG s, LONG en) {
+std::string BookingForm::otherBookingText(LONG number) {
+    auto it = otherText_.find(number);
+    if (it != otherText_.end()) return it->second;
+    // The form's booking lives in the same buffer: it comes back, with its position.
     store::Table& act = db_.table(Tbl::ACTIVITY);
     const store::ACTIVITY form = db_.ACT;
     const store::RecordPosition formPosition = act.position();
-    const bool byClient = db_.USP.SCANTEXT == "Client";
+    db_.ACT.ACTNUMBER = number;
+    std::string text;
+    if (db_.engine().get(act, store::ACT::ACTNUMBER_KEY) == 0)
+        text = db_.USP.SCANTEXT == "Client" ? db_.ACT.CLIENT.str() : db_.ACT.NAME.str();
+    db_.ACT = form;
+    db_.engine().setPosition(act, formPosition);
+    return otherText_[number] = text;
+}
+
+void BookingForm::CONFLCHECK3(const DateEntry& e, LONG s, LONG en) {
     for (const ResourceEntry& r : resources_) {
         const int capacity = resourceUnits(r.RESOURCE);
         const auto& day = collisions_.on(r.RESOURCE, e.DATE);
         if (capacity <= 1) {
             for (const BookedOccurrence& b : day) {
                 if (!collides(b.occurrence, s, en)) continue;
-                db_.ACT.ACTNUMBER = b.number;
-                const bool found = db_.engine().get(act, store::ACT::ACTNUMBER_KEY) == 0;
                 store::ConflictQuestion q;
-                q.text = found ? (byClient ? db_.ACT.CLIENT.str() : db_.ACT.NAME.str()) : "";
-                db_.ACT = form;
-                db_.engine().setPosition(act, formPosition);
+                q.text = otherBookingText(b.number);
                 q.resource = r.RESOURCE;
                 q.date = b.occurrence.date;
                 q.start = b.occurrence.start;
@@ -204,8 +212,7 @@ bool BookingForm::SETLOOPFLAG() {
                store::BUTTON_YES) == store::BUTTON_YES;
 }
 
-bool BookingForm::CONCURRENCYCHECK(bool inTransaction) {
-    (void)inTransaction;
+bool BookingForm::CONCURRENCYCHECK() {
     store::Engine& e = db_.engine();
     if (storedDates(loadedNumber_) != datesLoaded_) {
         CCFAIL(tr("Dates"));

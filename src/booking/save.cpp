@@ -49,7 +49,7 @@ OkOutcome BookingForm::TAKECOMPLETED() {
     }
     // A changed booking, and the old booking a changed occurrence leaves, must still be as
     // the form loaded them: compared under the lock, so nobody can write in between.
-    if (loadedNumber_ != 0 && !CONCURRENCYCHECK(true)) return OkOutcome::Cancelled;
+    if (loadedNumber_ != 0 && !CONCURRENCYCHECK()) return OkOutcome::Cancelled;
     std::string problem;
     if (!recheckInTransaction(problem)) {
         e.rollback();

@@ -10,8 +10,4 @@ QString text(const char* source, const std::string& v1, const std::string& v2,
     return QString::fromStdString(merge(tr(source), v1, v2, v3));
 }
 
-Words wordsOf(const store::SYSPREF& syp) {
-    return Words::of(syp);
-}
-
 }  // namespace booking::ui

@@ -11,8 +11,6 @@ namespace booking::ui {
 /// the given words (the organisation's terms, or values).
 QString text(const char* source, const std::string& v1 = {}, const std::string& v2 = {},
              const std::string& v3 = {});
-/// The organisation's words as the system preferences of `db` hold them.
-Words wordsOf(const store::SYSPREF& syp);
 
 inline QString q(const std::string& s) {
     return QString::fromStdString(s);
