@@ -1,75 +1,23 @@
-// The save of a new booking with every check, on a store of 1,000,000 occurrences over 200
-// resources: 3 resources (two single, one pooled) booked daily for a year, each of the 365
+// The save of a new booking with every check, on the benchmark store (bench_store.h): 3 resources (two single, one pooled) booked daily for a year, each of the 365
 // occurrences checked for weekends, special days, collisions and pool capacity, the user
 // accepting every finding, then written in one transaction after the second look under the
 // lock. Set against raw SQLite collision queries for the same occurrences in the same run:
 // one query per occurrence and resource, and one range query per resource.
-//
-// The store is generated in a fresh folder that is removed afterwards, or kept in the
-// folder TEMBRIX_BENCH_DIR names and reused when it already holds the occurrences.
 
-#include <sqlite3.h>
-#include <unistd.h>
-
-#include <algorithm>
-#include <chrono>
-#include <cstdio>
-#include <cstdlib>
-#include <filesystem>
-#include <random>
-#include <string>
-#include <vector>
-
+#include "bench_store.h"
 #include "booking/booking_form.h"
 #include "booking/collisions.h"
 #include "booking/repeat.h"
-#include "store/datetime.h"
-#include "store/error_class.h"
-#include "store/file_manager.h"
 #include "store/questions.h"
 #include "store/session.h"
-#include "store/store.h"
 
 namespace {
 
-using store::LONG;
-using store::Tbl;
-using Clock = std::chrono::steady_clock;
+using namespace bench;
 
-constexpr int kResources = 200;
-constexpr int kPooledFrom = 180;  // R180..R199 have 5 units each
-constexpr int kBookings = 50'000;
-constexpr int kPerBooking = 20;  // weekly occurrences
-constexpr long long kOccurrences = 1LL * kBookings * kPerBooking;
-const LONG kFirstDay = store::Date::fromMDY(1, 1, 2024).value;
-constexpr int kDays = 5 * 365;
 const LONG kYearStart = store::Date::fromMDY(3, 1, 2026).value;
 constexpr int kRepetitions = 5;
 const char* const kMine[] = {"R010", "R011", "R190"};
-
-std::string temporaryFolder;
-
-// The conditions of the partial indexes of the keys the look-up goes through: without them
-// SQLite may not use the indexes at all.
-#define kIndexed                                      \
-    "NOT (r.RESOURCE = '') AND NOT (d.ACTNUMBER = 0 " \
-    "AND d.DATE = 0 AND d.TIME = 0 AND d.ENDTIME = 0)"
-
-[[noreturn]] void die(const std::string& what) {
-    std::fprintf(stderr, "booking_bench: %s\n", what.c_str());
-    if (!temporaryFolder.empty()) std::filesystem::remove_all(temporaryFolder);
-    std::exit(1);
-}
-
-LONG hour(int h) {
-    return store::Time::fromHMS(h, 0).value;
-}
-
-std::string code(int r) {
-    char c[8];
-    std::snprintf(c, sizeof c, "R%03d", r);
-    return c;
-}
 
 /// Answers every conflict with "Accept this conflict", so that every occurrence is checked
 /// to its end, and every other question with its default.
@@ -87,126 +35,11 @@ class Accepting : public store::UserQuestions {
     }
 };
 
-void exec(sqlite3* db, const std::string& sql) {
-    char* error = nullptr;
-    if (sqlite3_exec(db, sql.c_str(), nullptr, nullptr, &error) != SQLITE_OK)
-        die(sql + ": " + (error ? error : "?"));
-}
-
-long long scalar(sqlite3* db, const std::string& sql) {
-    sqlite3_stmt* st = nullptr;
-    if (sqlite3_prepare_v2(db, sql.c_str(), -1, &st, nullptr) != SQLITE_OK) return -1;
-    long long v = sqlite3_step(st) == SQLITE_ROW ? sqlite3_column_int64(st, 0) : -1;
-    sqlite3_finalize(st);
-    return v;
-}
-
-/// Creates the tables through the store (their layout, keys and catalog), then fills them
-/// with raw statements in one transaction.
-void generate(const std::string& folder) {
-    {
-        store::ErrorClass errors;
-        errors.INIT();
-        store::Store db(folder, errors);
-        db.DCTINIT();
-        for (int i = 0; i < store::kTableCount; ++i) {
-            store::FileManager& fm = db.Access(Tbl(i));
-            if (fm.OPEN() != store::Level_Benign || fm.USEFILE() != store::Level_Benign)
-                die("cannot create the tables");
-            fm.CLOSE();
-        }
-        db.DCTKILL();
-    }
-    sqlite3* db = nullptr;
-    if (sqlite3_open((folder + "/RESDATA.TPS").c_str(), &db) != SQLITE_OK) die("open");
-    exec(db, "BEGIN");
-    std::mt19937 random(7);
-    auto prepare = [db](const char* sql) {
-        sqlite3_stmt* st = nullptr;
-        if (sqlite3_prepare_v2(db, sql, -1, &st, nullptr) != SQLITE_OK)
-            die(std::string(sql) + ": " + sqlite3_errmsg(db));
-        return st;
-    };
-    sqlite3_stmt* res = prepare("INSERT INTO RESOURCE (RESOURCE, NAME, UNITS) VALUES (?1, ?1, ?2)");
-    sqlite3_stmt* act =
-        prepare("INSERT INTO ACTIVITY (ACTNUMBER, NAME, CLIENT) VALUES (?1, 'B', 'C')");
-    sqlite3_stmt* dat =
-        prepare("INSERT INTO DATES (ACTNUMBER, DATE, TIME, ENDTIME) VALUES (?1, ?2, ?3, ?4)");
-    sqlite3_stmt* rac =
-        prepare("INSERT INTO RESACT (ACTNUMBER, RESOURCE, UNITS) VALUES (?1, ?2, ?3)");
-    for (int r = 0; r < kResources; ++r) {
-        const std::string c = code(r);
-        sqlite3_bind_text(res, 1, c.c_str(), -1, SQLITE_TRANSIENT);
-        sqlite3_bind_int(res, 2, r >= kPooledFrom ? 5 : 1);
-        sqlite3_step(res);
-        sqlite3_reset(res);
-    }
-    for (int b = 1; b <= kBookings; ++b) {
-        sqlite3_bind_int(act, 1, b);
-        sqlite3_step(act);
-        sqlite3_reset(act);
-        const std::string c = code(b % kResources);
-        sqlite3_bind_int(rac, 1, b);
-        sqlite3_bind_text(rac, 2, c.c_str(), -1, SQLITE_TRANSIENT);
-        sqlite3_bind_int(rac, 3, b % kResources >= kPooledFrom ? 2 : 1);
-        sqlite3_step(rac);
-        sqlite3_reset(rac);
-        const LONG first = kFirstDay + LONG(random() % (kDays - 7 * kPerBooking));
-        const int h = 8 + int(random() % 10);
-        for (int w = 0; w < kPerBooking; ++w) {
-            sqlite3_bind_int(dat, 1, b);
-            sqlite3_bind_int(dat, 2, first + 7 * w);
-            sqlite3_bind_int(dat, 3, hour(h) + 400);
-            sqlite3_bind_int(dat, 4, hour(h + 1));
-            sqlite3_step(dat);
-            sqlite3_reset(dat);
-        }
-    }
-    for (sqlite3_stmt* st : {res, act, dat, rac}) sqlite3_finalize(st);
-    exec(db, "INSERT INTO CONTROL (NUMBER) VALUES (" + std::to_string(kBookings) + ")");
-    exec(db, "COMMIT");
-    sqlite3_close(db);
-}
-
-double seconds(Clock::duration d) {
-    return std::chrono::duration<double>(d).count();
-}
-
-double median(std::vector<double> v) {
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
-}
-
 }  // namespace
 
 int main() {
-    std::string folder;
-    if (const char* keep = std::getenv("TEMBRIX_BENCH_DIR")) {
-        folder = keep;
-        std::filesystem::create_directories(folder);
-    } else {
-        char tmpl[] = "/tmp/tembrix-booking-bench-XXXXXX";
-        if (!::mkdtemp(tmpl)) die("no temporary folder");
-        folder = temporaryFolder = tmpl;
-    }
-    {
-        sqlite3* probe = nullptr;
-        long long have = -1;
-        if (std::filesystem::exists(folder + "/RESDATA.TPS") &&
-            sqlite3_open((folder + "/RESDATA.TPS").c_str(), &probe) == SQLITE_OK)
-            have = scalar(probe, "SELECT count(*) FROM DATES");
-        if (probe) sqlite3_close(probe);
-        if (have != kOccurrences) {
-            std::filesystem::remove(folder + "/RESDATA.TPS");
-            std::filesystem::remove(folder + "/USERS.TPS");
-            std::printf("generating %lld occurrences over %d resources...\n", kOccurrences,
-                        kResources);
-            const auto t0 = Clock::now();
-            generate(folder);
-            std::printf("generated in %.1f s\n", seconds(Clock::now() - t0));
-        }
-    }
-
+    bench::programName = "booking_bench";
+    const std::string folder = bench::openFolder();
     store::setClock([] {
         return store::ClockReading{store::Date(kYearStart - 1), store::Time(1)};
     });
@@ -364,6 +197,6 @@ int main() {
     std::printf("  ratio of the look-up, ours / raw range queries: %.2f\n", l / r);
     std::printf("  ratio ours / (raw per-occurrence queries + raw writes): %.2f\n", o / (q + w));
     std::printf("  ratio ours / (raw range queries + raw writes):          %.2f\n", o / (r + w));
-    if (!temporaryFolder.empty()) std::filesystem::remove_all(temporaryFolder);
+    cleanUp();
     return 0;
 }

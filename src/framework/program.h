@@ -20,6 +20,8 @@ struct Program {
     std::function<std::string(const std::string& text)> translate;
     /// Opens the help at a topic.
     std::function<void(const std::string& topic)> showHelp;
+    /// The alert search that the timers of the frame, the scans and the lists run.
+    std::function<void()> alertSearch;
 };
 
 /// The program-wide instance.

@@ -14,6 +14,7 @@
 #include "framework/report_renderer.h"
 #include "masterdata/ui/preference_windows.h"
 #include "masterdata/ui/windows.h"
+#include "scan/ui/scan_window.h"
 #include "shell/backup.h"
 #include "shell/change_password.h"
 #include "shell/frame.h"
@@ -62,6 +63,9 @@ void registerWindows(store::Store& db) {
     booking::ui::registerWindows(db, [](const std::string& name, auto run) {
         MAIN::registerProcedure(name, [run](MAIN& f, int request) { run(&f, request); });
     });
+    scan::ui::registerWindows(db, [](const std::string& name, auto run) {
+        MAIN::registerProcedure(name, [run](MAIN& f, int request) { run(&f, request); });
+    });
     // Saved system preferences bring their terms to every window opened afterwards; the
     // preference window searches for alerts as the frame does.
     masterdata::ui::preferenceHooks().sysPrefSaved = [&db] {
@@ -97,6 +101,9 @@ int RUNTEMBRIX(int argc, char** argv) {
     program.translateWindow = [](QWidget& w) { Translate(&w); };
     program.translate = [](const std::string& s) { return TranslateString(s, 1); };
     program.showHelp = [](const std::string& topic) { framework::showHelp(topic); };
+    program.alertSearch = [] {
+        if (MAIN::ALERTSEARCH()) MAIN::ALERTSEARCH()();
+    };
     auto db = std::make_unique<store::Store>(folder, errors);
     db->DCTINIT();
 

@@ -385,8 +385,10 @@ std::string planOf(sqlite3* db, const std::string& sql) {
 }
 
 /// The statement of a JoinQuery: the outer table drives (CROSS JOIN keeps that order), held
-/// at its key value; the inner table is reached through its linked fields.
-std::string joinSql(const TableDecl& o, const TableDecl& i, const JoinQuery& q) {
+/// at its key value; the inner table is reached through its linked fields, and the lookup
+/// table, when there is one, through its key (a LEFT JOIN: a pair without it still counts).
+std::string joinSql(const TableDecl& o, const TableDecl& i, const JoinQuery& q,
+                    const TableDecl* l) {
     const KeyDecl& k = o.keys[q.outerKey];
     std::string on;
     for (const auto& [of, inf] : q.links) {
@@ -405,9 +407,20 @@ std::string joinSql(const TableDecl& o, const TableDecl& i, const JoinQuery& q) 
         const std::string f = "i." + quoted(i.fields[q.rangeField].name);
         where += (where.empty() ? "" : " AND ") + f + " >= ?90 AND " + f + " <= ?91";
     }
-    return "SELECT " + selectList(o, "o") + ", " + selectList(i, "i") + " FROM " + tableRef(o) +
-           " AS o CROSS JOIN " + tableRef(i) + " AS i ON " + on +
-           (where.empty() ? "" : " WHERE " + where);
+    std::string lookup;
+    if (l) {
+        std::string lon;
+        for (const auto& [of, lf] : q.lookupLinks) {
+            if (!lon.empty()) lon += " AND ";
+            lon += "l." + quoted(l->fields[lf].name) + " = o." + quoted(o.fields[of].name);
+        }
+        const KeyDecl& lk = l->keys[q.lookupKey];
+        if (lk.excludesEmpty) lon += " AND " + notEmptyCondition(*l, lk, "l");
+        lookup = " LEFT JOIN " + tableRef(*l) + " AS l ON " + lon;
+    }
+    return "SELECT " + selectList(o, "o") + ", " + selectList(i, "i") +
+           (l ? ", " + selectList(*l, "l") : "") + " FROM " + tableRef(o) + " AS o CROSS JOIN " +
+           tableRef(i) + " AS i ON " + on + lookup + (where.empty() ? "" : " WHERE " + where);
 }
 
 }  // namespace
@@ -1244,11 +1257,13 @@ int Engine::copyFile(StoreFile f, const std::string& toPath) {
     return 0;
 }
 
-int Engine::join(Table& outer, Table& inner, const JoinQuery& q, const std::function<bool()>& row) {
-    if (!outer.open_ || !inner.open_) return fail(FileNotOpenErr);
+int Engine::join(Table& outer, Table& inner, const JoinQuery& q, const std::function<bool()>& row,
+                 Table* lookup) {
+    if (!outer.open_ || !inner.open_ || (lookup && !lookup->open_)) return fail(FileNotOpenErr);
     const TableDecl& o = outer.decl();
     const TableDecl& i = inner.decl();
-    sqlite3_stmt* st = d_->statement(joinSql(o, i, q));
+    const TableDecl* l = lookup ? &lookup->decl() : nullptr;
+    sqlite3_stmt* st = d_->statement(joinSql(o, i, q, l));
     if (!st) return failSql(sqlite3_errcode(d_->db), false);
     bindKey(st, o, o.keys[q.outerKey], outer.buffer(), q.outerEqual);
     if (q.rangeField >= 0) {
@@ -1257,33 +1272,51 @@ int Engine::join(Table& outer, Table& inner, const JoinQuery& q, const std::func
     }
     // The rows are read first and handed out after the statement is reset: a caller may
     // read other tables (or these) from `row` without meeting a half-done statement.
+    const int os = outer.recordSize(), is = inner.recordSize();
+    const int ls = lookup ? lookup->recordSize() : 0;
+    const int width = os + is + ls;
+    const int tables = lookup ? 3 : 2;
     std::vector<std::byte> rows;
     std::vector<RecordPosition> positions;
-    const int os = outer.recordSize(), is = inner.recordSize();
-    std::vector<std::byte> image(os + is);
+    std::vector<std::byte> image(width);
     int rc;
     while ((rc = sqlite3_step(st)) == SQLITE_ROW) {
         positions.push_back(readRow(st, o, image.data()));
         positions.push_back(readRow(st, i, image.data() + os, selectColumns(o)));
+        if (lookup) {
+            const int first = selectColumns(o) + selectColumns(i);
+            if (sqlite3_column_type(st, first) == SQLITE_NULL) {
+                lookup->clearBuffer();
+                std::memcpy(image.data() + os + is, lookup->buffer(), ls);
+                positions.push_back({});
+            } else {
+                positions.push_back(readRow(st, *l, image.data() + os + is, first));
+            }
+        }
         rows.insert(rows.end(), image.begin(), image.end());
     }
     sqlite3_reset(st);
     sqlite3_clear_bindings(st);
     if (rc != SQLITE_DONE) return failSql(rc, false);
     status_.clear();
-    for (std::size_t r = 0; r < positions.size() / 2; ++r) {
-        const std::byte* at = rows.data() + r * (os + is);
+    for (std::size_t r = 0; r < positions.size() / tables; ++r) {
+        const std::byte* at = rows.data() + r * width;
         std::memcpy(outer.buffer(), at, os);
         std::memcpy(inner.buffer(), at + os, is);
-        outer.position_ = positions[2 * r];
-        inner.position_ = positions[2 * r + 1];
+        outer.position_ = positions[tables * r];
+        inner.position_ = positions[tables * r + 1];
+        if (lookup) {
+            std::memcpy(lookup->buffer(), at + os + is, ls);
+            lookup->position_ = positions[tables * r + 2];
+        }
         if (!row()) break;
     }
     return 0;
 }
 
-std::string Engine::joinPlan(Table& outer, Table& inner, const JoinQuery& q) {
-    return planOf(d_->db, joinSql(outer.decl(), inner.decl(), q));
+std::string Engine::joinPlan(Table& outer, Table& inner, const JoinQuery& q, Table* lookup) {
+    return planOf(d_->db,
+                  joinSql(outer.decl(), inner.decl(), q, lookup ? &lookup->decl() : nullptr));
 }
 
 std::string Engine::queryPlan(Table& t, const std::string& which, int key) {

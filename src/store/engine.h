@@ -88,6 +88,11 @@ struct JoinQuery {
     std::vector<std::pair<int, int>> links;  // (outer field, inner field), 0-based, equal
     int rangeField = -1;                     // an inner field (0-based) in [low, high]
     long long low = 0, high = 0;
+    /// Optionally a third table read with every pair (join's `lookup`): its record of the
+    /// key `lookupKey` whose leading components equal these outer fields, as (outer field,
+    /// lookup field), 0-based. Where it has none its buffer comes back cleared.
+    int lookupKey = 0;
+    std::vector<std::pair<int, int>> lookupLinks;
 };
 
 /// Options for opening a data folder.
@@ -167,8 +172,11 @@ class Engine {
     /// Reads the pairs of a JoinQuery: for each pair both buffers (and their positions)
     /// are filled and `row` is called; `row` returns false to stop. The outer table is read
     /// along its key and the inner one through an index on its linked fields, so the cost
-    /// follows the records read, never the size of the tables.
-    int join(Table& outer, Table& inner, const JoinQuery& q, const std::function<bool()>& row);
+    /// follows the records read, never the size of the tables. With `lookup`, the record of
+    /// that table named by q.lookupLinks comes with each pair (the booking of each
+    /// occurrence), read in the same statement through its key.
+    int join(Table& outer, Table& inner, const JoinQuery& q, const std::function<bool()>& row,
+             Table* lookup = nullptr);
     /// Makes p the record that put and erase act on, as if it had just been read there.
     void setPosition(Table& t, RecordPosition p) { t.position_ = p; }
     /// Adds the buffer as a new record. DupKeyErr when a unique key is duplicated.
@@ -204,7 +212,7 @@ class Engine {
     std::string queryPlan(Table& t, const std::string& which, int key);
 
     /// The query plan of a JoinQuery's statement.
-    std::string joinPlan(Table& outer, Table& inner, const JoinQuery& q);
+    std::string joinPlan(Table& outer, Table& inner, const JoinQuery& q, Table* lookup = nullptr);
     /// The layout signature stored in a file's catalog for a declaration.
     static std::string layoutSignature(const TableDecl& d);
 

@@ -21,6 +21,7 @@
 #include "booking/text_export.h"
 #include "booking/ui/booking_dialogs.h"
 #include "booking/ui/ui_text.h"
+#include "framework/booking_changes.h"
 #include "framework/date_time_entry.h"
 #include "framework/ini_file.h"
 #include "framework/program.h"
@@ -571,6 +572,7 @@ int UPDATEACT(store::Store& db, QWidget* parent) {
     form->CALL();
     const int response = store::session().GlobalResponse;
     delete form;
+    if (response == store::RequestCompleted) emit framework::bookingChanges().changed();
     return response == store::RequestCompleted ? store::RequestCompleted : store::RequestCancelled;
 }
 

@@ -1,0 +1,139 @@
+// The scans on the benchmark store (bench_store.h): the layout of a resource's week and
+// month and of a 30-resource group's day, week and month, each read through the occupancy
+// model, set against raw SQLite range queries that read the same occurrences (with their
+// bookings' names and clients) in the same run; and the redraw of a scan window, layout
+// plus paint, offscreen.
+
+#include <QApplication>
+#include <QImage>
+
+#include "bench_store.h"
+#include "scan/scans.h"
+#include "scan/ui/scan_view.h"
+#include "store/session.h"
+
+namespace {
+
+using namespace bench;
+
+constexpr int kRepetitions = 15;
+constexpr int kGroupSize = 30;
+const char* const kGroup = "G30";
+const LONG kReference = store::Date::fromMDY(3, 11, 2026).value;  // a Wednesday
+
+/// The group of the first 30 resources, added once to the benchmark store.
+void addGroup(const std::string& folder) {
+    sqlite3* db = nullptr;
+    if (sqlite3_open((folder + "/RESDATA.TPS").c_str(), &db) != SQLITE_OK) die("open");
+    if (scalar(db, std::string("SELECT count(*) FROM GROUPRES WHERE \"GROUP\" = '") + kGroup +
+                       "'") != kGroupSize) {
+        exec(db, "BEGIN");
+        exec(db, std::string("DELETE FROM GROUPRES WHERE \"GROUP\" = '") + kGroup + "'");
+        exec(db, std::string("DELETE FROM \"GROUP\" WHERE \"GROUP\" = '") + kGroup + "'");
+        exec(db, std::string("INSERT INTO \"GROUP\" (\"GROUP\") VALUES ('") + kGroup + "')");
+        for (int r = 0; r < kGroupSize; ++r)
+            exec(db, std::string("INSERT INTO GROUPRES (\"GROUP\", RESOURCES) VALUES ('") + kGroup +
+                         "', '" + code(r) + "')");
+        exec(db, "COMMIT");
+    }
+    sqlite3_close(db);
+}
+
+struct Case {
+    const char* what;
+    scan::ScanKind kind;
+    std::string name;
+    std::vector<std::string> resources;
+};
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    programName = "scan_bench";
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    const std::string folder = openFolder();
+    addGroup(folder);
+    store::session().GlobalUserName = "BENCH";
+    store::ErrorClass errors;
+    errors.INIT();
+    store::Store db(folder, errors);
+    db.DCTINIT();
+    for (Tbl t : {Tbl::RESACT, Tbl::DATES, Tbl::ACTIVITY, Tbl::GROUPRES}) {
+        store::FileManager& fm = db.Access(t);
+        if (fm.OPEN() != store::Level_Benign || fm.USEFILE() != store::Level_Benign)
+            die("cannot open the tables");
+    }
+    scan::ScanPrefs prefs;
+    prefs.scanText = "Mixed";
+
+    sqlite3* raw = nullptr;
+    if (sqlite3_open((folder + "/RESDATA.TPS").c_str(), &raw) != SQLITE_OK) die("raw open");
+    sqlite3_stmt* range = nullptr;
+    sqlite3_prepare_v2(raw,
+                       "SELECT d.DATE, d.TIME, d.ENDTIME, r.ACTNUMBER, r.UNITS, a.NAME, a.CLIENT "
+                       "FROM RESACT r CROSS JOIN DATES d ON d.ACTNUMBER = r.ACTNUMBER "
+                       "LEFT JOIN ACTIVITY a ON a.ACTNUMBER = r.ACTNUMBER AND "
+                       "NOT (a.ACTNUMBER = 0) WHERE " kIndexed
+                       " AND r.RESOURCE = ?1 AND d.DATE BETWEEN ?2 AND ?3",
+                       -1, &range, nullptr);
+    if (!range) die(sqlite3_errmsg(raw));
+
+    std::vector<std::string> group;
+    for (int r = 0; r < kGroupSize; ++r) group.push_back(code(r));
+    const std::vector<Case> cases{
+        {"resource week", scan::ScanKind::ResourceWeek, "R010", {"R010"}},
+        {"resource month", scan::ScanKind::ResourceMonth, "R010", {"R010"}},
+        {"30-resource group day", scan::ScanKind::GroupDay, kGroup, group},
+        {"30-resource group week", scan::ScanKind::GroupWeek, kGroup, group},
+        {"30-resource group month", scan::ScanKind::GroupMonth, kGroup, group},
+    };
+    scan::ui::ScanView view;
+    std::printf("\nScans on %lld occurrences over %d resources; median of %d runs:\n",
+                kOccurrences, kResources, kRepetitions);
+    std::printf("  %-26s %8s %8s %6s %8s %6s\n", "", "ours ms", "raw ms", "ratio", "redraw",
+                "boxes");
+    for (const Case& c : cases) {
+        std::vector<double> ours, rawTimes, redraws;
+        std::size_t boxes = 0;
+        long long rows = 0;
+        const scan::Period period = scan::periodOf(c.kind, store::Date(kReference));
+        for (int rep = 0; rep < kRepetitions; ++rep) {
+            scan::ScanLayout layout;
+            std::string error;
+            auto t0 = Clock::now();
+            if (!scan::drawScan(db, c.kind, prefs, c.name, store::Date(kReference), layout, error))
+                die(error);
+            ours.push_back(seconds(Clock::now() - t0));
+            boxes = layout.boxes.size();
+            t0 = Clock::now();
+            view.setScan(std::move(layout));
+            QImage image(view.size(), QImage::Format_ARGB32_Premultiplied);
+            view.render(&image);
+            redraws.push_back(seconds(Clock::now() - t0) + ours.back());
+
+            t0 = Clock::now();
+            rows = 0;
+            for (const std::string& r : c.resources) {
+                sqlite3_bind_text(range, 1, r.c_str(), -1, SQLITE_STATIC);
+                sqlite3_bind_int(range, 2, period.first.value);
+                sqlite3_bind_int(range, 3, period.last.value);
+                while (sqlite3_step(range) == SQLITE_ROW) {
+                    rows += sqlite3_column_int(range, 1) > 0;
+                    (void)sqlite3_column_text(range, 5);
+                    (void)sqlite3_column_text(range, 6);
+                }
+                sqlite3_reset(range);
+            }
+            rawTimes.push_back(seconds(Clock::now() - t0));
+        }
+        const double o = median(ours), r = median(rawTimes), d = median(redraws);
+        std::printf("  %-26s %8.2f %8.2f %6.2f %8.2f %6zu  (%lld rows read raw)\n", c.what,
+                    o * 1e3, r * 1e3, o / r, d * 1e3, boxes, rows);
+    }
+    sqlite3_finalize(range);
+    sqlite3_close(raw);
+    db.DCTKILL();
+    cleanUp();
+    return 0;
+}

@@ -1,0 +1,10 @@
+#include "framework/booking_changes.h"
+
+namespace framework {
+
+BookingChanges& bookingChanges() {
+    static BookingChanges changes;
+    return changes;
+}
+
+}  // namespace framework

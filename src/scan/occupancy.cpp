@@ -1,0 +1,116 @@
+#include "scan/occupancy.h"
+
+#include <algorithm>
+#include <cstring>
+#include <tuple>
+
+#include "store/engine.h"
+#include "store/store.h"
+
+namespace scan {
+
+using store::Tbl;
+
+bool drawnBefore(const Occurrence& a, const Occurrence& b) {
+    return std::tie(a.date, a.start, a.end, a.number) < std::tie(b.date, b.start, b.end, b.number);
+}
+
+namespace {
+
+/// Keeps a table's shared record buffer and position as they were, for as long as it lives.
+class KeptBuffer {
+  public:
+    KeptBuffer(store::Store& db, Tbl t)
+        : db_(db),
+          table_(db.table(t)),
+          copy_(table_.buffer(), table_.buffer() + table_.recordSize()),
+          position_(table_.position()) {}
+    ~KeptBuffer() {
+        std::memcpy(table_.buffer(), copy_.data(), copy_.size());
+        db_.engine().setPosition(table_, position_);
+    }
+    KeptBuffer(const KeptBuffer&) = delete;
+    KeptBuffer& operator=(const KeptBuffer&) = delete;
+
+  private:
+    store::Store& db_;
+    store::Table& table_;
+    std::vector<std::byte> copy_;
+    store::RecordPosition position_;
+};
+
+}  // namespace
+
+bool Occupancy::load(store::Store& db, const std::vector<std::string>& resources, store::Date low,
+                     store::Date high, Detail detail, store::LONG leaveOut) {
+    byResource_.clear();
+    size_ = 0;
+    error_.clear();
+    const bool withBookings = detail == WithBookings;
+    KeptBuffer rac(db, Tbl::RESACT), dat(db, Tbl::DATES), act(db, Tbl::ACTIVITY);
+
+    store::JoinQuery q;
+    q.outerKey = store::RAC::RESOURCE_KEY;
+    q.outerEqual = 1;
+    q.innerKey = store::DAT::ACTDATES_KEY;
+    q.links = {{store::RAC::ACTNUMBER - 1, store::DAT::ACTNUMBER - 1}};
+    q.rangeField = store::DAT::DATE - 1;
+    q.low = low.value;
+    q.high = high.value;
+    q.lookupKey = store::ACT::ACTNUMBER_KEY;
+    q.lookupLinks = {{store::RAC::ACTNUMBER - 1, store::ACT::ACTNUMBER - 1}};
+    store::Engine& e = db.engine();
+    store::Table* lookup = withBookings ? &db.table(Tbl::ACTIVITY) : nullptr;
+    for (const std::string& resource : resources) {
+        if (byResource_.count(resource)) continue;
+        std::vector<Occurrence>& list = byResource_[resource];
+        db.RAC.RESOURCE = resource;
+        // The key ignores case; a resource code is exact, so "room1" is another resource.
+        const int rc = e.join(
+            db.table(Tbl::RESACT), db.table(Tbl::DATES), q,
+            [&] {
+                if (db.RAC.ACTNUMBER == leaveOut && leaveOut != 0) return true;
+                if (db.RAC.RESOURCE != resource) return true;
+                Occurrence o;
+                o.number = db.DAT.ACTNUMBER;
+                o.date = db.DAT.DATE;
+                o.start = db.DAT.TIME;
+                o.end = db.DAT.ENDTIME;
+                o.units = db.RAC.UNITS;
+                o.resource = resource;
+                if (withBookings) {
+                    o.name = db.ACT.NAME.str();
+                    o.client = db.ACT.CLIENT.str();
+                }
+                list.push_back(std::move(o));
+                return true;
+            },
+            lookup);
+        if (rc != 0) {
+            error_ = e.status().message();
+            byResource_.clear();
+            size_ = 0;
+            return false;
+        }
+        std::sort(list.begin(), list.end(), drawnBefore);
+        size_ += list.size();
+    }
+    return true;
+}
+
+const std::vector<Occurrence>& Occupancy::of(const std::string& resource) const {
+    static const std::vector<Occurrence> none;
+    auto it = byResource_.find(resource);
+    return it == byResource_.end() ? none : it->second;
+}
+
+std::vector<const Occurrence*> Occupancy::on(const std::string& resource, store::LONG date) const {
+    const std::vector<Occurrence>& all = of(resource);
+    auto first = std::lower_bound(all.begin(), all.end(), date,
+                                  [](const Occurrence& o, store::LONG d) { return o.date < d; });
+    std::vector<const Occurrence*> out;
+    for (auto it = first; it != all.end() && it->date == date; ++it) out.push_back(&*it);
+    return out;
+}
+
+}  // namespace scan

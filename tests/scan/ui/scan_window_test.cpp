@@ -1,0 +1,201 @@
+// The scan windows driven as a user drives them: a resource or group typed, the period
+// stepped, a booking box clicked to change the booking, and the scan showing the change.
+#include "scan/ui/scan_window.h"
+
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTest>
+
+#include "../../booking/booking_fixture.h"
+#include "../../test_app.h"
+#include "../../widget_keys.h"
+#include "booking/ui/booking_window.h"
+#include "framework/booking_changes.h"
+#include "framework/date_time_entry.h"
+#include "masterdata/ui/windows.h"
+#include "scan/ui/scan_view.h"
+
+namespace scan::test {
+namespace {
+
+using booking::test::at;
+using tembrix::test::onModal;
+
+class ScanWindowTest : public booking::test::BookingTest {
+  protected:
+    void SetUp() override {
+        tembrix::test::testApplication();
+        BookingTest::SetUp();
+        db.USP.SCANTEXT = "Booking";
+        db.USP.SCANSIZE = 40;
+        db.USP.HEIGHT = 8;
+        db.USP.INTERVAL = store::Length::fromMinutes(15).value;
+        masterdata::ui::defineWindow("BROWSERESOURCE", [this](store::Store& s, QWidget*, int) {
+            ++lookups;
+            if (pick.empty()) return int(store::RequestCancelled);
+            s.RES.RESOURCE = pick;
+            return int(store::RequestCompleted);
+        });
+    }
+    void TearDown() override {
+        masterdata::ui::defineWindow("BROWSERESOURCE", nullptr);
+        BookingTest::TearDown();
+    }
+    /// Runs the window modally; `act` runs inside its event loop and closes it.
+    void run(ui::ScanWindow& w, std::function<void()> act) {
+        QTimer::singleShot(0, &w, [&w, act = std::move(act)] {
+            QApplication::setActiveWindow(&w);
+            act();
+            w.reject();
+        });
+        w.CALL();
+    }
+    std::vector<const Item*> boxes(ui::ScanWindow& w) {
+        std::vector<const Item*> out;
+        for (const Item& i : w.view()->scanLayout().items)
+            if (i.kind == Item::Box) out.push_back(&i);
+        return out;
+    }
+    /// Clicks the middle of a box as the mouse would.
+    void click(ui::ScanWindow& w, const Item& box) {
+        QTest::mouseClick(w.view(), Qt::LeftButton, Qt::NoModifier, w.view()->rectOf(box).center());
+    }
+    /// In the booking form that the click opens: a new start, OK, and the scope asked.
+    void changeStartTo(const QString& start, booking::ChangeScope scope) {
+        onModal(&*this->guard, [start, scope, this](QWidget* modal) {
+            auto* form = qobject_cast<booking::ui::UpdateAct*>(modal);
+            ASSERT_TRUE(form);
+            opened = {db.DAT.ACTNUMBER, db.DAT.DATE};
+            tembrix::test::typeKeys(form->startEntry(), start);
+            tembrix::test::press(form->startEntry(), Qt::Key_Tab);
+            onModal(&*this->guard, [scope](QWidget* dialog) {
+                const char* names[] = {"", "JustThisOne", "All", "ThisOneAndFuture"};
+                auto* radio = dialog->findChild<QRadioButton*>(names[scope]);
+                ASSERT_TRUE(radio);
+                radio->setChecked(true);
+                auto* ok = dialog->findChild<QPushButton*>("OK");
+                ASSERT_TRUE(ok);
+                QTest::mouseClick(ok, Qt::LeftButton);
+            });
+            QTest::mouseClick(form->okButton(), Qt::LeftButton);
+        });
+    }
+
+    std::unique_ptr<QObject> guard = std::make_unique<QObject>();
+    std::string pick;
+    int lookups = 0;
+    std::array<store::LONG, 2> opened{};
+};
+
+TEST_F(ScanWindowTest, AResourceTypedIsShownAndOneNotOnFileOpensTheLookUp) {
+    book(db, "Board", {{"ROOM1", 1}}, {{monday, at(9), at(10)}});
+    ui::ScanWindow w(db, ScanKind::ResourceWeek);
+    run(w, [&] {
+        EXPECT_EQ("Scan A Resource For A Week", w.windowTitle().toStdString());
+        tembrix::test::typeKeys(w.nameEntry(), "ROOM1");
+        tembrix::test::press(w.nameEntry(), Qt::Key_Return);
+        EXPECT_EQ("ROOM1", w.shown());
+        EXPECT_EQ(1u, boxes(w).size());
+        EXPECT_EQ(0, lookups);
+        // Not on file: the look-up opens; cancelled, the typed text stays and nothing new
+        // is drawn.
+        tembrix::test::typeKeys(w.nameEntry(), "NOSUCH");
+        tembrix::test::press(w.nameEntry(), Qt::Key_Return);
+        EXPECT_EQ(1, lookups);
+        EXPECT_EQ("NOSUCH", w.nameEntry()->text().toStdString());
+        EXPECT_EQ("ROOM1", w.shown());
+        // Picked from the look-up, it is shown.
+        pick = "ROOM2";
+        QTest::mouseClick(w.lookupButton(), Qt::LeftButton);
+        EXPECT_EQ("ROOM2", w.shown());
+        EXPECT_TRUE(boxes(w).empty());
+        // Forward and back a week.
+        QTest::mouseClick(w.forwardButton(), Qt::LeftButton);
+        EXPECT_EQ(monday + 7, w.reference().value);
+        QTest::mouseClick(w.backButton(), Qt::LeftButton);
+        EXPECT_EQ(monday, w.reference().value);
+    });
+}
+
+TEST_F(ScanWindowTest, ABoxClickedOpensItsOccurrenceAndEveryScopeShowsOnTheScan) {
+    const store::LONG weekly =
+        book(db, "Weekly", {{"ROOM1", 1}},
+             {{monday, at(9), at(10)}, {monday + 7, at(9), at(10)}, {monday + 14, at(9), at(10)}},
+             booking::IrregularDates);
+    ui::ScanWindow w(db, ScanKind::ResourceWeek);
+    auto boxTop = [&](std::size_t i) { return boxes(w).at(i)->y; };
+    run(w, [&] {
+        w.show("ROOM1", store::Date(monday + 7));
+        ASSERT_EQ(1u, boxes(w).size());
+        const int nine = boxTop(0);
+        EXPECT_TRUE(w.view()->cursor().shape() == Qt::ArrowCursor);
+
+        // Just this one: the clicked occurrence becomes a booking of its own at 11:00.
+        changeStartTo("11:00", booking::JustThisOne);
+        click(w, *boxes(w)[0]);
+        EXPECT_EQ(weekly, opened[0]);
+        EXPECT_EQ(monday + 7, opened[1]);
+        ASSERT_EQ(1u, boxes(w).size());
+        EXPECT_GT(boxTop(0), nine);
+        EXPECT_NE(weekly, w.view()->scanLayout().boxes[0].number);
+        EXPECT_EQ((std::vector<std::array<store::LONG, 3>>{{monday, at(9) + 400, at(10)},
+                                                           {monday + 14, at(9) + 400, at(10)}}),
+                  datesOf(weekly));
+
+        // All: every occurrence of the weekly booking moves; the scan of its third week shows it.
+        QTest::mouseClick(w.forwardButton(), Qt::LeftButton);
+        ASSERT_EQ(1u, boxes(w).size());
+        changeStartTo("14:00", booking::AllOccurrences);
+        click(w, *boxes(w)[0]);
+        EXPECT_EQ(monday + 14, opened[1]);
+        ASSERT_EQ(1u, boxes(w).size());
+        EXPECT_EQ((std::vector<std::array<store::LONG, 3>>{{monday, at(14) + 400, at(15)},
+                                                           {monday + 14, at(14) + 400, at(15)}}),
+                  datesOf(weekly));
+        const int two = boxTop(0);
+        EXPECT_GT(two, nine);
+
+        // This one and future: the third week's occurrence goes to a new booking at 16:00.
+        changeStartTo("16:00", booking::ThisOneAndFuture);
+        click(w, *boxes(w)[0]);
+        ASSERT_EQ(1u, boxes(w).size());
+        EXPECT_GT(boxTop(0), two);
+        EXPECT_EQ((std::vector<std::array<store::LONG, 3>>{{monday, at(14) + 400, at(15)}}),
+                  datesOf(weekly));
+    });
+}
+
+TEST_F(ScanWindowTest, AScanRedrawsWhenThisStationSavesABookingElsewhere) {
+    ui::ScanWindow w(db, ScanKind::GroupDay);
+    run(w, [&] {
+        EXPECT_EQ("Scan Group For A Day", w.windowTitle().toStdString());
+        w.show("", store::Date(monday));
+        EXPECT_TRUE(boxes(w).empty());
+        // A group not on file opens the group look-up (none is defined here: cancelled).
+        tembrix::test::typeKeys(w.nameEntry(), "NOGROUP");
+        tembrix::test::press(w.nameEntry(), Qt::Key_Return);
+        EXPECT_EQ("", w.shown());
+    });
+    ui::ScanWindow month(db, ScanKind::ResourceMonth);
+    run(month, [&] {
+        month.show("ROOM2", store::Date(monday));
+        EXPECT_TRUE(boxes(month).empty());
+        book(db, "Elsewhere", {{"ROOM2", 1}}, {{monday + 3, at(9), at(10)}});
+        emit framework::bookingChanges().changed();
+        QApplication::processEvents();
+        EXPECT_EQ(1u, boxes(month).size());
+    });
+}
+
+TEST_F(ScanWindowTest, AViewOnlyUserCannotInsertFromAScan) {
+    store::session().accessLevel = store::ViewOnly;
+    ui::ScanWindow w(db, ScanKind::GroupMonth);
+    EXPECT_FALSE(w.insertButton()->isEnabled());
+    store::session().accessLevel = store::GeneralUser;
+    ui::ScanWindow w2(db, ScanKind::GroupMonth);
+    EXPECT_TRUE(w2.insertButton()->isEnabled());
+}
+
+}  // namespace
+}  // namespace scan::test
