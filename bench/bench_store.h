@@ -152,7 +152,6 @@ inline double median(std::vector<double> v) {
     return v[v.size() / 2];
 }
 
-
 /// The folder of the benchmark store, generated when it does not hold the occurrences yet.
 inline std::string openFolder() {
     std::string folder;

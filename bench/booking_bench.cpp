@@ -1,8 +1,9 @@
-// The save of a new booking with every check, on the benchmark store (bench_store.h): 3 resources (two single, one pooled) booked daily for a year, each of the 365
-// occurrences checked for weekends, special days, collisions and pool capacity, the user
-// accepting every finding, then written in one transaction after the second look under the
-// lock. Set against raw SQLite collision queries for the same occurrences in the same run:
-// one query per occurrence and resource, and one range query per resource.
+// The save of a new booking with every check, on the benchmark store (bench_store.h): 3 resources
+// (two single, one pooled) booked daily for a year, each of the 365 occurrences checked for
+// weekends, special days, collisions and pool capacity, the user accepting every finding, then
+// written in one transaction after the second look under the lock. Set against raw SQLite collision
+// queries for the same occurrences in the same run: one query per occurrence and resource, and one
+// range query per resource.
 
 #include "bench_store.h"
 #include "booking/booking_form.h"

@@ -1,5 +1,6 @@
 // The booking form as the frame's "Add booking" entry and toolbar button open it.
 #include <QAction>
+#include <QApplication>
 #include <QComboBox>
 #include <QLabel>
 
@@ -43,6 +44,53 @@ TEST_F(BookingMenuTest, AddBookingOpensANewBookingPrimedFromThePreferences) {
         EXPECT_EQ(db->USP.NAME.str(), name);
         EXPECT_EQ(RequestCancelled, session().GlobalResponse);
     }
+    frame.close();
+}
+
+TEST_F(BookingMenuTest, TheScanEntriesOpenTheirScansAndOnlyThose) {
+    MAIN frame(*db, *ini);
+    typeLogin(kAdministrator, kAdministratorPassword);
+    ASSERT_TRUE(frame.INIT());
+    // Week, group day and group month are called; month and group week stand on their own.
+    const struct {
+        const char* entry;
+        const char* button;
+        const char* procedure;
+        bool modal;
+    } scans[] = {
+        {"Scan/Single %1/Week", "toolbar/Single week", "SCANSINGLE", true},
+        {"Scan/Single %1/Month", "toolbar/Single month", "SCANMONTH", false},
+        {"Scan/%1 group/Day", "toolbar/Group day", "SCANGROUP", true},
+        {"Scan/%1 group/Week", "toolbar/Group week", "SCANGROUPWEEK", false},
+        {"Scan/%1 group/Month", nullptr, "SCANGROUPMONTH", true},
+    };
+    for (const auto& s : scans) {
+        for (const char* path : {s.entry, s.button}) {
+            if (!path) continue;
+            QAction* entry = frame.action(path);
+            ASSERT_TRUE(entry) << path;
+            EXPECT_TRUE(entry->isEnabled()) << path;
+            std::string opened;
+            if (s.modal) {
+                onNextModal([&](QWidget* w) {
+                    opened = w->objectName().toStdString();
+                    pressButton(w, "Close");
+                });
+                entry->trigger();
+            } else {
+                entry->trigger();
+                for (QWidget* w : QApplication::topLevelWidgets())
+                    if (w->isVisible() && w->objectName() == s.procedure) {
+                        opened = s.procedure;
+                        w->close();
+                    }
+                QApplication::processEvents();
+            }
+            EXPECT_EQ(s.procedure, opened) << path;
+        }
+    }
+    // The availability scans come with windows of their own.
+    EXPECT_FALSE(frame.action("Scan/Availability/%1 group")->isEnabled());
     frame.close();
 }
 

@@ -1,5 +1,6 @@
 #include "scan/ui/scan_view.h"
 
+#include <QFontMetrics>
 #include <QFontMetricsF>
 #include <QHelpEvent>
 #include <QMouseEvent>
@@ -67,38 +68,40 @@ QFont ScanView::fontOf(const Font& f) const {
 
 void ScanView::paintEvent(QPaintEvent*) {
     QPainter p(this);
+    // The grid first, so that boxes and their texts stand over its lines.
     for (const Item& i : layout_.items) {
-        switch (i.kind) {
-            case Item::Line: {
-                p.setPen(QPen(colourOf(i.colour), 1));
-                const QPoint a(scale_.px(i.x), scale_.py(i.y));
-                p.drawLine(a, QPoint(scale_.px(i.x + i.w), scale_.py(i.y + i.h)));
-                break;
-            }
-            case Item::Box: {
-                const QRect r = rectOf(i).normalized();
-                p.fillRect(r, tintOf(i.colour));
-                p.setPen(QPen(colourOf(i.colour), 1));
-                p.drawRect(r.adjusted(0, 0, -1, -1));
-                break;
-            }
-            case Item::Text:
-            case Item::Label: {
-                if (i.text.empty() && !i.background) break;
-                const QRect r = rectOf(i).normalized();
-                if (i.background) p.fillRect(r, colourOf(*i.background));
-                p.setPen(colourOf(i.colour));
-                p.setFont(fontOf(i.font));
-                const int flags = i.kind == Item::Text
-                                      ? Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap
-                                      : Qt::AlignLeft | Qt::AlignVCenter;
-                p.save();
-                p.setClipRect(r);
-                p.drawText(r.adjusted(2, 0, 0, 0), flags, QString::fromStdString(i.text));
-                p.restore();
-                break;
-            }
+        if (i.kind != Item::Line) continue;
+        p.setPen(QPen(colourOf(i.colour), 1));
+        p.drawLine(QPoint(scale_.px(i.x), scale_.py(i.y)),
+                   QPoint(scale_.px(i.x + i.w), scale_.py(i.y + i.h)));
+    }
+    for (const Item& i : layout_.items) {
+        if (i.kind == Item::Line) continue;
+        const QRect r = rectOf(i).normalized();
+        if (i.kind == Item::Box) {
+            p.fillRect(r, tintOf(i.colour));
+            p.setPen(QPen(colourOf(i.colour), 1));
+            p.drawRect(r.adjusted(0, 0, -1, -1));
+            continue;
         }
+        if (i.background) p.fillRect(r, colourOf(*i.background));
+        if (i.text.empty()) continue;
+        const QString text = QString::fromStdString(i.text);
+        QFont font = fontOf(i.font);
+        // A label wider than its place is drawn a little smaller rather than cut.
+        const int room = r.width() - 2;
+        const int wide = QFontMetrics(font).horizontalAdvance(text);
+        if (i.kind == Item::Label && wide > room && room > 0)
+            font.setPixelSize(
+                std::max(6, std::max(font.pixelSize() * 3 / 4, font.pixelSize() * room / wide)));
+        p.setPen(colourOf(i.colour));
+        p.setFont(font);
+        const int flags = i.kind == Item::Text ? Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap
+                                               : Qt::AlignLeft | Qt::AlignVCenter;
+        p.save();
+        p.setClipRect(r);
+        p.drawText(r.adjusted(2, 0, 0, 0), flags, text);
+        p.restore();
     }
     if (!layout_.note.empty()) {
         p.setPen(Qt::darkGray);
