@@ -340,7 +340,18 @@ void ScanWindow::redraw() {
     if (drawing_) return;
     drawing_ = true;
     ScanLayout layout;
-    if (!name_.empty()) {
+    if (name_.empty()) {
+        // Nothing is read or reported for a blank entry; the empty view says what it wants.
+        const QString hint =
+            group() ? words("Type a group, or pick one with \"...\", to see its %1.",
+                            words_.bookings, true)
+                    : words(
+                          "Type a %1, or pick one with \"...\", to see its "
+                          "%2.",
+                          words_.resource, true)
+                          .replace("%2", QString::fromStdString(booking::lower(words_.bookings)));
+        layout.note = hint.toStdString();
+    } else {
         framework::BusyCursor busy;
         std::string error;
         if (!drawScan(db(), kind_, prefs_, name_, reference_, layout, error)) {
