@@ -8,6 +8,7 @@
 #include <QImage>
 
 #include "bench_store.h"
+#include "scan/free_time.h"
 #include "scan/scans.h"
 #include "scan/ui/scan_view.h"
 #include "store/session.h"
@@ -59,7 +60,8 @@ int main(int argc, char** argv) {
     errors.INIT();
     store::Store db(folder, errors);
     db.DCTINIT();
-    for (Tbl t : {Tbl::RESACT, Tbl::DATES, Tbl::ACTIVITY, Tbl::GROUPRES}) {
+    for (Tbl t :
+         {Tbl::RESACT, Tbl::DATES, Tbl::ACTIVITY, Tbl::GROUPRES, Tbl::RESOURCE, Tbl::SPECIAL}) {
         store::FileManager& fm = db.Access(t);
         if (fm.OPEN() != store::Level_Benign || fm.USEFILE() != store::Level_Benign)
             die("cannot open the tables");
@@ -89,6 +91,8 @@ int main(int argc, char** argv) {
         {"30-resource group day", scan::ScanKind::GroupDay, kGroup, group},
         {"30-resource group week", scan::ScanKind::GroupWeek, kGroup, group},
         {"30-resource group month", scan::ScanKind::GroupMonth, kGroup, group},
+        {"30-resource group free", scan::ScanKind::GroupFree, kGroup, group},
+        {"pooled resource week", scan::ScanKind::PooledResource, "R190", {"R190"}},
     };
     scan::ui::ScanView view;
     std::printf("\nScans on %lld occurrences over %d resources; median of %d runs:\n", kOccurrences,
@@ -132,6 +136,40 @@ int main(int argc, char** argv) {
         const double o = median(ours), r = median(rawTimes), d = median(redraws);
         std::printf("  %-26s %8.2f %8.2f %6.2f %8.2f %6zu  (%lld rows read raw)\n", c.what, o * 1e3,
                     r * 1e3, o / r, d * 1e3, boxes, rows);
+    }
+    // Find free time: three resources, one hour, the next 90 days.
+    {
+        scan::FreeTimeQuestion q;
+        q.resources = {{"R010", 1, 1}, {"R011", 1, 1}, {"R190", 2, 5}};
+        q.length = store::Length::fromHours(1);
+        q.first = store::Date(kReference);
+        q.last = q.first + 89;
+        q.dayStart = store::Time::fromHMS(8, 0);
+        q.dayEnd = store::Time::fromHMS(18, 0);
+        q.limit = 20;
+        q.specialDays = true;  // the benchmark store has none
+        std::vector<double> ours, rawTimes;
+        std::size_t found = 0;
+        for (int rep = 0; rep < kRepetitions; ++rep) {
+            std::vector<scan::FreePeriod> periods;
+            std::string error;
+            auto t0 = Clock::now();
+            if (!scan::searchFreeTime(db, q, periods, error)) die(error);
+            ours.push_back(seconds(Clock::now() - t0));
+            found = periods.size();
+            t0 = Clock::now();
+            for (const auto& r : q.resources) {
+                sqlite3_bind_text(range, 1, r.resource.c_str(), -1, SQLITE_STATIC);
+                sqlite3_bind_int(range, 2, q.first.value);
+                sqlite3_bind_int(range, 3, q.last.value);
+                while (sqlite3_step(range) == SQLITE_ROW) (void)sqlite3_column_int(range, 1);
+                sqlite3_reset(range);
+            }
+            rawTimes.push_back(seconds(Clock::now() - t0));
+        }
+        const double o = median(ours), r = median(rawTimes);
+        std::printf("  %-26s %8.2f %8.2f %6.2f %8s %6zu  (periods found)\n",
+                    "find free time, 90 days", o * 1e3, r * 1e3, o / r, "-", found);
     }
     sqlite3_finalize(range);
     sqlite3_close(raw);

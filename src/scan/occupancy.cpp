@@ -1,11 +1,10 @@
 #include "scan/occupancy.h"
 
 #include <algorithm>
-#include <cstring>
 #include <tuple>
 
-#include "store/engine.h"
-#include "store/store.h"
+#include "store/file_manager.h"
+#include "store/kept_buffer.h"
 
 namespace scan {
 
@@ -15,39 +14,21 @@ bool drawnBefore(const Occurrence& a, const Occurrence& b) {
     return std::tie(a.date, a.start, a.end, a.number) < std::tie(b.date, b.start, b.end, b.number);
 }
 
-namespace {
-
-/// Keeps a table's shared record buffer and position as they were, for as long as it lives.
-class KeptBuffer {
-  public:
-    KeptBuffer(store::Store& db, Tbl t)
-        : db_(db),
-          table_(db.table(t)),
-          copy_(table_.buffer(), table_.buffer() + table_.recordSize()),
-          position_(table_.position()) {}
-    ~KeptBuffer() {
-        std::memcpy(table_.buffer(), copy_.data(), copy_.size());
-        db_.engine().setPosition(table_, position_);
-    }
-    KeptBuffer(const KeptBuffer&) = delete;
-    KeptBuffer& operator=(const KeptBuffer&) = delete;
-
-  private:
-    store::Store& db_;
-    store::Table& table_;
-    std::vector<std::byte> copy_;
-    store::RecordPosition position_;
-};
-
-}  // namespace
-
 bool Occupancy::load(store::Store& db, const std::vector<std::string>& resources, store::Date low,
                      store::Date high, Detail detail, store::LONG leaveOut) {
     byResource_.clear();
     size_ = 0;
     error_.clear();
     const bool withBookings = detail == WithBookings;
-    KeptBuffer rac(db, Tbl::RESACT), dat(db, Tbl::DATES), act(db, Tbl::ACTIVITY);
+    // Tables opened lazily by their windows are opened for real at their first read.
+    for (Tbl t : {Tbl::RESACT, Tbl::DATES, Tbl::ACTIVITY}) {
+        if (t == Tbl::ACTIVITY && !withBookings) continue;
+        if (db.Access(t).USEFILE() != store::Level_Benign) {
+            error_ = db.engine().status().message();
+            return false;
+        }
+    }
+    store::KeptBuffer rac(db, Tbl::RESACT), dat(db, Tbl::DATES), act(db, Tbl::ACTIVITY);
 
     store::JoinQuery q;
     q.outerKey = store::RAC::RESOURCE_KEY;

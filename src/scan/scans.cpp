@@ -4,8 +4,9 @@
 
 #include "booking/words.h"
 #include "masterdata/group_save.h"
-#include "store/engine.h"
-#include "store/store.h"
+#include "scan/availability.h"
+#include "store/file_manager.h"
+#include "store/kept_buffer.h"
 
 namespace scan {
 
@@ -14,7 +15,12 @@ using store::u;
 
 namespace {
 
-/// The fonts the Parts name: "MS Sans Serif" 8 for labels, "Small Fonts" 6 or 7 for the
+/// Opens for real a table its window opened lazily; false when it cannot be read.
+bool ready(store::Store& db, store::Tbl t) {
+    return db.Access(t).USEFILE() == store::Level_Benign;
+}
+
+/// The scans' fonts: "MS Sans Serif" 8 for labels, "Small Fonts" 6 or 7 for the
 /// texts of boxes and names.
 constexpr Font kLabelFont{Face::Label, 8};
 constexpr Font kSmall6{Face::Small, 6};
@@ -439,10 +445,17 @@ ScanLayout layoutGroupMonth(const ScanPrefs& p, store::Date reference,
 
 // ---------------------------------------------------------------------------------------
 
+bool showsGroup(ScanKind kind) {
+    return kind == ScanKind::GroupDay || kind == ScanKind::GroupWeek ||
+           kind == ScanKind::GroupMonth || kind == ScanKind::GroupFree;
+}
+
 Period periodOf(ScanKind kind, store::Date reference) {
     switch (kind) {
         case ScanKind::ResourceWeek:
         case ScanKind::GroupWeek:
+        case ScanKind::GroupFree:
+        case ScanKind::PooledResource:
             return {reference.mondayOfWeek(), reference.mondayOfWeek() + 6};
         case ScanKind::ResourceMonth:
         case ScanKind::GroupMonth:
@@ -457,6 +470,8 @@ store::Date step(ScanKind kind, store::Date reference, int direction) {
     switch (kind) {
         case ScanKind::ResourceWeek:
         case ScanKind::GroupWeek:
+        case ScanKind::GroupFree:
+        case ScanKind::PooledResource:
             return reference + 7 * direction;
         case ScanKind::ResourceMonth:
         case ScanKind::GroupMonth:
@@ -469,10 +484,8 @@ store::Date step(ScanKind kind, store::Date reference, int direction) {
 
 bool drawScan(store::Store& db, ScanKind kind, const ScanPrefs& p, const std::string& name,
               store::Date reference, ScanLayout& layout, std::string& error) {
-    const bool group =
-        kind == ScanKind::GroupDay || kind == ScanKind::GroupWeek || kind == ScanKind::GroupMonth;
     const std::vector<std::string> resources =
-        group ? masterdata::groupMembers(db, name) : std::vector<std::string>{name};
+        showsGroup(kind) ? masterdata::groupMembers(db, name) : std::vector<std::string>{name};
     const Period period = periodOf(kind, reference);
     Occupancy occupancy;
     if (!occupancy.load(db, resources, period.first, period.last)) {
@@ -495,22 +508,26 @@ bool drawScan(store::Store& db, ScanKind kind, const ScanPrefs& p, const std::st
         case ScanKind::GroupMonth:
             layout = layoutGroupMonth(p, reference, resources, occupancy);
             break;
+        case ScanKind::GroupFree:
+            layout = layoutFree(p, reference, resources, occupancy);
+            break;
+        case ScanKind::PooledResource:
+            layout = layoutPooled(p, reference, name, resourceUnits(db, name), occupancy);
+            break;
     }
     return true;
 }
 
 std::vector<std::string> bookingResources(store::Store& db, store::LONG number) {
     std::vector<std::string> out;
+    if (!ready(db, store::Tbl::RESACT)) return out;
+    store::KeptBuffer kept(db, store::Tbl::RESACT);
     store::Table& t = db.table(store::Tbl::RESACT);
-    const std::vector<std::byte> kept(t.buffer(), t.buffer() + t.recordSize());
-    const store::RecordPosition position = t.position();
     store::Engine& e = db.engine();
     t.clearBuffer();
     db.RAC.ACTNUMBER = number;
     if (e.setAtValue(t, store::RAC::ACTIVITY_KEY, 1) == 0)
         while (e.next(t) == 0 && db.RAC.ACTNUMBER == number) out.push_back(db.RAC.RESOURCE.str());
-    std::copy(kept.begin(), kept.end(), t.buffer());
-    e.setPosition(t, position);
     return out;
 }
 
@@ -519,13 +536,20 @@ std::vector<std::string> bookingResources(store::Store& db, store::LONG number) 
 namespace scan {
 
 std::string findResource(store::Store& db, const std::string& typed) {
+    if (!ready(db, store::Tbl::RESOURCE)) return {};
     db.table(store::Tbl::RESOURCE).clearBuffer();
     db.RES.RESOURCE = typed;
     if (db.engine().get(db.table(store::Tbl::RESOURCE), store::RES::RESOURCE_KEY) != 0) return {};
     return db.RES.RESOURCE.str();
 }
 
+int resourceUnits(store::Store& db, const std::string& resource) {
+    store::KeptBuffer kept(db, store::Tbl::RESOURCE);
+    return findResource(db, resource).empty() ? -1 : db.RES.UNITS;
+}
+
 std::string findGroup(store::Store& db, const std::string& typed) {
+    if (!ready(db, store::Tbl::GROUP)) return {};
     db.table(store::Tbl::GROUP).clearBuffer();
     db.GRO.GROUP = typed;
     if (db.engine().get(db.table(store::Tbl::GROUP), store::GRO::GROUP_KEY) != 0) return {};

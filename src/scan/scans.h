@@ -61,7 +61,17 @@ ScanLayout layoutGroupMonth(const ScanPrefs& p, store::Date reference,
                             const std::vector<std::string>& members, const Occupancy& occupancy);
 
 /// The five scans as the windows draw them: what to read, then the layout.
-enum class ScanKind { ResourceWeek, ResourceMonth, GroupDay, GroupWeek, GroupMonth };
+enum class ScanKind {
+    ResourceWeek,
+    ResourceMonth,
+    GroupDay,
+    GroupWeek,
+    GroupMonth,
+    GroupFree,       // SCANFREE: when a group's members are free
+    PooledResource,  // SCANPOOLED: how much of a pooled resource is taken
+};
+/// Whether a scan shows a group (else one resource).
+bool showsGroup(ScanKind kind);
 
 /// The period a scan of `reference` shows: the week, the month or the day.
 struct Period {
@@ -90,5 +100,7 @@ namespace scan {
 std::string findResource(store::Store& db, const std::string& typed);
 /// The same for a group (GRO:GROUP_KEY).
 std::string findGroup(store::Store& db, const std::string& typed);
+/// RES:UNITS of a resource; -1 when it is not on file. The RESOURCE buffer is kept.
+int resourceUnits(store::Store& db, const std::string& resource);
 
 }  // namespace scan

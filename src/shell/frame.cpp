@@ -114,6 +114,7 @@ void MAIN::buildMenus() {
         {"Scan/%1 group/Month", "Month", none, none, "SCANGROUPMONTH", 0, 0},
         {"Scan/Availability/%1 group", "%1 group", T::ResourceSingular, none, "SCANFREE", 0, 0},
         {"Scan/Availability/Pooled %1", "Pooled %1", T::ResourcePlural, none, "SCANPOOLED", 0, 0},
+        {"Scan/Availability/Find free time", "Find free time", none, none, "FINDFREETIME", 0, 0},
         {"Scan/Calendar", "Calendar", none, none, "CALENDARMAIN", 0, 0},
         {"Help/Contents", "Contents", none, none, "HELPCONTENTS", 0, 0},
         {"Help/Search for help on...", "Search for help on...", none, none, "HELPSEARCH", 0, 0},

@@ -297,6 +297,7 @@ bool UpdateAct::INIT() {
     const int request = store::session().GlobalRequest;
     if (!form_->open(request == store::ChangeRecord ? store::ChangeRecord : store::InsertRecord))
         return false;
+    if (prime && !form_->changing()) prime(*form_);
     words_ = form_->words();
     status_->setText(text(form_->changing() ? "Record will be Changed" : "Record will be Added"));
     actual_->setVisible(db().SYP.ACTUAL == 1);
@@ -565,9 +566,10 @@ bool UpdateAct::TAKECLOSEEVENT() {
     return true;
 }
 
-int UPDATEACT(store::Store& db, QWidget* parent) {
+int UPDATEACT(store::Store& db, QWidget* parent, std::function<void(BookingForm&)> prime) {
     store::session().GlobalResponse = store::RequestCancelled;
     auto* form = new UpdateAct(db, parent);
+    form->prime = std::move(prime);
     form->setAttribute(Qt::WA_DeleteOnClose, false);
     form->CALL();
     const int response = store::session().GlobalResponse;

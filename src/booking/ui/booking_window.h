@@ -35,6 +35,9 @@ class UpdateAct : public framework::WindowProcedure {
     ~UpdateAct() override;
 
     BookingForm& form() { return *form_; }
+    /// For a booking being added: fills the new booking's fields once the form has opened
+    /// (a free period found elsewhere: its date, times and resources).
+    std::function<void(BookingForm&)> prime;
 
     // The controls, for tests that drive the form as a user does.
     QComboBox* nameBox() const { return name_; }
@@ -112,8 +115,8 @@ class UpdateAct : public framework::WindowProcedure {
 };
 
 /// UPDATEACT: runs the booking form modally with the global request; returns the global
-/// response it leaves.
-int UPDATEACT(store::Store& db, QWidget* parent);
+/// response it leaves. `prime` fills a new booking's fields once the form has opened.
+int UPDATEACT(store::Store& db, QWidget* parent, std::function<void(BookingForm&)> prime = {});
 
 /// Makes the booking windows known to the program: the frame's "UPDATEACT" through `add`,
 /// the conflict dialog for the checks, and the program's translator for the engine's texts.

@@ -17,6 +17,8 @@
 #include "masterdata/ui/lookup_cal.h"
 #include "masterdata/ui/window_words.h"
 #include "masterdata/ui/windows.h"
+#include "scan/availability.h"
+#include "scan/ui/free_time_window.h"
 #include "scan/ui/scan_view.h"
 #include "store/file_manager.h"
 #include "store/questions.h"
@@ -101,7 +103,33 @@ const Texts& textsOf(ScanKind kind) {
                                   "Go forward one month",
                                   "~Group_Scan_a_Month_Window",
                                   false};
+    static const Texts free{"SCANFREE",
+                            "Scan Group For Available Time",
+                            "Group",
+                            "Week includes",
+                            "Name of group to display",
+                            "Look up group",
+                            "Display week that includes this date",
+                            "Go back one week",
+                            "Go forward one week",
+                            "~Group_Scan_for_Available_Time_Window",
+                            false};
+    static const Texts pooled{"SCANPOOLED",
+                              "Scan Availability Of Pooled %1",
+                              "",
+                              "Week includes:",
+                              "%1 to be displayed",
+                              "Look up %1",
+                              "Display week that includes this date",
+                              "Go back one week",
+                              "Go forward one week",
+                              "~Scan_Pooled_Availability_Window",
+                              false};
     switch (kind) {
+        case ScanKind::GroupFree:
+            return free;
+        case ScanKind::PooledResource:
+            return pooled;
         case ScanKind::ResourceWeek:
             return week;
         case ScanKind::ResourceMonth:
@@ -173,8 +201,7 @@ ScanWindow::ScanWindow(store::Store& db, ScanKind kind, QWidget* parent)
 ScanWindow::~ScanWindow() = default;
 
 bool ScanWindow::group() const {
-    return kind_ == ScanKind::GroupDay || kind_ == ScanKind::GroupWeek ||
-           kind_ == ScanKind::GroupMonth;
+    return showsGroup(kind_);
 }
 
 void ScanWindow::build() {
@@ -227,10 +254,16 @@ void ScanWindow::build() {
     print_->setEnabled(false);
     print_->setVisible(t.print);
     insert_->setEnabled(store::session().accessLevel >= store::GeneralUser);
-    if (kind_ == ScanKind::GroupMonth) {
-        buttons->addWidget(legend(kGreen, words("1 %1 (click for detail)", words_.booking), this));
+    if (kind_ == ScanKind::GroupMonth || kind_ == ScanKind::GroupFree) {
+        const char* one =
+            kind_ == ScanKind::GroupMonth ? "1 %1 (click for detail)" : "1 %1 (click for details)";
+        buttons->addWidget(legend(kGreen, words(one, words_.booking), this));
         buttons->addWidget(legend(kYellow, words("2 %1", words_.bookings), this));
         buttons->addWidget(legend(kRed, words("3+ %1", words_.bookings), this));
+    } else if (kind_ == ScanKind::PooledResource) {
+        buttons->addWidget(legend(kGreen, words("1-50% used"), this));
+        buttons->addWidget(legend(kYellow, words("51-99% used"), this));
+        buttons->addWidget(legend(kRed, words("100%+ used"), this));
     }
     buttons->addStretch(1);
     for (QPushButton* b : {insert_, browse_, print_, close_, help_}) buttons->addWidget(b);
@@ -317,6 +350,12 @@ void ScanWindow::defaultSize() {
         case ScanKind::GroupMonth:
             empty = layoutGroupMonth(prefs_, d, eight, none);
             break;
+        case ScanKind::GroupFree:
+            empty = layoutFree(prefs_, d, eight, none);
+            break;
+        case ScanKind::PooledResource:
+            empty = layoutPooled(prefs_, d, std::string(), 1, none);
+            break;
     }
     view_->setScan(std::move(empty));
     const QRect screen = QGuiApplication::primaryScreen()
@@ -351,6 +390,8 @@ void ScanWindow::redraw() {
                           words_.resource, true)
                           .replace("%2", QString::fromStdString(booking::lower(words_.bookings)));
         layout.note = hint.toStdString();
+    } else if (kind_ == ScanKind::PooledResource && !pooled()) {
+        name_.clear();
     } else {
         framework::BusyCursor busy;
         std::string error;
@@ -361,6 +402,18 @@ void ScanWindow::redraw() {
     }
     view_->setScan(std::move(layout));
     drawing_ = false;
+}
+
+bool ScanWindow::pooled() {
+    const int units = resourceUnits(db(), name_);
+    if (units > 1 || units < 0) return units > 1;
+    store::questions().message(
+        windowTitle().toStdString(),
+        words("Invalid. This is not a pooled %1", words_.resource, true).toStdString(),
+        store::Icon::Exclamation, store::BUTTON_OK, store::BUTTON_OK);
+    entry_->setFocus();
+    entry_->selectAll();
+    return false;
 }
 
 void ScanWindow::acceptName() {
@@ -455,6 +508,8 @@ const std::vector<ScanProcedure>& scanProcedures() {
         {"SCANGROUP", ScanKind::GroupDay, false},
         {"SCANGROUPWEEK", ScanKind::GroupWeek, true},
         {"SCANGROUPMONTH", ScanKind::GroupMonth, false},
+        {"SCANFREE", ScanKind::GroupFree, false},
+        {"SCANPOOLED", ScanKind::PooledResource, true},
     };
     return all;
 }
@@ -481,6 +536,7 @@ void registerWindows(store::Store& db,
         const ScanKind kind = p.kind;
         add(p.name, [&db, kind](QWidget* frame, int) { runScan(db, kind, frame); });
     }
+    registerFreeTime(db, add);
 }
 
 }  // namespace scan::ui

@@ -21,7 +21,8 @@ namespace scan::ui {
 class ScanView;
 
 /// One scan window: a resource's week (SCANSINGLE) or month (SCANMONTH), a group's day
-/// (SCANGROUP), week (SCANGROUPWEEK) or month (SCANGROUPMONTH). The entry names the
+/// (SCANGROUP), week (SCANGROUPWEEK) or month (SCANGROUPMONTH), when a group is free
+/// (SCANFREE), how much of a pooled resource is taken (SCANPOOLED). The entry names the
 /// resource or group, the date entry the period; every redraw reads the store afresh and
 /// paints the core's layout. A click on a booking box opens the booking form on that
 /// occurrence, and a completed change redraws.
@@ -68,6 +69,9 @@ class ScanWindow : public framework::WindowProcedure {
     /// The entry accepted: a name on file is shown, another opens the look-up.
     void acceptName();
     void lookUp();
+    /// For the pooled scan: whether the resource shown has more than one unit; tells the
+    /// user when it has not.
+    bool pooled();
     void dateAccepted(store::Date date);
     /// Runs the booking form and redraws when it completed.
     void runBookingForm(int request);

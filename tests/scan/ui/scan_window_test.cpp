@@ -6,6 +6,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
+#include <QTreeWidget>
 
 #include "../../booking/booking_fixture.h"
 #include "../../test_app.h"
@@ -14,6 +15,7 @@
 #include "framework/booking_changes.h"
 #include "framework/date_time_entry.h"
 #include "masterdata/ui/windows.h"
+#include "scan/ui/free_time_window.h"
 #include "scan/ui/scan_view.h"
 
 namespace scan::test {
@@ -195,6 +197,105 @@ TEST_F(ScanWindowTest, AViewOnlyUserCannotInsertFromAScan) {
     store::session().accessLevel = store::GeneralUser;
     ui::ScanWindow w2(db, ScanKind::GroupMonth);
     EXPECT_TRUE(w2.insertButton()->isEnabled());
+}
+
+TEST_F(ScanWindowTest, AGreenCellOfTheFreeScanOpensItsBookingAndOthersDoNot) {
+    const store::LONG one = book(db, "One", {{"ROOM1", 1}}, {{monday, at(9), at(9, 15)}});
+    book(db, "Two", {{"ROOM1", 1}, {"ROOM2", 1}}, {{monday + 1, at(9), at(9, 15)}});
+    a.fm(store::Tbl::GROUP).PRIMERECORD();
+    db.GRO.GROUP = "ROOMS";
+    ASSERT_EQ(store::Level_Benign, a.fm(store::Tbl::GROUP).INSERT());
+    for (const char* r : {"ROOM1", "ROOM2"}) {
+        a.fm(store::Tbl::GROUPRES).PRIMERECORD();
+        db.GRP.GROUP = "ROOMS";
+        db.GRP.RESOURCES = r;
+        ASSERT_EQ(store::Level_Benign, a.fm(store::Tbl::GROUPRES).INSERT());
+    }
+    int forms = 0;
+    std::array<store::LONG, 3> seen{};
+    const auto realForm = ui::ScanWindow::bookingForm();
+    ui::ScanWindow::bookingForm() = [&](store::Store& s, QWidget*, int request) {
+        ++forms;
+        EXPECT_EQ(store::ChangeRecord, request);
+        seen = {s.DAT.ACTNUMBER, s.DAT.DATE, s.DAT.TIME};
+        return int(store::RequestCancelled);
+    };
+    ui::ScanWindow w(db, ScanKind::GroupFree);
+    run(w, [&] {
+        EXPECT_EQ("Scan Group For Available Time", w.windowTitle().toStdString());
+        tembrix::test::typeKeys(w.nameEntry(), "ROOMS");
+        tembrix::test::press(w.nameEntry(), Qt::Key_Return);
+        ASSERT_EQ(2u, boxes(w).size())
+            << w.shown() << "|" << w.view()->scanLayout().note << "|" << user.lastText();
+        const Item* green = boxes(w)[0];
+        const Item* yellow = boxes(w)[1];
+        EXPECT_EQ(kGreen, green->colour);
+        EXPECT_EQ(kYellow, yellow->colour);
+        click(w, *yellow);
+        EXPECT_EQ(0, forms);
+        click(w, *green);
+        EXPECT_EQ(1, forms);
+        EXPECT_EQ(one, seen[0]);
+        EXPECT_EQ(monday, seen[1]);
+        EXPECT_EQ(at(9) + 400, seen[2]);
+    });
+    ui::ScanWindow::bookingForm() = realForm;
+}
+
+TEST_F(ScanWindowTest, ThePooledScanRefusesAResourceOfOneUnit) {
+    ui::ScanWindow w(db, ScanKind::PooledResource);
+    run(w, [&] {
+        EXPECT_EQ("Scan Availability Of Pooled Resource", w.windowTitle().toStdString());
+        tembrix::test::typeKeys(w.nameEntry(), "ROOM1");
+        tembrix::test::press(w.nameEntry(), Qt::Key_Return);
+        EXPECT_EQ("Invalid. This is not a pooled resource", user.lastText());
+        EXPECT_TRUE(boxes(w).empty());
+        EXPECT_EQ("", w.shown());
+        tembrix::test::typeKeys(w.nameEntry(), "POOL");
+        tembrix::test::press(w.nameEntry(), Qt::Key_Return);
+        EXPECT_EQ("POOL", w.shown());
+    });
+}
+
+TEST_F(ScanWindowTest, FindFreeTimeListsPeriodsAndBooksOneOfThem) {
+    book(db, "Morning", {{"ROOM1", 1}}, {{monday, at(8), at(12)}});
+    ui::FindFreeTime w(db);
+    std::vector<WantedResource> booked;
+    FreePeriod chosen{};
+    const auto realForm = ui::FindFreeTime::bookingForm();
+    ui::FindFreeTime::bookingForm() = [&](store::Store&, QWidget*,
+                                          const std::vector<WantedResource>& r, const FreePeriod& p,
+                                          store::Length) {
+        booked = r;
+        chosen = p;
+        return int(store::RequestCancelled);
+    };
+    QTimer::singleShot(0, &w, [&] {
+        // Nothing to look for yet: the user is told, nothing is listed.
+        QTest::mouseClick(w.searchButton(), Qt::LeftButton);
+        EXPECT_EQ("Choose at least one resource.", user.lastText());
+        w.addResources({{"ROOM1", 1, 1}, {"POOL", 2, 5}});
+        tembrix::test::typeKeys(w.lengthEntry(), "02:00");
+        tembrix::test::typeKeys(w.toEntry(),
+                                QString::fromStdString(store::shortDate(store::Date(monday + 1))));
+        QTest::mouseClick(w.searchButton(), Qt::LeftButton);
+        ASSERT_EQ(2, w.resultList()->topLevelItemCount());
+        EXPECT_EQ(at(12), w.found()[0].typedStart.value);
+        EXPECT_EQ(monday + 1, w.found()[1].date);
+        QTest::mouseClick(w.bookButton(), Qt::LeftButton);
+        EXPECT_EQ(monday, chosen.date);
+        ASSERT_EQ(2u, booked.size());
+        EXPECT_EQ(2, booked[1].units);
+        // A period that ends before it starts is refused.
+        tembrix::test::typeKeys(w.toEntry(),
+                                QString::fromStdString(store::shortDate(store::Date(monday - 1))));
+        QTest::mouseClick(w.searchButton(), Qt::LeftButton);
+        EXPECT_EQ(0, w.resultList()->topLevelItemCount());
+        EXPECT_EQ("The period must end on or after the day it starts.", user.lastText());
+        w.reject();
+    });
+    w.CALL();
+    ui::FindFreeTime::bookingForm() = realForm;
 }
 
 }  // namespace
