@@ -144,6 +144,7 @@ void FindFreeTime::build() {
     results_->header()->setSectionResizeMode(0, QHeaderView::Stretch);
     results_->setMinimumHeight(results_->fontMetrics().height() * 8);
     summary_ = new QLabel(this);
+    summary_->setObjectName("summary");
     book_ = new QPushButton(words("Book"), this);
     book_->setToolTip(words("Add a new %1 at the highlighted time", words_.booking, true));
     book_->setEnabled(false);
@@ -263,8 +264,7 @@ bool FindFreeTime::search() {
     }
     for (const WantedResource& r : fq.resources)
         if (r.units < 1 || r.units > std::max(r.capacity, 1)) {
-            refuse(words("The units wanted of %1 must be between 1 and its %2 units.")
-                       .replace("%1", q(r.resource))
+            refuse(words("The units wanted of %1 must be between 1 and its %2 units.", r.resource)
                        .replace("%2", QString::number(std::max(r.capacity, 1))));
             return false;
         }
@@ -288,8 +288,8 @@ bool FindFreeTime::search() {
     if (found_.empty()) {
         summary_->setText(words("No free time in this period."));
     } else {
-        summary_->setText(words("%1 free periods, the earliest first.")
-                              .replace("%1", QString::number(found_.size())));
+        summary_->setText(
+            words("%1 free periods, the earliest first.", std::to_string(found_.size())));
         results_->setCurrentItem(results_->topLevelItem(0));
         results_->setFocus();
     }

@@ -2,6 +2,7 @@
 // stepped, a booking box clicked to change the booking, and the scan showing the change.
 #include "scan/ui/scan_window.h"
 
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -280,6 +281,8 @@ TEST_F(ScanWindowTest, FindFreeTimeListsPeriodsAndBooksOneOfThem) {
                                 QString::fromStdString(store::shortDate(store::Date(monday + 1))));
         QTest::mouseClick(w.searchButton(), Qt::LeftButton);
         ASSERT_EQ(2, w.resultList()->topLevelItemCount());
+        EXPECT_EQ("2 free periods, the earliest first.",
+                  w.findChild<QLabel*>("summary")->text().toStdString());
         EXPECT_EQ(at(12), w.found()[0].typedStart.value);
         EXPECT_EQ(monday + 1, w.found()[1].date);
         QTest::mouseClick(w.bookButton(), Qt::LeftButton);
