@@ -1,10 +1,13 @@
-// The configuration file: whatever it holds, windows open where a user can reach them.
+// The configuration file: whatever it holds, windows open where a user can reach them,
+// and a write that cannot be made leaves nothing behind.
 #include "framework/ini_file.h"
 
 #include <QGuiApplication>
 #include <QScreen>
 #include <QWidget>
+#include <chrono>
 #include <climits>
+#include <random>
 
 #include "framework/window_placement.h"
 #include "framework_fixture.h"
@@ -18,6 +21,48 @@ using store::test::TempDir;
 void write(const std::string& path, const std::string& content) {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     out << content;
+}
+
+TEST(IniFileTest, GarbageReadsAsNothingAndTheNextWriteKeepsWhatWasReadable) {
+    TempDir dir;
+    const std::string path = dir.file("tembrixm.INI");
+    // Binary noise, a section never closed, empty keys and values out of range.
+    std::mt19937 noise(18);
+    std::string content;
+    for (int i = 0; i < 4096; ++i) content += char(noise());
+    content += "\n[Main\nXPos=1\n=\n[]\n[Main]\nWidth=99999999999\nHeight=-\nXPos= 12 \nYPos=0x10";
+    write(path, content);
+    IniFile ini(path);
+    EXPECT_EQ(std::nullopt, ini.getInt("Main", "Width"));
+    EXPECT_EQ(std::nullopt, ini.getInt("Main", "Height"));
+    EXPECT_EQ(std::nullopt, ini.getInt("Main", "YPos"));
+    EXPECT_EQ(12, ini.getInt("Main", "XPos"));
+    EXPECT_TRUE(ini.put("Main", "Width", 640));
+    EXPECT_EQ(640, ini.getInt("Main", "Width"));
+    EXPECT_EQ(12, ini.getInt("Main", "XPos"));
+
+    // A file of 8 MB without a line break is no configuration: it reads as empty, quickly,
+    // and the next write replaces it.
+    write(path, std::string(8 << 20, 'x') + "\n[Main]\nXPos=7\n");
+    const auto started = std::chrono::steady_clock::now();
+    EXPECT_EQ(std::nullopt, ini.get("Main", "XPos"));
+    EXPECT_TRUE(ini.put("Main", "XPos", 5));
+    EXPECT_EQ(5, ini.getInt("Main", "XPos"));
+    EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(2));
+    EXPECT_EQ(std::string("[Main]\nXPos=5\n").size(), std::filesystem::file_size(path));
+}
+
+TEST(IniFileTest, AFileThatCannotBeReplacedIsLeftAloneWithNoCopyBesideIt) {
+    TempDir dir;
+    // A folder where the file should be: it can be neither read nor replaced.
+    const std::filesystem::path path = dir.path / "tembrixm.INI";
+    std::filesystem::create_directory(path);
+    write((path / "mine.txt").string(), "keep me");
+    IniFile ini(path.string());
+    EXPECT_EQ(std::nullopt, ini.get("Main", "XPos"));
+    EXPECT_FALSE(ini.put("Main", "XPos", 5));
+    EXPECT_FALSE(std::filesystem::exists(path.string() + ".tmp"));
+    EXPECT_EQ("keep me", readFile((path / "mine.txt").string()));
 }
 
 TEST(WindowPlacementTest, APlacementIsFittedIntoTheScreenThatShowsMostOfIt) {
