@@ -2,6 +2,8 @@
 // and a write that cannot be made leaves nothing behind.
 #include "framework/ini_file.h"
 
+#include <sys/stat.h>
+
 #include <QGuiApplication>
 #include <QScreen>
 #include <QWidget>
@@ -63,6 +65,13 @@ TEST(IniFileTest, AFileThatCannotBeReplacedIsLeftAloneWithNoCopyBesideIt) {
     EXPECT_FALSE(ini.put("Main", "XPos", 5));
     EXPECT_FALSE(std::filesystem::exists(path.string() + ".tmp"));
     EXPECT_EQ("keep me", readFile((path / "mine.txt").string()));
+
+    // A pipe under the name is not read: nobody writes to it, and reading would wait for
+    // ever.
+    const std::string pipe = dir.file("pipe.INI");
+    ASSERT_EQ(0, ::mkfifo(pipe.c_str(), 0600));
+    IniFile piped(pipe);
+    EXPECT_EQ(std::nullopt, piped.get("Main", "XPos"));
 }
 
 TEST(WindowPlacementTest, APlacementIsFittedIntoTheScreenThatShowsMostOfIt) {
