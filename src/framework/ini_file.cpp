@@ -4,8 +4,9 @@
 #include <climits>
 #include <cstdint>
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
-#include <sstream>
+#include <system_error>
 
 namespace framework {
 
@@ -50,11 +51,24 @@ IniFile::IniFile(std::string path) : path_(std::move(path)) {}
 
 std::vector<std::string> IniFile::readLines() const {
     std::vector<std::string> lines;
-    std::ifstream in(path_);
-    std::string line;
-    while (std::getline(in, line)) {
+    // Only a plain file is read: a folder or a pipe under the name would fail or wait for
+    // ever, and neither holds placements.
+    std::error_code ec;
+    if (!std::filesystem::is_regular_file(path_, ec)) return lines;
+    const auto size = std::filesystem::file_size(path_, ec);
+    if (ec || size > kMaxSize) return lines;
+    std::ifstream in(path_, std::ios::binary);
+    std::string text(size, '\0');
+    in.read(text.data(), std::streamsize(text.size()));
+    text.resize(std::size_t(in.gcount()));
+    std::size_t from = 0;
+    while (from < text.size()) {
+        std::size_t end = text.find('\n', from);
+        if (end == std::string::npos) end = text.size();
+        std::string line = text.substr(from, end - from);
         if (!line.empty() && line.back() == '\r') line.pop_back();
-        lines.push_back(line);
+        lines.push_back(std::move(line));
+        from = end + 1;
     }
     return lines;
 }
@@ -122,14 +136,20 @@ bool IniFile::put(const std::string& section, const std::string& key, const std:
     }
     const std::string temp = path_ + ".tmp";
     {
-        std::ofstream out(temp, std::ios::trunc);
+        std::ofstream out(temp, std::ios::trunc | std::ios::binary);
         for (const std::string& l : lines) out << l << '\n';
         if (!out.flush()) {
+            out.close();
             std::remove(temp.c_str());
             return false;
         }
     }
-    return std::rename(temp.c_str(), path_.c_str()) == 0;
+    // A file that cannot be replaced keeps its old content, and no copy is left beside it.
+    if (std::rename(temp.c_str(), path_.c_str()) != 0) {
+        std::remove(temp.c_str());
+        return false;
+    }
+    return true;
 }
 
 bool IniFile::put(const std::string& section, const std::string& key, int value) {

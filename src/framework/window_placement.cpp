@@ -1,21 +1,68 @@
 #include "framework/window_placement.h"
 
+#include <QGuiApplication>
+#include <QScreen>
 #include <QWidget>
+#include <algorithm>
 
 #include "framework/ini_file.h"
 
 namespace framework {
 
+namespace {
+
+/// A rectangle in wide numbers: a position and size read from the configuration file may
+/// be anything an int holds, and their sum must not overflow.
+struct Span {
+    long long x, y, w, h;
+};
+
+long long overlap(const Span& r, const QRect& a) {
+    const long long w =
+        std::min(r.x + r.w, (long long)a.x() + a.width()) - std::max(r.x, (long long)a.x());
+    const long long h =
+        std::min(r.y + r.h, (long long)a.y() + a.height()) - std::max(r.y, (long long)a.y());
+    return w > 0 && h > 0 ? w * h : 0;
+}
+
+}  // namespace
+
+std::optional<QRect> fitOnScreens(const QRect& current, std::optional<int> x, std::optional<int> y,
+                                  std::optional<int> width, std::optional<int> height,
+                                  const std::vector<QRect>& areas) {
+    Span r{current.x(), current.y(), current.width(), current.height()};
+    if (x) r.x = *x;
+    if (y) r.y = *y;
+    if (width && *width > 0) r.w = *width;
+    if (height && *height > 0) r.h = *height;
+    // The screen that shows most of the window takes it; a window that no screen shows
+    // at all would open where nobody can reach it.
+    const QRect* best = nullptr;
+    long long most = 0;
+    for (const QRect& a : areas) {
+        if (a.isEmpty()) continue;
+        if (const long long o = overlap(r, a); o > most) most = o, best = &a;
+    }
+    if (!best) return std::nullopt;
+    const QRect& a = *best;
+    r.w = std::min<long long>(r.w, a.width());
+    r.h = std::min<long long>(r.h, a.height());
+    r.x = std::clamp<long long>(r.x, a.x(), a.x() + a.width() - r.w);
+    r.y = std::clamp<long long>(r.y, a.y(), a.y() + a.height() - r.h);
+    return QRect(int(r.x), int(r.y), int(r.w), int(r.h));
+}
+
 void restoreWindow(QWidget& window, const IniFile& ini, const std::string& section) {
     const auto maximize = ini.get(section, "Maximize");
     if (!maximize || (*maximize != "Yes" && *maximize != "No")) return;
     if (ini.get(section, "XPos")) {
-        QRect r = window.geometry();
-        if (auto x = ini.getInt(section, "XPos")) r.moveLeft(*x);
-        if (auto y = ini.getInt(section, "YPos")) r.moveTop(*y);
-        if (auto w = ini.getInt(section, "Width"); w && *w > 0) r.setWidth(*w);
-        if (auto h = ini.getInt(section, "Height"); h && *h > 0) r.setHeight(*h);
-        window.setGeometry(r);
+        std::vector<QRect> areas;
+        for (QScreen* s : QGuiApplication::screens()) areas.push_back(s->availableGeometry());
+        // A placement no screen shows keeps the window's own default one.
+        if (auto r = fitOnScreens(window.geometry(), ini.getInt(section, "XPos"),
+                                  ini.getInt(section, "YPos"), ini.getInt(section, "Width"),
+                                  ini.getInt(section, "Height"), areas))
+            window.setGeometry(*r);
     }
     if (*maximize == "Yes") window.setWindowState(window.windowState() | Qt::WindowMaximized);
 }

@@ -275,7 +275,6 @@ bool MAIN::INIT() {
     setCurrentTerms(Terms::fromSysPref(db_.SYP));
 
     show();
-    windowOpened_ = true;
     LOGIN login(db_, this);
     if (!login.ASK()) {
         close();
@@ -288,6 +287,7 @@ bool MAIN::INIT() {
         db_.USP.USERNAME = session().GlobalUserName;
         copyDefaultsToUserPref(db_);
     }
+    loggedIn_ = true;
     applyGating();
     setTexts();
     INITTRANSLATOR(QString::fromStdString(db_.engine().folder() + "/" + kLanguageFile), 0, 0);
@@ -306,7 +306,11 @@ void MAIN::KILL() {
     killed_ = true;
     if (timer_) timer_->stop();
     if (storeOpen_) CLOSESTORE(db_);
-    if (windowOpened_) framework::saveWindow(*this, ini_, "Main");
+    // A start that ended before log-in leaves the folder as it found it: refused data must
+    // reach the converter intact, and nobody has used the frame whose placement or backup
+    // would be worth keeping.
+    if (!loggedIn_) return;
+    framework::saveWindow(*this, ini_, "Main");
     if (onClosed) onClosed();
 }
 

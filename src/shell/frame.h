@@ -60,7 +60,7 @@ class MAIN : public QMainWindow {
     void run(const std::string& procedure, int request = 0);
 
     /// Called at the very end of closing (after tables are closed and placement saved):
-    /// the backup.
+    /// the backup. Neither happens when the frame closes before a user logged in.
     std::function<void()> onClosed;
 
   protected:
@@ -82,7 +82,7 @@ class MAIN : public QMainWindow {
     QTimer* timer_ = nullptr;
     bool storeOpen_ = false;
     bool refused_ = false;
-    bool windowOpened_ = false;
+    bool loggedIn_ = false;
     bool killed_ = false;
 };
 

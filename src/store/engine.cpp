@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <chrono>
 #include <cstdio>
@@ -199,6 +200,41 @@ std::string createIndexSql(const TableDecl& d, const KeyDecl& k) {
     s += ")";
     if (k.excludesEmpty) s += " WHERE " + notEmptyCondition(d, k);
     return s;
+}
+
+/// Whether the table the file holds has exactly the columns the declaration makes, with
+/// their types. Keys built on a column that is not there would index the column's name as
+/// a constant (SQLite reads an unknown quoted name as text), so nothing is built then.
+/// SQLITE_OK when they match, SQLITE_NOTFOUND when the table is missing, SQLITE_SCHEMA
+/// when it differs, or the failing SQLite code.
+int checkColumns(sqlite3* db, const TableDecl& d) {
+    std::vector<std::pair<std::string, std::string>> want{{"_rid", "INTEGER"}, {"_ver", "INTEGER"}};
+    for (const FieldDecl& f : d.fields)
+        for (const std::string& c : columnsOf(f))
+            want.emplace_back(c, isText(f.type) ? "TEXT" : "INTEGER");
+    const std::string sql =
+        std::string("PRAGMA ") + schemaOf(d) + ".table_info(" + quoted(d.name) + ")";
+    sqlite3_stmt* st = nullptr;
+    int rc = sqlite3_prepare_v2(db, sql.c_str(), -1, &st, nullptr);
+    if (rc != SQLITE_OK) return rc;
+    std::vector<std::pair<std::string, std::string>> have;
+    while ((rc = sqlite3_step(st)) == SQLITE_ROW) {
+        const auto* name = reinterpret_cast<const char*>(sqlite3_column_text(st, 1));
+        const auto* type = reinterpret_cast<const char*>(sqlite3_column_text(st, 2));
+        have.emplace_back(name ? name : "", type ? type : "");
+    }
+    sqlite3_finalize(st);
+    if (rc != SQLITE_DONE) return rc;
+    if (have.empty()) return SQLITE_NOTFOUND;
+    auto upper = [](std::string s) {
+        for (char& c : s) c = char(std::toupper(static_cast<unsigned char>(c)));
+        return s;
+    };
+    for (auto* list : {&want, &have}) {
+        for (auto& [name, type] : *list) name = upper(name), type = upper(type);
+        std::sort(list->begin(), list->end());
+    }
+    return have == want ? SQLITE_OK : SQLITE_SCHEMA;
 }
 
 const char* typeName(FieldType t) {
@@ -703,6 +739,16 @@ int Engine::buildKeys(Table& t) {
     if (int rc = connect(false)) return rc;
     if (d.file == StoreFile::USERS)
         if (int rc = attachUsers(false)) return rc;
+    switch (int rc = checkColumns(d_->db, d)) {
+        case SQLITE_OK:
+            break;
+        case SQLITE_NOTFOUND:
+            return fail(FileNotFoundErr);
+        case SQLITE_SCHEMA:
+            return fail(InvalidRecordDeclarationErr);
+        default:
+            return failSql(rc, false);
+    }
     auto exec = [&](const std::string& sql) {
         return sqlite3_exec(d_->db, sql.c_str(), nullptr, nullptr, nullptr);
     };

@@ -265,6 +265,24 @@ std::string ErrorClass::errorTextValue() const {
 }
 
 std::string ErrorClass::substitute(std::size_t index) const {
+    // "%Previous" shows the entry this one overrides as that entry would show itself, which
+    // may in turn show the one it overrides. An added block can stack thousands of entries
+    // of one id, so the chain is walked in a loop, oldest first, never by recursion.
+    const std::uint16_t id = entries_[index].id;
+    std::vector<std::size_t> earlier;  // the entries of this id before this one, oldest first
+    for (std::size_t i = 0; i < index; ++i)
+        if (entries_[i].id == id) earlier.push_back(i);
+    std::vector<std::size_t> chain{index};
+    while (!earlier.empty() && entries_[chain.back()].text.find("%Previous") != std::string::npos) {
+        chain.push_back(earlier.back());
+        earlier.pop_back();
+    }
+    std::string previous;  // nothing for the oldest entry of the chain
+    for (auto it = chain.rbegin(); it != chain.rend(); ++it) previous = fill(*it, previous);
+    return previous;
+}
+
+std::string ErrorClass::fill(std::size_t index, const std::string& previous) const {
     WorkArea work(entries_[index].text);
     // The order matters: "%ErrorCode" and "%ErrorText" go before "%Error" would eat them.
     work.replace("%File", [&] { return fileName; });
@@ -273,12 +291,7 @@ std::string ErrorClass::substitute(std::size_t index) const {
     work.replace("%Error", [&] { return errorText; });
     work.replace("%Message", [&] { return messageText; });
     work.replace("%Field", [&] { return fieldText; });
-    work.replace("%Previous", [&] {
-        // The entry this one overrides, shown as it would have been shown itself.
-        for (std::size_t i = index; i-- > 0;)
-            if (entries_[i].id == entries_[index].id) return substitute(i);
-        return std::string();
-    });
+    work.replace("%Previous", [&] { return previous; });
     return work.text(kWorkArea);
 }
 

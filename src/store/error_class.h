@@ -121,6 +121,8 @@ class ErrorClass {
 
   private:
     std::string substitute(std::size_t index) const;
+    /// One entry's text with its placeholders filled, `previous` standing for "%Previous".
+    std::string fill(std::size_t index, const std::string& previous) const;
     std::string errorTextValue() const;
     Level endAfterTelling(Level level);
 

@@ -334,21 +334,21 @@ TEST_F(PreviewTest, PlacementIsKeptInItsSectionOfTheConfigurationFile) {
     {
         PreviewWindow w(pages(1), &ini);
         w.show();
-        w.setGeometry(120, 140, 700, 520);
+        w.setGeometry(80, 140, 700, 520);  // inside the test screen of 800 by 800
         w.findChild<QAction*>("close")->trigger();
     }
     EXPECT_EQ("No", ini.get(PreviewWindow::kSection, "Maximize", ""));
-    EXPECT_EQ(120, ini.getInt("_PreviewWindow_", "XPos"));
+    EXPECT_EQ(80, ini.getInt("_PreviewWindow_", "XPos"));
     EXPECT_EQ(700, ini.getInt("_PreviewWindow_", "Width"));
     {
         PreviewWindow w(pages(1), &ini);
-        EXPECT_EQ(QRect(120, 140, 700, 520), w.geometry()) << "the next preview opens there";
+        EXPECT_EQ(QRect(80, 140, 700, 520), w.geometry()) << "the next preview opens there";
         w.showMaximized();
         QTest::keyClick(&w, Qt::Key_Escape);
         EXPECT_FALSE(w.isVisible()) << "Escape closes the preview";
     }
     EXPECT_EQ("Yes", ini.get(PreviewWindow::kSection, "Maximize", ""));
-    EXPECT_EQ(120, ini.getInt("_PreviewWindow_", "XPos")) << "the normal place is kept";
+    EXPECT_EQ(80, ini.getInt("_PreviewWindow_", "XPos")) << "the normal place is kept";
     {
         PreviewWindow w(pages(1), &ini);
         w.show();

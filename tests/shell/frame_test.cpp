@@ -4,6 +4,8 @@
 
 #include <QAction>
 #include <QMenu>
+#include <QScreen>
+#include <climits>
 
 #include "shell/app.h"
 #include "shell/backup.h"
@@ -171,6 +173,29 @@ TEST_F(FrameTest, PlacementIsKeptInSectionMain) {
     typeLogin(kAdministrator, kAdministratorPassword);
     ASSERT_TRUE(frame.INIT());
     EXPECT_FALSE(frame.isMaximized());
+}
+
+TEST_F(FrameTest, APlacementLargerThanTheScreenOpensAFrameThatFitsAndCloses) {
+    ini->put("Main", "Maximize", "No");
+    ini->put("Main", "XPos", 0);
+    ini->put("Main", "YPos", 0);
+    ini->put("Main", "Width", INT_MAX);
+    ini->put("Main", "Height", INT_MAX);
+    const std::string before = store::test::readFile(ini->path());
+    int screenWidth = 0;
+    {
+        MAIN frame(*db, *ini);
+        typeLogin(kAdministrator, kAdministratorPassword);
+        ASSERT_TRUE(frame.INIT());
+        screenWidth = frame.screen()->availableGeometry().width();
+        EXPECT_TRUE(frame.screen()->availableGeometry().contains(frame.geometry()))
+            << frame.width() << "x" << frame.height();
+        EXPECT_EQ(before, store::test::readFile(ini->path()));  // opening only reads
+        frame.action("File/Exit")->trigger();
+        EXPECT_FALSE(frame.isVisible());
+    }
+    // What is kept is what the user saw.
+    EXPECT_LE(ini->getInt("Main", "Width").value_or(INT_MAX), screenWidth);
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 // The record-file engine and the access objects over it: files and tables, key
 // semantics, walking in key order, and what happens with files that are not right.
+#include <sqlite3.h>
 #include <sys/stat.h>
 
 #include <algorithm>
@@ -385,6 +386,50 @@ TEST_F(BadFileTest, AUsersFileThatCannotBeDecryptedIsReportedByName) {
     user.clearAsked();
     EXPECT_EQ(Level_Benign, s.fm(Tbl::ACTIVITY).OPEN());
     EXPECT_EQ(Level_Benign, s.fm(Tbl::ACTIVITY).USEFILE());
+}
+
+TEST_F(BadFileTest, KeysAreNotBuiltOnATableWhoseColumnsAreNotItsOwn) {
+    openAll(a);
+    addClient(a, "Acme");
+    a.db.reset();
+    {
+        // CLIENT put back by hand with other columns and no keys; the layout catalogue still
+        // names today's layout, so only the keys look missing.
+        sqlite3* raw = nullptr;
+        ASSERT_EQ(SQLITE_OK, sqlite3_open(dir.file("RESDATA.TPS").c_str(), &raw));
+        ASSERT_EQ(SQLITE_OK, sqlite3_exec(raw,
+                                          "DROP TABLE CLIENT;"
+                                          "CREATE TABLE CLIENT (_rid INTEGER PRIMARY KEY, "
+                                          "_ver INTEGER, NAME TEXT, PHONE TEXT);"
+                                          "INSERT INTO CLIENT VALUES (1, 1, 'Acme', '');"
+                                          "INSERT INTO CLIENT VALUES (2, 1, 'Bolt', '');",
+                                          nullptr, nullptr, nullptr));
+        sqlite3_close(raw);
+    }
+    const std::size_t before = fileHash(dir.file("RESDATA.TPS"));
+    Engine engine(dir.path.string());
+    Table t(tableDecl(Tbl::CLIENT));
+    EXPECT_EQ(KeysMustBeRebuiltErr, engine.open(t));
+    // A key on a column that is not there would index its name as a constant.
+    EXPECT_EQ(InvalidRecordDeclarationErr, engine.buildKeys(t));
+    EXPECT_EQ(before, fileHash(dir.file("RESDATA.TPS")));
+
+    // Opening it says why, ends the program, and leaves the file as it was.
+    Station s(dir.path);
+    const std::string msg = openMessage(Tbl::CLIENT, s);
+    EXPECT_EQ("RESDATA\\!CLIENT key file is invalid. Key must be rebuilt.", user.texts().at(0));
+    EXPECT_EQ(
+        "Error: (Invalid Record Declaration (47)) repairing key for RESDATA\\!CLIENT.  Press OK "
+        "to end this application",
+        msg);
+    EXPECT_EQ(std::vector<int>{3}, s.exits);
+    EXPECT_EQ(before, fileHash(dir.file("RESDATA.TPS")));
+
+    // A table that is not there at all has no keys to build either.
+    TableDecl missing = tableDecl(Tbl::SPECIAL);
+    missing.name = "NOSUCHTABLE";
+    Table none(missing);
+    EXPECT_EQ(FileNotFoundErr, engine.buildKeys(none));
 }
 
 TEST_F(BadFileTest, AReadOnlyStoreIsOpenedForReadingWithMessage2) {

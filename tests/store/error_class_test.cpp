@@ -124,6 +124,27 @@ TEST(ErrorClassTest, LaterEntryWinsAndShowsThePrevious) {
     EXPECT_EQ(r.SUBSSTRING(), "<>");
 }
 
+TEST(ErrorClassTest, AChainOfPreviousEntriesAsDeepAsABlockAllowsIsShown) {
+    // An added block whose entries each override the one before, 60,000 deep: the message
+    // is still shown (it once took the reporter's stack with it), cut to the work area.
+    Reporter r;
+    ScriptedQuestions q;
+    constexpr int kDepth = 60000;
+    Block block;
+    block.add(kTest, Level_Notify, "Deep", "root");
+    for (int i = 1; i < kDepth; ++i) block.add(kTest, Level_Notify, "Deep", "%Previous.");
+    ASSERT_TRUE(r.add(block));
+    EXPECT_EQ(r.THROW(kTest), Level_Notify);
+    EXPECT_EQ(q.lastText(), "root" + std::string(ErrorClass::kWorkArea - 4, '.'));
+
+    // A link of the chain that does not ask for its previous entry ends the chain there.
+    ASSERT_TRUE(r.add(Block()
+                          .add(kTest, Level_Notify, "Deep", "stop")
+                          .add(kTest, Level_Notify, "Deep", "<%Previous|%Previous>")));
+    r.SETID(kTest);
+    EXPECT_EQ(r.SUBSSTRING(), "<stop|stop>");
+}
+
 TEST(ErrorClassTest, RejectsMalformedBlocksWhole) {
     Reporter r;
     const std::vector<unsigned char> good = Block()

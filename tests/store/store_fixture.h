@@ -5,6 +5,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -29,6 +30,11 @@ struct TempDir {
 inline std::string readFile(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+/// A digest of a file's bytes, for telling whether a file was changed.
+inline std::size_t fileHash(const std::string& path) {
+    return std::hash<std::string>{}(readFile(path));
 }
 
 /// One workstation: its own error reporter and its own store on the shared folder. The

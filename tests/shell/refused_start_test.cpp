@@ -1,0 +1,132 @@
+// A start that ends before anybody logged in: refused data, a refused users file and a
+// cancelled log-in leave every file of the folder byte for byte as they were.
+#include <sqlite3.h>
+
+#include <map>
+
+#include "converter/releases.h"
+#include "converter/sample_store.h"
+#include "shell/app.h"
+#include "shell/backup.h"
+#include "shell/frame.h"
+#include "shell/startup.h"
+#include "shell_fixture.h"
+#include "store/engine.h"
+
+namespace shell::test {
+namespace {
+
+using namespace store;
+
+class RefusedStartTest : public ShellTest {
+  protected:
+    using Folder = std::map<std::string, std::size_t>;
+
+    void SetUp() override {
+        ShellTest::SetUp();
+        // A store of today whose internal backup is due: it has never been made.
+        ASSERT_EQ(StoreStart::Ready, OPENSTORE(*db));
+        CLOSESTORE(*db);
+        db.reset();
+    }
+
+    /// Every file of the folder with a digest of its bytes.
+    Folder snapshot() const {
+        Folder files;
+        for (const auto& e : std::filesystem::directory_iterator(dir))
+            if (e.is_regular_file())
+                files[e.path().filename().string()] = store::test::fileHash(e.path().string());
+        return files;
+    }
+
+    /// Runs SQL on a store file as a hand or another program would.
+    void rawSql(const char* file, const std::string& sql, bool users = false) {
+        sqlite3* raw = nullptr;
+        ASSERT_EQ(SQLITE_OK, sqlite3_open((dir / file).c_str(), &raw));
+        // The users file is encrypted under the built-in owner password.
+        const std::string key = users ? "PRAGMA key = 'Vortam';" : "";
+        EXPECT_EQ(SQLITE_OK, sqlite3_exec(raw, (key + sql).c_str(), nullptr, nullptr, nullptr))
+            << sqlite3_errmsg(raw);
+        sqlite3_close(raw);
+    }
+
+    /// Opens the frame as the program does, with the backup at its close, and lets it go.
+    /// Returns whether the frame got as far as a logged-in user.
+    bool start() {
+        reopen();
+        MAIN frame(*db, *ini);
+        frame.onClosed = [this] { BACKUPFILES(*db); };
+        typeLogin("NOBODY", "wrong");  // should the log-in window open after all
+        const bool ok = frame.INIT();
+        refused = frame.refused();
+        return ok;
+    }
+    bool refused = false;
+};
+
+TEST_F(RefusedStartTest, OldDataIsLeftAsItWasEvenWhenTheBackupIsDue) {
+    // The clients table as release 3.1 laid it out; the preferences are of today's layout,
+    // so a backup at the end could read them, copy the files and stamp the preferences.
+    rawSql("RESDATA.TPS", "DROP TABLE CLIENT;");
+    {
+        converter::SampleStore earlier(converter::Release::R31);
+        Engine engine(dir.string());
+        Table clients(*earlier.layout("CLIENT"));
+        ASSERT_EQ(0, engine.create(clients));
+    }
+    const Folder before = snapshot();
+    EXPECT_FALSE(start());
+    EXPECT_TRUE(refused);
+    EXPECT_EQ(kOldFormatMessage, user.lastText());
+    // No stamp in RESDATA.TPS, no RESDATA.BK1 or USERS.BK1, no tembrixm.INI.
+    EXPECT_EQ(before, snapshot());
+    EXPECT_TRUE(exits.empty());
+}
+
+TEST_F(RefusedStartTest, AUsersFileOfAnotherLayoutIsRefusedUnchanged) {
+    // USERS put back by hand with columns of its own and no keys; the catalogue still
+    // names today's layout, so the file looks like one whose keys must be rebuilt.
+    rawSql("USERS.TPS",
+           "DROP TABLE USERS;"
+           "CREATE TABLE USERS (_rid INTEGER PRIMARY KEY AUTOINCREMENT, _ver INTEGER NOT NULL "
+           "DEFAULT 1, LOGIN TEXT NOT NULL DEFAULT '', SECRET TEXT NOT NULL DEFAULT '');"
+           "INSERT INTO USERS (LOGIN, SECRET) VALUES ('MARTA', 'tulip77');",
+           true);
+    const Folder before = snapshot();
+    EXPECT_FALSE(start());
+    EXPECT_TRUE(refused);
+    ASSERT_FALSE(user.texts().empty());
+    EXPECT_EQ("USERS\\!USERS key file is invalid. Key must be rebuilt.", user.texts().front());
+    EXPECT_EQ(
+        "Error: (Invalid Record Declaration (47)) repairing key for USERS\\!USERS.  Press OK to "
+        "end this application",
+        user.lastText());
+    // The program ends with a code that says it did not succeed.
+    EXPECT_EQ(std::vector<int>{Level_Fatal}, exits);
+    EXPECT_EQ(before, snapshot());
+}
+
+TEST_F(RefusedStartTest, ACancelledLogInWritesNoPlacementAndNoBackup) {
+    const Folder before = snapshot();
+    EXPECT_FALSE(start());
+    EXPECT_FALSE(refused);
+    EXPECT_EQ("Login Failed", user.lastText());
+    EXPECT_EQ(before, snapshot());
+
+    // Once somebody has logged in, closing the frame keeps its placement and backs up.
+    reopen();
+    {
+        MAIN frame(*db, *ini);
+        frame.onClosed = [this] { BACKUPFILES(*db); };
+        typeLogin(kAdministrator, kAdministratorPassword);
+        ASSERT_TRUE(frame.INIT());
+        frame.close();
+    }
+    const Folder after = snapshot();
+    EXPECT_EQ(1u, after.count("tembrixm.INI"));
+    EXPECT_EQ(1u, after.count("RESDATA.BK1"));
+    EXPECT_EQ(1u, after.count("USERS.BK1"));
+}
+
+}  // namespace
+}  // namespace shell::test
