@@ -307,27 +307,33 @@ void BrowseProcedure::updateButtons() {
 bool BrowseProcedure::INIT() {
     if (!WindowProcedure::INIT()) return false;
     BUILD();
-    if (program().ini && !listFormatKey.empty()) {
-        // Column widths as the user left them: "w1,w2,...".
-        const std::string format = program().ini->get("List formats", listFormatKey, "");
-        const QStringList widths = QString::fromStdString(format).split(',');
-        if (widths.size() == model_->columnCount())
-            for (int i = 0; i < widths.size(); ++i)
-                if (const int w = widths[i].toInt(); w > 0 && w < 5000) view_->setColumnWidth(i, w);
-    }
+    restoreColumnWidths(*view_, listFormatKey);
     model_->reload();
     locator_->setFocus();
     return true;
 }
 
 void BrowseProcedure::KILL() {
-    if (program().ini && !listFormatKey.empty() && model_->columnCount() > 0) {
-        QStringList widths;
-        for (int i = 0; i < model_->columnCount(); ++i)
-            widths << QString::number(view_->columnWidth(i));
-        program().ini->put("List formats", listFormatKey, widths.join(',').toStdString());
-    }
+    saveColumnWidths(*view_, listFormatKey);
     WindowProcedure::KILL();
+}
+
+void restoreColumnWidths(QTableView& view, const std::string& key) {
+    if (!program().ini || key.empty() || !view.model()) return;
+    // Column widths as the user left them: "w1,w2,...".
+    const std::string format = program().ini->get("List formats", key, "");
+    const QStringList widths = QString::fromStdString(format).split(',');
+    if (widths.size() == view.model()->columnCount())
+        for (int i = 0; i < widths.size(); ++i)
+            if (const int w = widths[i].toInt(); w > 0 && w < 5000) view.setColumnWidth(i, w);
+}
+
+void saveColumnWidths(const QTableView& view, const std::string& key) {
+    if (!program().ini || key.empty() || !view.model() || view.model()->columnCount() == 0) return;
+    QStringList widths;
+    for (int i = 0; i < view.model()->columnCount(); ++i)
+        widths << QString::number(view.columnWidth(i));
+    program().ini->put("List formats", key, widths.join(',').toStdString());
 }
 
 void BrowseProcedure::LOCATE(const QString& text) {

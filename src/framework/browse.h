@@ -143,4 +143,10 @@ class BrowseProcedure : public WindowProcedure {
     bool allowInsert_ = true, allowChange_ = true, allowDelete_ = true;
 };
 
+/// Sets a list's column widths from the key under "List formats" of the configuration
+/// file, when it holds one width per column; otherwise the widths stay.
+void restoreColumnWidths(QTableView& view, const std::string& key);
+/// Keeps a list's column widths under the key.
+void saveColumnWidths(const QTableView& view, const std::string& key);
+
 }  // namespace framework

@@ -62,6 +62,8 @@ bool Occupancy::load(store::Store& db, const std::vector<std::string>& resources
                 if (withBookings) {
                     o.name = db.ACT.NAME.str();
                     o.client = db.ACT.CLIENT.str();
+                    o.prime = db.ACT.PRIME.str();
+                    o.primeUnits = db.ACT.UNITS;
                 }
                 list.push_back(std::move(o));
                 return true;

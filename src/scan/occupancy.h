@@ -24,6 +24,8 @@ struct Occurrence {
     std::string resource;    // RAC:RESOURCE
     std::string name;        // ACT:NAME, without trailing blanks
     std::string client;      // ACT:CLIENT, likewise
+    std::string prime;       // ACT:PRIME, the booking's primary resource
+    int primeUnits = 0;      // ACT:UNITS, the units of the primary resource
 };
 
 /// Orders occurrences by date, start, end and booking number: the order in which the

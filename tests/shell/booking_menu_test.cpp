@@ -89,8 +89,8 @@ TEST_F(BookingMenuTest, TheScanEntriesOpenTheirScansAndOnlyThose) {
             EXPECT_EQ(s.procedure, opened) << path;
         }
     }
-    // The availability scans come with windows of their own.
-    EXPECT_FALSE(frame.action("Scan/Availability/%1 group")->isEnabled());
+    // The printed calendars come with a window of their own.
+    EXPECT_FALSE(frame.action("Scan/Calendar")->isEnabled());
     frame.close();
 }
 

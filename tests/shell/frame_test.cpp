@@ -29,8 +29,8 @@ class FrameTest : public ShellTest {
               "UPDATERESOURCE", "BROWSERESOURCE", "BROWSEGROUPS",     "REBUILDALL",
               "GROUPUTIL",      "RESUTIL",        "UPDATECLIENT",     "BROWSECLIENT",
               "SCANSINGLE",     "SCANMONTH",      "SCANGROUP",        "SCANGROUPWEEK",
-              "SCANGROUPMONTH", "SCANFREE",       "SCANPOOLED",       "CALENDARMAIN",
-              "HELPCONTENTS",   "HELPSEARCH",     "HELPHOWTO"})
+              "SCANGROUPMONTH", "SCANFREE",       "SCANPOOLED",       "FINDFREETIME",
+              "CALENDARMAIN",   "HELPCONTENTS",   "HELPSEARCH",       "HELPHOWTO"})
             if (!MAIN::hasProcedure(p))
                 MAIN::registerProcedure(p, [this, p](MAIN&, int request) {
                     ran.push_back(std::string(p) + ":" + std::to_string(request));

@@ -206,16 +206,9 @@ class BrowseResource : public framework::WindowProcedure {
                 return std::string(
                     getText(db().table(Tbl::GROUP).decl().fields[GRO::GROUP - 1], r));
             });
-        if (framework::program().ini) {
-            // Column widths as the user left them: "w1,w2,w3".
-            const QStringList widths = QString::fromStdString(framework::program().ini->get(
-                                                                  "List formats", "BrwResList", ""))
-                                           .split(',');
-            if (widths.size() == 3)
-                for (int i = 0; i < 3; ++i)
-                    if (const int w = widths[i].toInt(); w > 0 && w < 5000)
-                        for (QTableView* v : {allView_, groupView_}) v->setColumnWidth(i, w);
-        }
+        // Both lists take the column widths the user left.
+        for (QTableView* v : {allView_, groupView_})
+            framework::restoreColumnWidths(*v, "BrwResList");
         all_->reload();
         reloadGroup();
         locator_->setFocus();
@@ -225,12 +218,7 @@ class BrowseResource : public framework::WindowProcedure {
     }
 
     void KILL() override {
-        if (framework::program().ini && !killed_) {
-            QStringList widths;
-            for (int i = 0; i < 3; ++i) widths << QString::number(allView_->columnWidth(i));
-            framework::program().ini->put("List formats", "BrwResList",
-                                          widths.join(',').toStdString());
-        }
+        if (!killed_) framework::saveColumnWidths(*allView_, "BrwResList");
         killed_ = true;
         WindowProcedure::KILL();
     }

@@ -18,6 +18,7 @@
 #include "masterdata/ui/window_words.h"
 #include "masterdata/ui/windows.h"
 #include "scan/availability.h"
+#include "scan/ui/bookings_browse.h"
 #include "scan/ui/free_time_window.h"
 #include "scan/ui/scan_view.h"
 #include "store/file_manager.h"
@@ -537,6 +538,7 @@ void registerWindows(store::Store& db,
         add(p.name, [&db, kind](QWidget* frame, int) { runScan(db, kind, frame); });
     }
     registerFreeTime(db, add);
+    registerBrowses(db, add);
 }
 
 }  // namespace scan::ui

@@ -2,10 +2,12 @@
 // stepped, a booking box clicked to change the booking, and the scan showing the change.
 #include "scan/ui/scan_window.h"
 
+#include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTableView>
 #include <QTest>
 #include <QTreeWidget>
 
@@ -16,6 +18,7 @@
 #include "framework/booking_changes.h"
 #include "framework/date_time_entry.h"
 #include "masterdata/ui/windows.h"
+#include "scan/ui/bookings_browse.h"
 #include "scan/ui/free_time_window.h"
 #include "scan/ui/scan_view.h"
 
@@ -299,6 +302,68 @@ TEST_F(ScanWindowTest, FindFreeTimeListsPeriodsAndBooksOneOfThem) {
     });
     w.CALL();
     ui::FindFreeTime::bookingForm() = realForm;
+}
+
+TEST_F(ScanWindowTest, TheBookingsBrowsePagesOpensAndDeletes) {
+    for (int i = 0; i < 70; ++i)
+        book(db, "B" + std::to_string(100 + i), {{i % 2 ? "ROOM1" : "ROOM2", 1}},
+             {{monday + i / 4, at(8 + 2 * (i % 4)), at(9 + 2 * (i % 4))}});
+    store::LONG deleted = 0;
+    masterdata::ui::defineWindow("DELACT", [&](store::Store& s, QWidget*, int request) {
+        EXPECT_EQ(store::DeleteRecord, request);
+        deleted = s.DAT.ACTNUMBER;
+        // Stands for the delete window: the occurrence goes.
+        EXPECT_EQ(store::Level_Benign, a.fm(store::Tbl::DATES).FETCH(store::DAT::ACTDATES_KEY));
+        EXPECT_EQ(store::Level_Benign, a.fm(store::Tbl::DATES).DELETERECORD());
+        return int(store::RequestCompleted);
+    });
+    ui::BROWSEALL w(db);
+    QTimer::singleShot(0, &w, [&] {
+        QApplication::setActiveWindow(&w);
+        EXPECT_EQ("Browse Bookings", w.windowTitle().toStdString());
+        QTableView* list = w.list(ui::BROWSEALL::ByDate);
+        // The first page, and the rest as the list scrolls.
+        EXPECT_EQ(60, w.model(ui::BROWSEALL::ByDate)->rowCount());
+        list->scrollToBottom();
+        QApplication::processEvents();
+        EXPECT_EQ(70, w.model(ui::BROWSEALL::ByDate)->rowCount());
+        EXPECT_TRUE(w.editButton()->isEnabled());
+        // Edit/View opens the highlighted occurrence for change.
+        list->selectRow(5);
+        std::string status, name;
+        onModal(&*guard, [&](QWidget* modal) {
+            auto* form = qobject_cast<booking::ui::UpdateAct*>(modal);
+            ASSERT_TRUE(form);
+            status = form->statusText()->text().toStdString();
+            name = form->nameBox()->currentText().toStdString();
+            form->reject();
+        });
+        QTest::mouseClick(w.editButton(), Qt::LeftButton);
+        EXPECT_EQ("Record will be Changed", status);
+        EXPECT_EQ("B105", name);
+        // Delete hands the highlighted occurrence to the delete window; the list follows.
+        list->selectRow(0);
+        QTest::mouseClick(w.deleteButton(), Qt::LeftButton);
+        EXPECT_NE(0, deleted);
+        EXPECT_EQ(60, w.model(ui::BROWSEALL::ByDate)->rowCount());
+        EXPECT_EQ("B101", w.model(ui::BROWSEALL::ByDate)->row(0)->name);
+        // By resource: nothing until a resource is chosen, then only its bookings.
+        w.setTab(ui::BROWSEALL::ByResource);
+        EXPECT_EQ(0, w.model(ui::BROWSEALL::ByResource)->rowCount());
+        EXPECT_FALSE(w.editButton()->isEnabled());
+        tembrix::test::typeKeys(w.entry(ui::BROWSEALL::ByResource), "ROOM1");
+        tembrix::test::press(w.entry(ui::BROWSEALL::ByResource), Qt::Key_Return);
+        ASSERT_EQ(35, w.model(ui::BROWSEALL::ByResource)->rowCount());
+        EXPECT_EQ("B101", w.model(ui::BROWSEALL::ByResource)->row(0)->name);
+        // From a later date on.
+        tembrix::test::typeKeys(w.fromEntry(),
+                                QString::fromStdString(store::shortDate(store::Date(monday + 10))));
+        tembrix::test::press(w.fromEntry(), Qt::Key_Return);
+        EXPECT_EQ(monday + 10, w.model(ui::BROWSEALL::ByResource)->row(0)->date);
+        w.reject();
+    });
+    w.CALL();
+    masterdata::ui::defineWindow("DELACT", nullptr);
 }
 
 }  // namespace
