@@ -135,10 +135,15 @@ bool BookingForm::FILLQUEUES() {
         return false;
     }
     actLoaded_ = db_.ACT;
+    actPosition_ = db_.table(Tbl::ACTIVITY).position();
     loadedType_ = db_.ACT.REPEATTYPE;
     db_.table(Tbl::REPACT).clearBuffer();
     db_.REP.ACTNUMBER = loadedNumber_;
-    if (loadedType_ != NoRepeats && e.get(db_.table(Tbl::REPACT), store::REP::ACTNUMBER_KEY) != 0) {
+    ruleExisted_ =
+        loadedType_ != NoRepeats && e.get(db_.table(Tbl::REPACT), store::REP::ACTNUMBER_KEY) == 0;
+    if (ruleExisted_) {
+        repPosition_ = db_.table(Tbl::REPACT).position();
+    } else {
         db_.table(Tbl::REPACT).clearBuffer();
         db_.REP.ACTNUMBER = loadedNumber_;
     }
@@ -146,7 +151,9 @@ bool BookingForm::FILLQUEUES() {
     db_.table(Tbl::ACTNOTES).clearBuffer();
     db_.ACN.ACTNUMBER = loadedNumber_;
     notesExisted_ = e.get(db_.table(Tbl::ACTNOTES), store::ACN::ACTNUMBER_KEY) == 0;
-    if (!notesExisted_) {
+    if (notesExisted_) {
+        acnPosition_ = db_.table(Tbl::ACTNOTES).position();
+    } else {
         db_.table(Tbl::ACTNOTES).clearBuffer();
         db_.ACN.ACTNUMBER = loadedNumber_;
     }

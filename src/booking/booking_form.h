@@ -10,6 +10,7 @@
 
 #include "booking/collisions.h"
 #include "booking/words.h"
+#include "store/engine.h"
 #include "store/questions.h"
 #include "store/tables.h"
 
@@ -221,7 +222,12 @@ class BookingForm {
     store::LONG loadedNumber_ = 0;  // SAV:Actnumber; 0 for a new booking
     int loadedType_ = 0;
     bool notesExisted_ = false;
+    bool ruleExisted_ = false;
     bool lockDisabled_ = false;
+    // Where the booking, its notes and its rule were read when the form opened, with the
+    // versions they had then: the save writes over exactly those, so that the store
+    // refuses the write when another station changed any of them meanwhile.
+    store::RecordPosition actPosition_, acnPosition_, repPosition_;
 
     // The saved copy of the fields, taken when OK or Repeat is pressed.
     struct SavedFields {
