@@ -483,6 +483,38 @@ TEST_F(BookingDialogsTest, TheConflictDialogOffersWhatTheSituationAllows) {
     EXPECT_EQ(store::CancelEraseAccepted, ui::CONFLDISP(&owner, weekend, Words{}));
 }
 
+TEST_F(BookingDialogsTest, EnterNeverBooksAConflict) {
+    store::ConflictQuestion q;
+    q.text = "Board meeting";
+    q.resource = "ROOM1";
+    q.date = monday;
+    q.start = at(10);
+    q.end = at(11);
+    for (int kind : {0, 1, 2, 3}) {
+        SCOPED_TRACE(kind);
+        q.kind = kind;
+        // In a run of occurrences Enter skips this one and the checks go on.
+        q.loop = true;
+        onModal(&owner, [](QWidget* d) {
+            EXPECT_TRUE(static_cast<QPushButton*>(button(d, "SkipThis"))->isDefault());
+            pressIn(d, Qt::Key_Return);
+        });
+        EXPECT_EQ(store::SkipThis, ui::CONFLDISP(&owner, q, Words{}));
+        // For one occurrence Enter does nothing at all; Escape then cancels.
+        q.loop = false;
+        bool stillOpen = false;
+        onModal(&owner, [&](QWidget* d) {
+            for (auto* b : d->findChildren<QPushButton*>()) EXPECT_FALSE(b->isDefault());
+            pressIn(d, Qt::Key_Return);
+            pressIn(d, Qt::Key_Enter);
+            stillOpen = d->isVisible();
+            pressIn(d, Qt::Key_Escape);
+        });
+        EXPECT_EQ(store::CancelEraseAccepted, ui::CONFLDISP(&owner, q, Words{}));
+        EXPECT_TRUE(stillOpen);
+    }
+}
+
 /// Questions that leave the conflict dialog to the installed window.
 class PlainQuestions : public store::UserQuestions {
   public:

@@ -215,11 +215,15 @@ ConflictDialog::ConflictDialog(QWidget* parent, const store::ConflictQuestion& q
         acceptAll->setEnabled(false);
         if (withTimes) acceptThis->setEnabled(false);
     }
-    QPushButton* preferred = acceptThis->isEnabled() ? acceptThis
-                             : skip->isEnabled()     ? skip
-                                                     : cancel;
-    preferred->setDefault(true);
-    preferred->setFocus();
+    // Enter must never book a finding. In a run of occurrences it skips this one and goes
+    // on; for a single occurrence nothing is the default, so Enter does nothing and the
+    // focus rests on the answer that books nothing.
+    if (question.loop) {
+        skip->setDefault(true);
+        skip->setFocus();
+    } else {
+        cancel->setFocus();
+    }
 
     auto* layout = new QHBoxLayout(this);
     layout->addWidget(group, 1);
