@@ -93,6 +93,12 @@ bool BookingForm::open(int request) {
         return false;
     }
     FILLLISTS();
+    asOpened_.act = db_.ACT;
+    asOpened_.acn = db_.ACN;
+    asOpened_.rep = db_.REP;
+    asOpened_.dates = dates_;
+    asOpened_.resources = resources_;
+    asOpened_.fields = {date, start, end, actualStart, actualEnd, db_.ACT.ACTNUMBER};
     return true;
 }
 
@@ -463,6 +469,29 @@ bool BookingForm::editingAllowed() const {
     const int level = store::session().accessLevel;
     if (level <= store::ViewOnly) return false;
     return !(level == store::GeneralUser && changing() && lockDisabled_);
+}
+
+bool BookingForm::edited() const {
+    // The number, the stamp and a rule's link to its booking are the form's own doing.
+    store::ACTIVITY act = db_.ACT;
+    act.ACTNUMBER = asOpened_.act.ACTNUMBER;
+    act.USERNAME = asOpened_.act.USERNAME;
+    act.CHANGEDATE = asOpened_.act.CHANGEDATE;
+    act.CHANGETIME = asOpened_.act.CHANGETIME;
+    store::ACTNOTES acn = db_.ACN;
+    acn.ACTNUMBER = asOpened_.acn.ACTNUMBER;
+    store::REPACT rep = db_.REP;
+    rep.ACTNUMBER = asOpened_.rep.ACTNUMBER;
+    // One occurrence is the one in the form's fields, whether or not OK has put it in
+    // the list yet; a list of more is the repeat pattern.
+    auto pattern = [](const std::vector<DateEntry>& list) {
+        return list.size() > 1 ? list : std::vector<DateEntry>{};
+    };
+    const SavedFields& f = asOpened_.fields;
+    return !sameBytes(act, asOpened_.act) || !sameBytes(acn, asOpened_.acn) ||
+           !sameBytes(rep, asOpened_.rep) || resources_ != asOpened_.resources ||
+           pattern(dates_) != pattern(asOpened_.dates) || date != f.date || start != f.start ||
+           end != f.end || actualStart != f.actualStart || actualEnd != f.actualEnd;
 }
 
 bool BookingForm::saveEnabled() const {

@@ -136,6 +136,10 @@ class BookingForm {
     /// user facing another user's locked booking, may not).
     bool editingAllowed() const;
     bool lockEnabled() const { return !lockDisabled_; }
+    /// Whether the user changed anything since the form opened: the booking's name,
+    /// client, lock, resources, notes, date and times, or its repeat pattern. The stamp
+    /// that a press of OK puts on the booking is no change of the user's.
+    bool edited() const;
     bool notesMarked() const;
 
     /// Text lines of the booking for the text file (ASCIFILE), of the occurrence shown.
@@ -233,6 +237,16 @@ class BookingForm {
     struct SavedFields {
         store::LONG date = 0, start = 0, end = 0, actualStart = 0, actualEnd = 0, number = 0;
     } saved_;
+
+    // The booking as the form opened it, for edited().
+    struct AsOpened {
+        store::ACTIVITY act{};
+        store::ACTNOTES acn{};
+        store::REPACT rep{};
+        std::vector<DateEntry> dates;
+        std::vector<ResourceEntry> resources;
+        SavedFields fields;
+    } asOpened_;
 
     bool changedFlag_ = false;
     bool newRepeat_ = false;

@@ -173,6 +173,69 @@ TEST_F(BookingWindowTest, JustThisOneChangeFromTheForm) {
               datesOf(weekly + 1));
 }
 
+TEST_F(BookingWindowTest, CancelAsksBeforeThrowingWorkAway) {
+    const std::string question = "Do you want to save the changes to this record?";
+    auto insertResource = [](ui::UpdateAct& w) {
+        for (QPushButton* b : w.findChildren<QPushButton*>())
+            if (b->text() == "Insert") QTest::mouseClick(b, Qt::LeftButton);
+    };
+    {
+        // Opened and closed untouched: there is nothing to ask about.
+        ui::UpdateAct w(db);
+        user.clearAsked();
+        run(w, store::InsertRecord, [&] { QTest::keyClick(&w, Qt::Key_Escape); });
+        EXPECT_TRUE(user.asked.empty());
+    }
+    {
+        // A resource chosen, then Escape: asked, with No (nothing written) the default.
+        ui::UpdateAct w(db);
+        user.clearAsked();
+        const int r = run(w, store::InsertRecord, [&] {
+            insertResource(w);
+            QTest::keyClick(&w, Qt::Key_Escape);
+        });
+        EXPECT_EQ(store::RequestCancelled, r);
+        ASSERT_EQ(1u, user.asked.size());
+        EXPECT_EQ(question, user.asked[0].text);
+        EXPECT_EQ(store::BUTTON_NO, user.asked[0].defaultButton);
+        EXPECT_EQ(0, count(store::Tbl::ACTIVITY));
+    }
+    {
+        // A name still being typed counts; Cancel keeps the form, Yes saves as OK does.
+        ui::UpdateAct w(db);
+        user.answer(store::BUTTON_CANCEL);
+        user.answer(store::BUTTON_YES);
+        const int r = run(w, store::InsertRecord, [&] {
+            insertResource(w);
+            w.nameBox()->lineEdit()->setFocus();
+            QTest::keyClicks(w.nameBox()->lineEdit(), " and lunch");
+            w.reject();
+            EXPECT_TRUE(w.isVisible());
+            w.reject();
+        });
+        EXPECT_EQ(store::RequestCompleted, r);
+        EXPECT_EQ(0u, user.pending());
+        EXPECT_EQ(1, count(store::Tbl::ACTIVITY));
+    }
+    // A change of the notes of a booking on file is asked about too; none is not.
+    const store::LONG one = book(db, "One", {{"ROOM2", 1}}, {{monday, at(9), at(10)}});
+    for (const bool touched : {false, true}) {
+        ui::UpdateAct w(db);
+        db.table(store::Tbl::DATES).clearBuffer();
+        db.DAT.ACTNUMBER = one;
+        db.DAT.DATE = monday;
+        db.DAT.TIME = at(9) + 400;
+        db.DAT.ENDTIME = at(10);
+        db.ACT.ACTNUMBER = one;
+        user.clearAsked();
+        run(w, store::ChangeRecord, [&] {
+            if (touched) w.notesEdit()->setPlainText("Projector");
+            QTest::keyClick(&w, Qt::Key_Escape);
+        });
+        EXPECT_EQ(touched ? 1u : 0u, user.asked.size());
+    }
+}
+
 TEST_F(BookingWindowTest, AViewOnlyUserCannotChangeAnything) {
     const store::LONG one = book(db, "One", {{"ROOM1", 1}}, {{monday, at(9), at(10)}});
     store::session().accessLevel = store::ViewOnly;
