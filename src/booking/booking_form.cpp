@@ -565,29 +565,27 @@ bool BookingForm::nothingChanged() const {
 }
 
 void BookingForm::ERASEALL() {
-    dates_.clear();
+    // The occurrences go back to the list as OK found it: what the checks accepted,
+    // skipped or retimed is undone, and the pattern the user built (its rule included)
+    // stays, to be checked again by the next OK.
+    dates_ = datesAtOk_;
+    current_ = dates_.empty() ? -1 : std::clamp(currentAtOk_, 0, int(dates_.size()) - 1);
     if (changing()) {
-        dates_ = datesLoaded_;  // RESETDATEQUEUE
         // A scope that already made a new booking of the change is undone with it, so
-        // that the next OK starts again from the booking as loaded.
+        // that the next OK starts again from the booking as it stood.
         if (scope_ != NoScope) {
             db_.ACT.ACTNUMBER = loadedNumber_;
             db_.ACN.ACTNUMBER = loadedNumber_;
             if (db_.ACT.NAME == "*" + actLoaded_.NAME.str()) db_.ACT.NAME = actLoaded_.NAME.view();
-            db_.ACT.REPEATTYPE = store::BYTE(loadedType_);
-            db_.REP = repLoaded_;
+            db_.ACT.REPEATTYPE = store::BYTE(typeAtOk_);
+            db_.REP = ruleAtOk_;
             request_ = store::ChangeRecord;
             scope_ = NoScope;
         }
-    } else {
-        db_.ACT.REPEATTYPE = NoRepeats;
-        db_.table(Tbl::REPACT).clearBuffer();
-        db_.REP.ACTNUMBER = db_.ACT.ACTNUMBER;
     }
     loop_ = false;
     answer_ = 0;
     restoreFields();
-    locateCurrent(isClicked());
     focus_ = FormField::Date;
 }
 
@@ -623,6 +621,10 @@ OkOutcome BookingForm::OK() {
         return OkOutcome::Stay;
     }
     writeFormOccurrence();
+    datesAtOk_ = dates_;
+    currentAtOk_ = current_;
+    typeAtOk_ = db_.ACT.REPEATTYPE;
+    ruleAtOk_ = db_.REP;
 
     auto stayAfterErase = [&] {
         ERASEALL();

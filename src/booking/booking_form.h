@@ -216,6 +216,11 @@ class BookingForm {
 
     std::vector<DateEntry> dates_, datesLoaded_;
     int current_ = -1;
+    // The occurrences and the repeat rule as OK found them, which ERASEALL brings back.
+    std::vector<DateEntry> datesAtOk_;
+    int currentAtOk_ = -1;
+    int typeAtOk_ = 0;
+    store::REPACT ruleAtOk_{};
     std::vector<ResourceEntry> resources_, resourcesLoaded_;
 
     // Change-mode memory.
