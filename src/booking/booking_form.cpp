@@ -503,7 +503,8 @@ bool BookingForm::notesMarked() const {
     return !trim(db_.ACN.NOTES.view()).empty();
 }
 
-std::vector<std::string> BookingForm::textLines() const {
+std::vector<std::string> BookingForm::textLines() {
+    if (!changing()) USERTIMESTAMP();
     return ASCIFILE(db_, words_, date, start, end, resources_, dates_);
 }
 

@@ -142,8 +142,10 @@ class BookingForm {
     bool edited() const;
     bool notesMarked() const;
 
-    /// Text lines of the booking for the text file (ASCIFILE), of the occurrence shown.
-    std::vector<std::string> textLines() const;
+    /// Text lines of the booking for the text file (ASCIFILE), of the occurrence shown. A
+    /// booking being added is stamped first, as its save will stamp it (this user, today),
+    /// so that the text says who booked it and when.
+    std::vector<std::string> textLines();
 
   private:
     friend class BookingChecks;

@@ -3,6 +3,7 @@
 #include "booking/ui/booking_window.h"
 
 #include <QComboBox>
+#include <QDir>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -234,6 +235,42 @@ TEST_F(BookingWindowTest, CancelAsksBeforeThrowingWorkAway) {
         });
         EXPECT_EQ(touched ? 1u : 0u, user.asked.size());
     }
+}
+
+TEST_F(BookingWindowTest, TextFileOfANewBookingSaysSoBeforeItSaves) {
+    /// Notes how many bookings were on file when the user was told.
+    struct Watching : store::ScriptedQuestions {
+        std::function<void()> onMessage;
+        store::Button message(const std::string& caption, const std::string& text, store::Icon icon,
+                              unsigned buttons, store::Button defaultButton) override {
+            if (onMessage) onMessage();
+            return ScriptedQuestions::message(caption, text, icon, buttons, defaultButton);
+        }
+    } watching;
+    long long onFileWhenTold = -1;
+    watching.onMessage = [&] { onFileWhenTold = count(store::Tbl::ACTIVITY); };
+    const QString before = QDir::currentPath();
+    QDir::setCurrent(QString::fromStdString(dir.path.string()));
+    const std::string target = dir.file("board.txt");
+    watching.answerFile(target);
+    ui::UpdateAct w(db);
+    store::LONG number = 0;
+    const int r = run(w, store::InsertRecord, [&] {
+        number = db.ACT.ACTNUMBER;
+        for (QPushButton* b : w.findChildren<QPushButton*>())
+            if (b->text() == "Insert") QTest::mouseClick(b, Qt::LeftButton);
+        QTest::mouseClick(w.textFileButton(), Qt::LeftButton);
+    });
+    QDir::setCurrent(before);
+    EXPECT_EQ(store::RequestCompleted, r);
+    ASSERT_FALSE(watching.asked.empty());
+    EXPECT_EQ("The booking is saved now, as OK saves it.", watching.lastText());
+    EXPECT_EQ(0, onFileWhenTold);
+    EXPECT_TRUE(fetchBooking(number));
+    const std::string written = store::test::readFile(target);
+    EXPECT_NE(std::string::npos, written.find("Booked by: TESTER\n"));
+    EXPECT_NE(std::string::npos,
+              written.find("Date booked: " + store::longDate(store::Date(monday)) + "\n"));
 }
 
 TEST_F(BookingWindowTest, AViewOnlyUserCannotChangeAnything) {

@@ -484,7 +484,13 @@ void UpdateAct::writeTextFile() {
         store::questions().message("Tembrix",
                                    s(text("The text file could not be written: %1", error)),
                                    store::Icon::Exclamation, store::BUTTON_OK, store::BUTTON_OK);
-    // The form then goes on as if OK (or, for a user who may not save, Cancel) was pressed.
+    // The form then goes on as if OK (or, for a user who may not save, Cancel) was pressed;
+    // a save is announced before it happens, so that it never comes as a surprise.
+    if (form_->saveEnabled() && (!form_->changing() || form_->edited()))
+        store::questions().message(
+            "Tembrix",
+            s(text("The %1 is saved now, as OK saves it.", booking::lower(words_.booking))),
+            store::Icon::Information, store::BUTTON_OK, store::BUTTON_OK);
     QTimer::singleShot(0, this, [this] {
         if (form_->saveEnabled()) {
             accept();
