@@ -599,7 +599,7 @@ OkOutcome BookingForm::OK() {
     accepted_.clear();
     acceptedPool_.clear();
     units_.clear();
-    otherText_.clear();
+    others_.clear();
     if (!editingAllowed()) return OkOutcome::Cancelled;
     if (!CHECKLOCK()) return OkOutcome::Cancelled;
     if (date == 0) {

@@ -184,9 +184,11 @@ class BookingForm {
     void CONFLCHECK(int index, bool override);
     bool CONFLCHECK2(const DateEntry& e);
     void CONFLCHECK3(const DateEntry& e, store::LONG s, store::LONG en);
-    /// What the conflict dialog names another booking by (its client or its name, as the
-    /// user's scans do), read once per press of OK.
-    std::string otherBookingText(store::LONG number);
+    /// Another booking's name and client, read once per press of OK.
+    struct OtherBooking {
+        std::string name, client;
+    };
+    const OtherBooking& otherBooking(store::LONG number);
     int ask(store::ConflictQuestion q);
     bool DATELOOPNEWREPEAT();
     bool LOOPDATECHECK(bool override, bool fromCurrent);
@@ -274,7 +276,7 @@ class BookingForm {
     std::set<std::tuple<std::string, store::LONG, store::LONG, store::LONG, store::LONG>> accepted_;
     std::set<FindingKey> acceptedPool_;
     std::map<std::string, int> units_;
-    std::map<store::LONG, std::string> otherText_;
+    std::map<store::LONG, OtherBooking> others_;
 };
 
 }  // namespace booking

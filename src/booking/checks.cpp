@@ -104,20 +104,20 @@ bool BookingForm::CONFLCHECK2(const DateEntry& e) {
     return true;
 }
 
-std::string BookingForm::otherBookingText(LONG number) {
-    auto it = otherText_.find(number);
-    if (it != otherText_.end()) return it->second;
+const BookingForm::OtherBooking& BookingForm::otherBooking(LONG number) {
+    auto it = others_.find(number);
+    if (it != others_.end()) return it->second;
     // The form's booking lives in the same buffer: it comes back, with its position.
     store::Table& act = db_.table(Tbl::ACTIVITY);
     const store::ACTIVITY form = db_.ACT;
     const store::RecordPosition formPosition = act.position();
     db_.ACT.ACTNUMBER = number;
-    std::string text;
+    OtherBooking other;
     if (db_.engine().get(act, store::ACT::ACTNUMBER_KEY) == 0)
-        text = db_.USP.SCANTEXT == "Client" ? db_.ACT.CLIENT.str() : db_.ACT.NAME.str();
+        other = {db_.ACT.NAME.str(), db_.ACT.CLIENT.str()};
     db_.ACT = form;
     db_.engine().setPosition(act, formPosition);
-    return otherText_[number] = text;
+    return others_[number] = other;
 }
 
 void BookingForm::CONFLCHECK3(const DateEntry& e, LONG s, LONG en) {
@@ -127,8 +127,13 @@ void BookingForm::CONFLCHECK3(const DateEntry& e, LONG s, LONG en) {
         if (capacity <= 1) {
             for (const BookedOccurrence& b : day) {
                 if (!collides(b.occurrence, s, en)) continue;
+                const OtherBooking& other = otherBooking(b.number);
                 store::ConflictQuestion q;
-                q.text = otherBookingText(b.number);
+                // Named as the user's scans name bookings: by client or by name.
+                q.text = db_.USP.SCANTEXT == "Client" ? other.client : other.name;
+                q.otherName = other.name;
+                q.otherClient = other.client;
+                q.otherNumber = b.number;
                 q.resource = r.RESOURCE;
                 q.date = b.occurrence.date;
                 q.start = b.occurrence.start;
@@ -142,11 +147,15 @@ void BookingForm::CONFLCHECK3(const DateEntry& e, LONG s, LONG en) {
         }
         std::vector<OtherOccurrence> others;
         for (const BookedOccurrence& b : day) others.push_back(b.occurrence);
-        const PoolResult pool = POOLCHECK(capacity, std::max(r.UNITS, 1), s, en, others);
+        const int wanted = std::max(r.UNITS, 1);
+        const PoolResult pool = POOLCHECK(capacity, wanted, s, en, others);
         if (!pool.exceeded) continue;
         store::ConflictQuestion q;
         q.text = tr("maximum units exceeded");
         q.resource = r.RESOURCE;
+        q.unitsWanted = wanted;
+        q.unitsTaken = pool.peak - wanted;
+        q.capacity = capacity;
         const OtherOccurrence shown =
             pool.reported >= 0 ? others[pool.reported] : OtherOccurrence{e.DATE, s, en, r.UNITS};
         q.date = shown.date;

@@ -45,6 +45,10 @@ TEST_F(ChecksTest, CollisionsAreStrictAtTheEdgesAndNeverWithTheBookingItself) {
     EXPECT_EQ("Board", user.conflicts[0].text);
     EXPECT_EQ(0, user.conflicts[0].kind);
     EXPECT_EQ("ROOM1", user.conflicts[0].resource);
+    // The other booking by name, client and number, whatever the text names it by.
+    EXPECT_EQ("Board", user.conflicts[0].otherName);
+    EXPECT_EQ("ACME", user.conflicts[0].otherClient);
+    EXPECT_EQ(first, user.conflicts[0].otherNumber);
     EXPECT_TRUE(user.conflicts[0].loop);
 
     // Moving the first booking within its own time collides with nothing of its own.
@@ -114,6 +118,10 @@ TEST_F(ChecksTest, PooledCapacityIsCheckedAtTheBusiestInstant) {
     ASSERT_EQ(1u, user.conflicts.size());  // one dialog for the resource and occurrence
     EXPECT_EQ("maximum units exceeded", user.conflicts[0].text);
     EXPECT_EQ(3, user.conflicts[0].kind);
+    // The numbers behind it: 2 wanted, 2 + 2 + 1 already booked at 10:00, 5 in the pool.
+    EXPECT_EQ(2, user.conflicts[0].unitsWanted);
+    EXPECT_EQ(5, user.conflicts[0].unitsTaken);
+    EXPECT_EQ(5, user.conflicts[0].capacity);
 
     // Asking for more units than the pool has is reported with nobody else booked.
     user.conflicts.clear();
