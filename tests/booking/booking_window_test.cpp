@@ -193,7 +193,9 @@ TEST_F(BookingWindowTest, CancelAsksBeforeThrowingWorkAway) {
         user.clearAsked();
         const int r = run(w, store::InsertRecord, [&] {
             insertResource(w);
-            QTest::keyClick(&w, Qt::Key_Escape);
+            // Escape where the user types: in the name.
+            w.nameBox()->lineEdit()->setFocus();
+            QTest::keyClick(w.nameBox()->lineEdit(), Qt::Key_Escape);
         });
         EXPECT_EQ(store::RequestCancelled, r);
         ASSERT_EQ(1u, user.asked.size());
