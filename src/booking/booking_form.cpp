@@ -93,6 +93,12 @@ bool BookingForm::open(int request) {
         return false;
     }
     FILLLISTS();
+    asOpened_.act = db_.ACT;
+    asOpened_.acn = db_.ACN;
+    asOpened_.rep = db_.REP;
+    asOpened_.dates = dates_;
+    asOpened_.resources = resources_;
+    asOpened_.fields = {date, start, end, actualStart, actualEnd, db_.ACT.ACTNUMBER};
     return true;
 }
 
@@ -135,10 +141,15 @@ bool BookingForm::FILLQUEUES() {
         return false;
     }
     actLoaded_ = db_.ACT;
+    actPosition_ = db_.table(Tbl::ACTIVITY).position();
     loadedType_ = db_.ACT.REPEATTYPE;
     db_.table(Tbl::REPACT).clearBuffer();
     db_.REP.ACTNUMBER = loadedNumber_;
-    if (loadedType_ != NoRepeats && e.get(db_.table(Tbl::REPACT), store::REP::ACTNUMBER_KEY) != 0) {
+    ruleExisted_ =
+        loadedType_ != NoRepeats && e.get(db_.table(Tbl::REPACT), store::REP::ACTNUMBER_KEY) == 0;
+    if (ruleExisted_) {
+        repPosition_ = db_.table(Tbl::REPACT).position();
+    } else {
         db_.table(Tbl::REPACT).clearBuffer();
         db_.REP.ACTNUMBER = loadedNumber_;
     }
@@ -146,7 +157,9 @@ bool BookingForm::FILLQUEUES() {
     db_.table(Tbl::ACTNOTES).clearBuffer();
     db_.ACN.ACTNUMBER = loadedNumber_;
     notesExisted_ = e.get(db_.table(Tbl::ACTNOTES), store::ACN::ACTNUMBER_KEY) == 0;
-    if (!notesExisted_) {
+    if (notesExisted_) {
+        acnPosition_ = db_.table(Tbl::ACTNOTES).position();
+    } else {
         db_.table(Tbl::ACTNOTES).clearBuffer();
         db_.ACN.ACTNUMBER = loadedNumber_;
     }
@@ -458,6 +471,29 @@ bool BookingForm::editingAllowed() const {
     return !(level == store::GeneralUser && changing() && lockDisabled_);
 }
 
+bool BookingForm::edited() const {
+    // The number, the stamp and a rule's link to its booking are the form's own doing.
+    store::ACTIVITY act = db_.ACT;
+    act.ACTNUMBER = asOpened_.act.ACTNUMBER;
+    act.USERNAME = asOpened_.act.USERNAME;
+    act.CHANGEDATE = asOpened_.act.CHANGEDATE;
+    act.CHANGETIME = asOpened_.act.CHANGETIME;
+    store::ACTNOTES acn = db_.ACN;
+    acn.ACTNUMBER = asOpened_.acn.ACTNUMBER;
+    store::REPACT rep = db_.REP;
+    rep.ACTNUMBER = asOpened_.rep.ACTNUMBER;
+    // One occurrence is the one in the form's fields, whether or not OK has put it in
+    // the list yet; a list of more is the repeat pattern.
+    auto pattern = [](const std::vector<DateEntry>& list) {
+        return list.size() > 1 ? list : std::vector<DateEntry>{};
+    };
+    const SavedFields& f = asOpened_.fields;
+    return !sameBytes(act, asOpened_.act) || !sameBytes(acn, asOpened_.acn) ||
+           !sameBytes(rep, asOpened_.rep) || resources_ != asOpened_.resources ||
+           pattern(dates_) != pattern(asOpened_.dates) || date != f.date || start != f.start ||
+           end != f.end || actualStart != f.actualStart || actualEnd != f.actualEnd;
+}
+
 bool BookingForm::saveEnabled() const {
     return date != 0 && start != 0 && end != 0 && !trim(db_.ACT.NAME.view()).empty() &&
            !resources_.empty() && !trim(db_.ACT.CLIENT.view()).empty() && editingAllowed();
@@ -467,7 +503,8 @@ bool BookingForm::notesMarked() const {
     return !trim(db_.ACN.NOTES.view()).empty();
 }
 
-std::vector<std::string> BookingForm::textLines() const {
+std::vector<std::string> BookingForm::textLines() {
+    if (!changing()) USERTIMESTAMP();
     return ASCIFILE(db_, words_, date, start, end, resources_, dates_);
 }
 
@@ -529,29 +566,27 @@ bool BookingForm::nothingChanged() const {
 }
 
 void BookingForm::ERASEALL() {
-    dates_.clear();
+    // The occurrences go back to the list as OK found it: what the checks accepted,
+    // skipped or retimed is undone, and the pattern the user built (its rule included)
+    // stays, to be checked again by the next OK.
+    dates_ = datesAtOk_;
+    current_ = dates_.empty() ? -1 : std::clamp(currentAtOk_, 0, int(dates_.size()) - 1);
     if (changing()) {
-        dates_ = datesLoaded_;  // RESETDATEQUEUE
         // A scope that already made a new booking of the change is undone with it, so
-        // that the next OK starts again from the booking as loaded.
+        // that the next OK starts again from the booking as it stood.
         if (scope_ != NoScope) {
             db_.ACT.ACTNUMBER = loadedNumber_;
             db_.ACN.ACTNUMBER = loadedNumber_;
             if (db_.ACT.NAME == "*" + actLoaded_.NAME.str()) db_.ACT.NAME = actLoaded_.NAME.view();
-            db_.ACT.REPEATTYPE = store::BYTE(loadedType_);
-            db_.REP = repLoaded_;
+            db_.ACT.REPEATTYPE = store::BYTE(typeAtOk_);
+            db_.REP = ruleAtOk_;
             request_ = store::ChangeRecord;
             scope_ = NoScope;
         }
-    } else {
-        db_.ACT.REPEATTYPE = NoRepeats;
-        db_.table(Tbl::REPACT).clearBuffer();
-        db_.REP.ACTNUMBER = db_.ACT.ACTNUMBER;
     }
     loop_ = false;
     answer_ = 0;
     restoreFields();
-    locateCurrent(isClicked());
     focus_ = FormField::Date;
 }
 
@@ -564,7 +599,7 @@ OkOutcome BookingForm::OK() {
     accepted_.clear();
     acceptedPool_.clear();
     units_.clear();
-    otherText_.clear();
+    others_.clear();
     if (!editingAllowed()) return OkOutcome::Cancelled;
     if (!CHECKLOCK()) return OkOutcome::Cancelled;
     if (date == 0) {
@@ -587,6 +622,10 @@ OkOutcome BookingForm::OK() {
         return OkOutcome::Stay;
     }
     writeFormOccurrence();
+    datesAtOk_ = dates_;
+    currentAtOk_ = current_;
+    typeAtOk_ = db_.ACT.REPEATTYPE;
+    ruleAtOk_ = db_.REP;
 
     auto stayAfterErase = [&] {
         ERASEALL();

@@ -10,6 +10,7 @@
 
 #include "booking/collisions.h"
 #include "booking/words.h"
+#include "store/engine.h"
 #include "store/questions.h"
 #include "store/tables.h"
 
@@ -135,10 +136,16 @@ class BookingForm {
     /// user facing another user's locked booking, may not).
     bool editingAllowed() const;
     bool lockEnabled() const { return !lockDisabled_; }
+    /// Whether the user changed anything since the form opened: the booking's name,
+    /// client, lock, resources, notes, date and times, or its repeat pattern. The stamp
+    /// that a press of OK puts on the booking is no change of the user's.
+    bool edited() const;
     bool notesMarked() const;
 
-    /// Text lines of the booking for the text file (ASCIFILE), of the occurrence shown.
-    std::vector<std::string> textLines() const;
+    /// Text lines of the booking for the text file (ASCIFILE), of the occurrence shown. A
+    /// booking being added is stamped first, as its save will stamp it (this user, today),
+    /// so that the text says who booked it and when.
+    std::vector<std::string> textLines();
 
   private:
     friend class BookingChecks;
@@ -177,9 +184,11 @@ class BookingForm {
     void CONFLCHECK(int index, bool override);
     bool CONFLCHECK2(const DateEntry& e);
     void CONFLCHECK3(const DateEntry& e, store::LONG s, store::LONG en);
-    /// What the conflict dialog names another booking by (its client or its name, as the
-    /// user's scans do), read once per press of OK.
-    std::string otherBookingText(store::LONG number);
+    /// Another booking's name and client, read once per press of OK.
+    struct OtherBooking {
+        std::string name, client;
+    };
+    const OtherBooking& otherBooking(store::LONG number);
     int ask(store::ConflictQuestion q);
     bool DATELOOPNEWREPEAT();
     bool LOOPDATECHECK(bool override, bool fromCurrent);
@@ -211,6 +220,11 @@ class BookingForm {
 
     std::vector<DateEntry> dates_, datesLoaded_;
     int current_ = -1;
+    // The occurrences and the repeat rule as OK found them, which ERASEALL brings back.
+    std::vector<DateEntry> datesAtOk_;
+    int currentAtOk_ = -1;
+    int typeAtOk_ = 0;
+    store::REPACT ruleAtOk_{};
     std::vector<ResourceEntry> resources_, resourcesLoaded_;
 
     // Change-mode memory.
@@ -221,12 +235,27 @@ class BookingForm {
     store::LONG loadedNumber_ = 0;  // SAV:Actnumber; 0 for a new booking
     int loadedType_ = 0;
     bool notesExisted_ = false;
+    bool ruleExisted_ = false;
     bool lockDisabled_ = false;
+    // Where the booking, its notes and its rule were read when the form opened, with the
+    // versions they had then: the save writes over exactly those, so that the store
+    // refuses the write when another station changed any of them meanwhile.
+    store::RecordPosition actPosition_, acnPosition_, repPosition_;
 
     // The saved copy of the fields, taken when OK or Repeat is pressed.
     struct SavedFields {
         store::LONG date = 0, start = 0, end = 0, actualStart = 0, actualEnd = 0, number = 0;
     } saved_;
+
+    // The booking as the form opened it, for edited().
+    struct AsOpened {
+        store::ACTIVITY act{};
+        store::ACTNOTES acn{};
+        store::REPACT rep{};
+        std::vector<DateEntry> dates;
+        std::vector<ResourceEntry> resources;
+        SavedFields fields;
+    } asOpened_;
 
     bool changedFlag_ = false;
     bool newRepeat_ = false;
@@ -247,7 +276,7 @@ class BookingForm {
     std::set<std::tuple<std::string, store::LONG, store::LONG, store::LONG, store::LONG>> accepted_;
     std::set<FindingKey> acceptedPool_;
     std::map<std::string, int> units_;
-    std::map<store::LONG, std::string> otherText_;
+    std::map<store::LONG, OtherBooking> others_;
 };
 
 }  // namespace booking

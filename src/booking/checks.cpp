@@ -104,20 +104,20 @@ bool BookingForm::CONFLCHECK2(const DateEntry& e) {
     return true;
 }
 
-std::string BookingForm::otherBookingText(LONG number) {
-    auto it = otherText_.find(number);
-    if (it != otherText_.end()) return it->second;
+const BookingForm::OtherBooking& BookingForm::otherBooking(LONG number) {
+    auto it = others_.find(number);
+    if (it != others_.end()) return it->second;
     // The form's booking lives in the same buffer: it comes back, with its position.
     store::Table& act = db_.table(Tbl::ACTIVITY);
     const store::ACTIVITY form = db_.ACT;
     const store::RecordPosition formPosition = act.position();
     db_.ACT.ACTNUMBER = number;
-    std::string text;
+    OtherBooking other;
     if (db_.engine().get(act, store::ACT::ACTNUMBER_KEY) == 0)
-        text = db_.USP.SCANTEXT == "Client" ? db_.ACT.CLIENT.str() : db_.ACT.NAME.str();
+        other = {db_.ACT.NAME.str(), db_.ACT.CLIENT.str()};
     db_.ACT = form;
     db_.engine().setPosition(act, formPosition);
-    return otherText_[number] = text;
+    return others_[number] = other;
 }
 
 void BookingForm::CONFLCHECK3(const DateEntry& e, LONG s, LONG en) {
@@ -127,8 +127,13 @@ void BookingForm::CONFLCHECK3(const DateEntry& e, LONG s, LONG en) {
         if (capacity <= 1) {
             for (const BookedOccurrence& b : day) {
                 if (!collides(b.occurrence, s, en)) continue;
+                const OtherBooking& other = otherBooking(b.number);
                 store::ConflictQuestion q;
-                q.text = otherBookingText(b.number);
+                // Named as the user's scans name bookings: by client or by name.
+                q.text = db_.USP.SCANTEXT == "Client" ? other.client : other.name;
+                q.otherName = other.name;
+                q.otherClient = other.client;
+                q.otherNumber = b.number;
                 q.resource = r.RESOURCE;
                 q.date = b.occurrence.date;
                 q.start = b.occurrence.start;
@@ -142,11 +147,15 @@ void BookingForm::CONFLCHECK3(const DateEntry& e, LONG s, LONG en) {
         }
         std::vector<OtherOccurrence> others;
         for (const BookedOccurrence& b : day) others.push_back(b.occurrence);
-        const PoolResult pool = POOLCHECK(capacity, std::max(r.UNITS, 1), s, en, others);
+        const int wanted = std::max(r.UNITS, 1);
+        const PoolResult pool = POOLCHECK(capacity, wanted, s, en, others);
         if (!pool.exceeded) continue;
         store::ConflictQuestion q;
         q.text = tr("maximum units exceeded");
         q.resource = r.RESOURCE;
+        q.unitsWanted = wanted;
+        q.unitsTaken = pool.peak - wanted;
+        q.capacity = capacity;
         const OtherOccurrence shown =
             pool.reported >= 0 ? others[pool.reported] : OtherOccurrence{e.DATE, s, en, r.UNITS};
         q.date = shown.date;
@@ -212,6 +221,44 @@ bool BookingForm::SETLOOPFLAG() {
                store::BUTTON_YES) == store::BUTTON_YES;
 }
 
+namespace {
+
+/// How a record of the booking on file compares with the one the form read.
+enum class Stored {
+    Same,
+    Changed,    // other contents, or there when it was not
+    Rewritten,  // the same contents, written again since (a newer version)
+    Gone,       // deleted since
+    Unreadable,
+};
+
+/// Whether a record of the booking (ACTIVITY, ACTNOTES or REPACT, read by its number) is
+/// still the one the form read: there, or not, as it was then, with the same contents
+/// and the same version. The form's own buffer and the position read at load come back
+/// either way, so that the write that follows is refused by the store if anything slips
+/// in between.
+template <class Record>
+Stored sameAsLoaded(store::Engine& e, store::Table& t, int key, Record& buffer, LONG number,
+                    bool existed, const Record& loaded, store::RecordPosition loadedAt) {
+    const Record form = buffer;
+    buffer.ACTNUMBER = number;
+    const int rc = e.get(t, key);
+    Stored result = Stored::Changed;
+    if (rc == store::RecordNotFoundErr)
+        result = existed ? Stored::Gone : Stored::Same;
+    else if (rc != 0)
+        result = Stored::Unreadable;
+    else if (existed && std::memcmp(&buffer, &loaded, sizeof(Record)) == 0)
+        result = t.position().rowid == loadedAt.rowid && t.position().version == loadedAt.version
+                     ? Stored::Same
+                     : Stored::Rewritten;
+    buffer = form;
+    e.setPosition(t, loadedAt);
+    return result;
+}
+
+}  // namespace
+
 bool BookingForm::CONCURRENCYCHECK() {
     store::Engine& e = db_.engine();
     if (storedDates(loadedNumber_) != datesLoaded_) {
@@ -222,21 +269,43 @@ bool BookingForm::CONCURRENCYCHECK() {
         CCFAIL(tr("Resources"));
         return false;
     }
-    const store::ACTIVITY form = db_.ACT;
-    db_.ACT.ACTNUMBER = loadedNumber_;
-    if (e.get(db_.table(Tbl::ACTIVITY), store::ACT::ACTNUMBER_KEY) != 0) {
-        db_.ACT = form;
+    // The notes and the rule are written by the save as well: a change made to them by
+    // another station would otherwise be overwritten without a word. A rule is read only
+    // for a repeated booking: a single one's rule record (never written for it) is no part
+    // of what the form loaded.
+    const Stored booking = sameAsLoaded(e, db_.table(Tbl::ACTIVITY), store::ACT::ACTNUMBER_KEY,
+                                        db_.ACT, loadedNumber_, true, actLoaded_, actPosition_);
+    const Stored notes =
+        sameAsLoaded(e, db_.table(Tbl::ACTNOTES), store::ACN::ACTNUMBER_KEY, db_.ACN, loadedNumber_,
+                     notesExisted_, acnLoaded_, acnPosition_);
+    const Stored rule =
+        loadedType_ == NoRepeats
+            ? Stored::Same
+            : sameAsLoaded(e, db_.table(Tbl::REPACT), store::REP::ACTNUMBER_KEY, db_.REP,
+                           loadedNumber_, ruleExisted_, repLoaded_, repPosition_);
+    // A booking deleted meanwhile cannot be fetched at all: a failed step of the save.
+    if (booking == Stored::Gone || booking == Stored::Unreadable || notes == Stored::Unreadable ||
+        rule == Stored::Unreadable) {
         TRANSERRHANDLER("8");
         return false;
     }
-    const bool same = std::memcmp(&db_.ACT, &actLoaded_, sizeof(store::ACTIVITY)) == 0;
-    // The booking's own values go back in the buffer; the position stays the one just read,
-    // so that the update that follows writes over the record as it was checked.
-    db_.ACT = form;
-    if (!same) {
-        CCFAIL(tr("Booking"));
-        return false;
-    }
+    // What another station changed is named first; a save that left every value as it
+    // was (every save stamps the booking, and two within one hundredth of a second carry
+    // the same stamp) still means the booking was saved meanwhile.
+    const struct {
+        Stored stored;
+        const char* word;
+    } parts[] = {{booking, "Booking"}, {notes, "Notes"}, {rule, "Repeat details"}};
+    for (const auto& p : parts)
+        if (p.stored == Stored::Changed || p.stored == Stored::Gone) {
+            CCFAIL(tr(p.word));
+            return false;
+        }
+    for (const auto& p : parts)
+        if (p.stored == Stored::Rewritten) {
+            CCFAIL(tr(p.word));
+            return false;
+        }
     return true;
 }
 

@@ -30,7 +30,10 @@ struct PoolResult {
 /// POOLCHECK: the units in use at the busiest instant of [start, end), own units
 /// included, against the resource's capacity. Exact over the whole occurrence and over
 /// every overlapping booking, however many; also exceeded when the own units alone are
-/// more than the capacity. The reported occurrence is the one whose start makes the
+/// more than the capacity. An occurrence counts exactly when it collides by collides():
+/// one of no length at the instant it stands for, one that ends before it starts over
+/// the span between its times, so that a pool of capacity 1 reports what a single
+/// resource would. The reported occurrence is the one whose start makes the
 /// busiest instant, so that the user is shown one booking per resource and occurrence.
 PoolResult POOLCHECK(int capacity, int ownUnits, store::LONG start, store::LONG end,
                      const std::vector<OtherOccurrence>& others);

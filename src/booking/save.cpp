@@ -175,46 +175,43 @@ bool BookingForm::saveChange(std::string& label) {
         if (e.add(rac) != 0) return false;
     }
 
+    // The rule and the notes are written over the records as the form read them (their
+    // positions and versions from the load): a record another station wrote meanwhile
+    // makes the store refuse the write instead of losing that station's change.
     store::Table& rep = db_.table(Tbl::REPACT);
-    const store::REPACT rule = db_.REP;
-    auto readStoredRule = [&] {
-        db_.REP.ACTNUMBER = number;
-        const int rc = e.get(rep, store::REP::ACTNUMBER_KEY);
-        db_.REP = rule;
-        db_.REP.ACTNUMBER = number;
-        return rc;
-    };
+    db_.REP.ACTNUMBER = number;
     if (db_.ACT.REPEATTYPE > IrregularDates) {
-        if (loadedType_ > IrregularDates && readStoredRule() == 0) {
+        if (ruleExisted_) {
             label = "14b";
+            e.setPosition(rep, repPosition_);
             if (e.put(rep) != 0) return false;
         } else {
             label = "14a";
-            db_.REP.ACTNUMBER = number;
             if (e.add(rep) != 0) return false;
         }
-    } else if (loadedType_ > IrregularDates) {
+    } else if (ruleExisted_ && loadedType_ > IrregularDates) {
         label = "14c";
-        if (readStoredRule() == 0 && e.erase(rep) != 0) return false;
+        const store::REPACT rule = db_.REP;
+        e.setPosition(rep, repPosition_);
+        const int rc = e.erase(rep);
+        db_.REP = rule;
+        if (rc != 0) return false;
     }
 
     store::Table& acn = db_.table(Tbl::ACTNOTES);
-    const store::ACTNOTES notes = db_.ACN;
+    db_.ACN.ACTNUMBER = number;
     if (notesExisted_) {
         label = "14d";
-        db_.ACN.ACTNUMBER = number;
-        int rc = e.get(acn, store::ACN::ACTNUMBER_KEY);
-        db_.ACN = notes;
-        db_.ACN.ACTNUMBER = number;
-        if (rc == 0) rc = e.put(acn);
-        if (rc != 0) return false;
-    } else if (!trim(notes.NOTES.view()).empty()) {
+        e.setPosition(acn, acnPosition_);
+        if (e.put(acn) != 0) return false;
+    } else if (!trim(db_.ACN.NOTES.view()).empty()) {
         label = "14e";
-        db_.ACN.ACTNUMBER = number;
         if (e.add(acn) != 0) return false;
     }
     label = "14";
-    return e.put(db_.table(Tbl::ACTIVITY)) == 0;
+    store::Table& act = db_.table(Tbl::ACTIVITY);
+    e.setPosition(act, actPosition_);
+    return e.put(act) == 0;
 }
 
 void BookingForm::TRANSERRHANDLER(const std::string& label) {

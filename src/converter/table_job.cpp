@@ -43,7 +43,7 @@ TableJob::TableJob(Workspace& w, std::string sourceName, bool usesUsersFile)
             return;
         }
     }
-    if (int rc = e.begin(kLockWaitSeconds)) {
+    if (int rc = e.begin(kLockWaitSeconds, usesUsersFile)) {
         fail(rc);
         return;
     }

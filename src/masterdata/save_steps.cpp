@@ -31,9 +31,9 @@ bool SaveSteps::duplicate(Tbl t) {
     return false;
 }
 
-bool SaveSteps::begin() {
+bool SaveSteps::begin(bool usersToo) {
     constexpr int kWait = 3;  // seconds, as every maintenance form's save waits for its locks
-    if (db_.engine().begin(kWait) != NoError) return fail(1);
+    if (db_.engine().begin(kWait, usersToo) != NoError) return fail(1);
     open_ = true;
     return true;
 }

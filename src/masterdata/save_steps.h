@@ -20,8 +20,9 @@ class SaveSteps {
     explicit SaveSteps(store::Store& db) : db_(db) {}
     ~SaveSteps();
 
-    /// Begins the transaction (step 1 when it cannot), waiting 3 seconds for locks.
-    bool begin();
+    /// Begins the transaction (step 1 when it cannot), waiting 3 seconds for locks: those
+    /// of RESDATA.TPS and, with `usersToo`, those of USERS.TPS.
+    bool begin(bool usersToo = false);
     /// Rolls back without a failure of its own (a check found a reason to stop).
     void abandon();
     /// Commits; a commit that fails counts as step 1.

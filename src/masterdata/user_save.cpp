@@ -105,7 +105,7 @@ SaveResult saveUser(Store& db, const UserEdit& edit) {
     const std::string name = db.USE.USERNAME.str();
 
     SaveSteps steps(db);
-    if (!steps.begin()) return steps.result();
+    if (!steps.begin(true)) return steps.result();  // the user record lives in USERS.TPS
     const auto record = db.Access(Tbl::USERS).SAVEBUFFER();
     RecordPosition at;
     auto failed = [&](SaveResult r) {

@@ -32,7 +32,7 @@ std::string SETPASSWORD(Store& db, const std::string& userName, const std::strin
         return text;
     };
     if (db.Access(Tbl::USERS).USEFILE() != Level_Benign) return failure();
-    if (engine.begin(2) != NoError) return failure();
+    if (engine.begin(2, true) != NoError) return failure();
     db.USE.USERNAME = userName;
     if (engine.get(users, USE::USERNAME_KEY) != NoError) return failure();
     db.USE.PASSWORD = password;

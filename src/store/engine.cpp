@@ -9,9 +9,11 @@
 #include <chrono>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <map>
 #include <thread>
 #include <unordered_map>
+#include <utility>
 
 #include "record_image.h"
 
@@ -332,6 +334,31 @@ struct Engine::Impl {
         if (st) t.statements_.emplace(kind, st);
         return st;
     }
+    /// SQL that takes a file's write lock and changes nothing: a delete of no row from one
+    /// of its tables, the layout catalog where there is one; empty while the file holds no
+    /// table. Read outside any transaction.
+    std::string writeLockSql(int file, const char* schema) {
+        if (!lockSql[file].empty()) return lockSql[file];
+        const std::string q = std::string("SELECT name FROM ") + schema +
+                              ".sqlite_master WHERE type = 'table' AND name NOT LIKE 'sqlite!_%' "
+                              "ESCAPE '!' ORDER BY name <> '" +
+                              kCatalog + "', name LIMIT 1";
+        sqlite3_stmt* st = nullptr;
+        std::string name;
+        if (sqlite3_prepare_v2(db, q.c_str(), -1, &st, nullptr) == SQLITE_OK &&
+            sqlite3_step(st) == SQLITE_ROW)
+            name = reinterpret_cast<const char*>(sqlite3_column_text(st, 0));
+        sqlite3_finalize(st);
+        if (name.empty()) return {};
+        const std::string sql =
+            std::string("DELETE FROM ") + schema + "." + quoted(std::as_const(name)) + " WHERE 0";
+        // The catalog stays for good; any other table may be replaced, so it is looked up
+        // again next time.
+        if (name == kCatalog) lockSql[file] = sql;
+        return sql;
+    }
+    std::string lockSql[2];
+
     void forgetStatements() {
         for (Table* t : tables) t->statements_.clear();
         for (auto& [sql, st] : statements) sqlite3_finalize(st);
@@ -595,6 +622,8 @@ int Engine::attachUsers(bool create) {
     // Cached statements were prepared against the schema without USERS.
     d_->forgetStatements();
     d_->usersAttached = true;
+    removeStaleSuperJournals();
+    status_.clear();
     return 0;
 }
 
@@ -1183,19 +1212,72 @@ bool Engine::stillThere(Table& t) {
 
 // --- transactions ----------------------------------------------------------------------
 
-int Engine::begin(int waitSeconds) {
+int Engine::begin(int waitSeconds, bool usersToo) {
     if (inTransaction_) return fail(TransactionActiveErr);
     if (int rc = connect(false)) return rc;
+    // The statements that take the locks are made before the transaction opens: making one
+    // may read the file's layout, and a file already read inside a transaction gets no
+    // wait for its write lock.
+    std::vector<sqlite3_stmt*> locks;
+    for (StoreFile f : {StoreFile::RESDATA, StoreFile::USERS}) {
+        const bool users = f == StoreFile::USERS;
+        if (users && (!usersToo || !d_->usersAttached)) continue;
+        const std::string sql = d_->writeLockSql(users ? 1 : 0, users ? "users" : "main");
+        if (sql.empty()) continue;  // no table yet: its first write takes the lock
+        sqlite3_stmt* st = d_->statement(sql);
+        if (!st) return failSql(sqlite3_errcode(d_->db), true);
+        locks.push_back(st);
+    }
     sqlite3_busy_timeout(d_->db, waitSeconds * 1000);
-    int rc = sqlite3_exec(d_->db, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr);
+    int rc = sqlite3_exec(d_->db, "BEGIN", nullptr, nullptr, nullptr);
+    for (sqlite3_stmt* st : locks) {
+        if (rc != SQLITE_OK) break;
+        rc = sqlite3_step(st);
+        sqlite3_reset(st);
+        if (rc == SQLITE_DONE) rc = SQLITE_OK;
+    }
     if (rc != SQLITE_OK) {
+        const int code = failSql(rc, true);
+        if (!sqlite3_get_autocommit(d_->db))
+            sqlite3_exec(d_->db, "ROLLBACK", nullptr, nullptr, nullptr);
         sqlite3_busy_timeout(d_->db, lockWait_ * 1000);
-        return failSql(rc, true);
+        return code;
     }
     inTransaction_ = true;
     d_->journal.clear();
     status_.clear();
     return 0;
+}
+
+void Engine::removeStaleSuperJournals() {
+    namespace fs = std::filesystem;
+    if (options_.readOnly || inTransaction_ || !d_->usersAttached) return;
+    const fs::path mainFile(pathOf(StoreFile::RESDATA));
+    const std::string prefix = mainFile.filename().string() + "-mj";
+    std::vector<fs::path> found;
+    std::error_code ec;
+    for (const fs::directory_entry& entry : fs::directory_iterator(mainFile.parent_path(), ec)) {
+        const std::string name = entry.path().filename().string();
+        if (name.size() == prefix.size() + 9 && name.compare(0, prefix.size(), prefix) == 0 &&
+            std::all_of(name.begin() + long(prefix.size()), name.end(),
+                        [](unsigned char c) { return std::isxdigit(c) != 0; }))
+            found.push_back(entry.path());
+    }
+    if (found.empty()) return;
+    // A commit over both files keeps the write lock of RESDATA.TPS until it has deleted its
+    // super-journal, and a station that died within one left a journal that the next reader
+    // of that file rolls back, super-journal and all. So once both files are held here and
+    // no journal is left, a super-journal belongs to no commit and goes. When the files
+    // cannot be had at once, another open tries again.
+    if (d_->writeLockSql(0, "main").empty()) return;
+    const EngineStatus kept = status_;
+    if (begin(0, true) == 0) {
+        if (!fileExists(pathOf(StoreFile::RESDATA) + "-journal") &&
+            !fileExists(pathOf(StoreFile::USERS) + "-journal"))
+            for (const fs::path& p : found) fs::remove(p, ec);
+        rollback();
+    }
+    status_ = kept;
 }
 
 int Engine::commit() {

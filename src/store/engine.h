@@ -187,10 +187,14 @@ class Engine {
     /// Deletes the record last read, on the same terms as put.
     int erase(Table& t);
 
-    /// Begins a transaction over both files, waiting at most waitSeconds for the locks.
-    /// TransactionActiveErr when one is already running; RecordHeldErr when the locks
-    /// could not be had in time.
-    int begin(int waitSeconds);
+    /// Begins a transaction, waiting at most waitSeconds for the write lock on RESDATA.TPS
+    /// and, with `usersToo`, on USERS.TPS as well. A transaction takes the lock of a file
+    /// only when it writes there, so that a booking save never holds the users file; one
+    /// that writes USERS.TPS without having asked for it takes that lock at its first write
+    /// there, waiting for it only when it has not read that file yet. Whatever files it
+    /// wrote commit together or not at all. TransactionActiveErr when one is already
+    /// running; RecordHeldErr when the locks could not be had in time.
+    int begin(int waitSeconds, bool usersToo = false);
     int commit();
     int rollback();
     bool inTransaction() const { return inTransaction_; }
@@ -224,6 +228,9 @@ class Engine {
     int deliver(Table& t);
     int connect(bool create);
     int attachUsers(bool create);
+    /// Deletes super-journal files that no commit will ever finish, when both files can
+    /// be locked at once without waiting.
+    void removeStaleSuperJournals();
     int fail(int code);
     int failSql(int rc, bool forWrite);
     void dropPage(Table& t);

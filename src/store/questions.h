@@ -16,6 +16,12 @@ struct ConflictQuestion {
     int kind = 0;
     bool loop = false;        // occurrences are checked one after another: skip and stop offered
     bool noConflict = false;  // conflicts may not be accepted (SYP:NOCONFLICT)
+    // Kind 0: the other booking, whatever `text` names it by.
+    std::string otherName, otherClient;
+    std::int32_t otherNumber = 0;
+    // Kind 3: the units this occurrence wants, those already booked at the busiest instant
+    // of it, and the resource's capacity.
+    int unitsWanted = 0, unitsTaken = 0, capacity = 0;
 };
 
 /// The answers of the conflict dialog, as the booking checks act on them.

@@ -1,5 +1,6 @@
 #include "relation_manager.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "error_class.h"
@@ -194,6 +195,13 @@ bool RelationManager::deleteChildren(const std::byte* record) {
 
 // --- update and delete -----------------------------------------------------------------
 
+bool RelationManager::touchesUsersFile() const {
+    if (ME.decl().file == StoreFile::USERS) return true;
+    return std::any_of(RELATIONS.begin(), RELATIONS.end(), [](const Relation& r) {
+        return r.related->ME.decl().file == StoreFile::USERS;
+    });
+}
+
 Level RelationManager::UPDATE(bool fullHandling) {
     if (Level l = OPEN()) return l;
     struct Closer {
@@ -207,7 +215,8 @@ Level RelationManager::UPDATE(bool fullHandling) {
 
     // Running inside a transaction that the caller framed, this change becomes part of it.
     const bool own = USELOGOUT && !engine.inTransaction();
-    if (own && engine.begin(kTransactionWait) != NoError) {
+    const bool writesUsers = touchesUsersFile();
+    if (own && engine.begin(kTransactionWait, writesUsers) != NoError) {
         ME.THROW(21);
         return Level_Notify;
     }
@@ -265,8 +274,9 @@ Level RelationManager::DELETE(bool ask) {
     std::vector<std::byte> record(ME.buffer(), ME.buffer() + ME.table().recordSize());
 
     const bool own = USELOGOUT && !engine.inTransaction();
+    const bool writesUsers = touchesUsersFile();
     for (;;) {
-        if (own && engine.begin(kTransactionWait) != NoError) {
+        if (own && engine.begin(kTransactionWait, writesUsers) != NoError) {
             ME.THROW(21);
             return Level_Notify;
         }

@@ -66,6 +66,9 @@ class RelationManager {
     bool updateChildren(const std::byte* oldRecord, const std::byte* newRecord);
     bool deleteChildren(const std::byte* record);
     Level frame(int& level);
+    /// Whether a change of this table writes USERS.TPS: the table or a related one lives
+    /// there, so its transaction locks that file from the start.
+    bool touchesUsersFile() const;
 
     std::vector<Relation> RELATIONS;
     int LASTTOUCHED = 0;

@@ -8,6 +8,7 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPalette>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSpinBox>
@@ -481,6 +482,107 @@ TEST_F(BookingDialogsTest, TheConflictDialogOffersWhatTheSituationAllows) {
     EXPECT_EQ(store::CancelEraseAccepted, closed);
     onModal(&owner, [](QWidget* d) { pressIn(d, Qt::Key_Escape); });
     EXPECT_EQ(store::CancelEraseAccepted, ui::CONFLDISP(&owner, weekend, Words{}));
+}
+
+TEST_F(BookingDialogsTest, TheConflictDialogSaysWhatItFound) {
+    auto label = [](QWidget* d, const char* name) {
+        auto* l = d->findChild<QLabel*>(name);
+        EXPECT_NE(nullptr, l) << name;
+        return l && !l->isHidden() ? l->text() : QString("(hidden)");
+    };
+    auto field = [](QWidget* d, const char* name) {
+        auto* e = d->findChild<QLineEdit*>(name);
+        EXPECT_NE(nullptr, e) << name;
+        return e ? e->text() : QString();
+    };
+    auto everyFieldShownOnly = [](QWidget* d) {
+        for (QLineEdit* e : d->findChildren<QLineEdit*>()) {
+            EXPECT_TRUE(e->isReadOnly()) << e->objectName().toStdString();
+            EXPECT_EQ(e->palette().color(QPalette::Window), e->palette().color(QPalette::Base))
+                << e->objectName().toStdString();
+        }
+    };
+    // Another booking: labelled fields, and the booking by name and number beside its client.
+    store::ConflictQuestion other;
+    other.text = "ACME";
+    other.otherName = "Board meeting";
+    other.otherClient = "ACME";
+    other.otherNumber = 17;
+    other.resource = "ROOM1";
+    other.date = monday;
+    other.start = at(10);
+    other.end = at(11);
+    other.kind = 0;
+    conflictDialog(&owner, other, "CancelEraseAccepted", [&](QWidget* d) {
+        EXPECT_EQ("Other booking:", label(d, "KindLabel"));
+        EXPECT_EQ("ACME", label(d, "Text"));
+        EXPECT_EQ("Resource:", label(d, "ResourceLabel"));
+        EXPECT_EQ("Date:", label(d, "DateLabel"));
+        EXPECT_EQ("Time:", label(d, "TimeLabel"));
+        EXPECT_EQ("Board meeting", field(d, "OtherName"));
+        EXPECT_EQ("17", field(d, "OtherNumber"));
+        EXPECT_EQ("ACME", field(d, "OtherClient"));
+        everyFieldShownOnly(d);
+    });
+    // A special day says that it is one.
+    store::ConflictQuestion special;
+    special.text = "Easter";
+    special.kind = 1;
+    special.date = day(2026, 4, 3);
+    special.periodEnd = day(2026, 4, 6);
+    conflictDialog(&owner, special, "CancelEraseAccepted", [&](QWidget* d) {
+        EXPECT_EQ("Special day:", label(d, "KindLabel"));
+        EXPECT_EQ("Dates:", label(d, "DateLabel"));
+        EXPECT_EQ("(hidden)", label(d, "ResourceLabel"));
+        EXPECT_EQ("(hidden)", label(d, "TimeLabel"));
+    });
+    // A full pool gives its numbers.
+    store::ConflictQuestion pool = other;
+    pool.text = "maximum units exceeded";
+    pool.kind = 3;
+    pool.unitsWanted = 2;
+    pool.unitsTaken = 4;
+    pool.capacity = 5;
+    conflictDialog(&owner, pool, "CancelEraseAccepted", [&](QWidget* d) {
+        EXPECT_EQ("maximum units exceeded", label(d, "Text"));
+        EXPECT_EQ("2", field(d, "UnitsWanted"));
+        EXPECT_EQ("4", field(d, "UnitsTaken"));
+        EXPECT_EQ("5", field(d, "Capacity"));
+        EXPECT_EQ("Units of the resource:", label(d, "CapacityLabel"));
+        everyFieldShownOnly(d);
+    });
+}
+
+TEST_F(BookingDialogsTest, EnterNeverBooksAConflict) {
+    store::ConflictQuestion q;
+    q.text = "Board meeting";
+    q.resource = "ROOM1";
+    q.date = monday;
+    q.start = at(10);
+    q.end = at(11);
+    for (int kind : {0, 1, 2, 3}) {
+        SCOPED_TRACE(kind);
+        q.kind = kind;
+        // In a run of occurrences Enter skips this one and the checks go on.
+        q.loop = true;
+        onModal(&owner, [](QWidget* d) {
+            EXPECT_TRUE(static_cast<QPushButton*>(button(d, "SkipThis"))->isDefault());
+            pressIn(d, Qt::Key_Return);
+        });
+        EXPECT_EQ(store::SkipThis, ui::CONFLDISP(&owner, q, Words{}));
+        // For one occurrence Enter does nothing at all; Escape then cancels.
+        q.loop = false;
+        bool stillOpen = false;
+        onModal(&owner, [&](QWidget* d) {
+            for (auto* b : d->findChildren<QPushButton*>()) EXPECT_FALSE(b->isDefault());
+            pressIn(d, Qt::Key_Return);
+            pressIn(d, Qt::Key_Enter);
+            stillOpen = d->isVisible();
+            pressIn(d, Qt::Key_Escape);
+        });
+        EXPECT_EQ(store::CancelEraseAccepted, ui::CONFLDISP(&owner, q, Words{}));
+        EXPECT_TRUE(stillOpen);
+    }
 }
 
 /// Questions that leave the conflict dialog to the installed window.

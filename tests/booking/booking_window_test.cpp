@@ -3,6 +3,7 @@
 #include "booking/ui/booking_window.h"
 
 #include <QComboBox>
+#include <QDir>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -171,6 +172,107 @@ TEST_F(BookingWindowTest, JustThisOneChangeFromTheForm) {
     EXPECT_EQ("*Weekly", db.ACT.NAME.str());
     EXPECT_EQ((std::vector<std::array<store::LONG, 3>>{{monday + 7, at(16) + 400, at(17)}}),
               datesOf(weekly + 1));
+}
+
+TEST_F(BookingWindowTest, CancelAsksBeforeThrowingWorkAway) {
+    const std::string question = "Do you want to save the changes to this record?";
+    auto insertResource = [](ui::UpdateAct& w) {
+        for (QPushButton* b : w.findChildren<QPushButton*>())
+            if (b->text() == "Insert") QTest::mouseClick(b, Qt::LeftButton);
+    };
+    {
+        // Opened and closed untouched: there is nothing to ask about.
+        ui::UpdateAct w(db);
+        user.clearAsked();
+        run(w, store::InsertRecord, [&] { QTest::keyClick(&w, Qt::Key_Escape); });
+        EXPECT_TRUE(user.asked.empty());
+    }
+    {
+        // A resource chosen, then Escape: asked, with No (nothing written) the default.
+        ui::UpdateAct w(db);
+        user.clearAsked();
+        const int r = run(w, store::InsertRecord, [&] {
+            insertResource(w);
+            // Escape where the user types: in the name.
+            w.nameBox()->lineEdit()->setFocus();
+            QTest::keyClick(w.nameBox()->lineEdit(), Qt::Key_Escape);
+        });
+        EXPECT_EQ(store::RequestCancelled, r);
+        ASSERT_EQ(1u, user.asked.size());
+        EXPECT_EQ(question, user.asked[0].text);
+        EXPECT_EQ(store::BUTTON_NO, user.asked[0].defaultButton);
+        EXPECT_EQ(0, count(store::Tbl::ACTIVITY));
+    }
+    {
+        // A name still being typed counts; Cancel keeps the form, Yes saves as OK does.
+        ui::UpdateAct w(db);
+        user.answer(store::BUTTON_CANCEL);
+        user.answer(store::BUTTON_YES);
+        const int r = run(w, store::InsertRecord, [&] {
+            insertResource(w);
+            w.nameBox()->lineEdit()->setFocus();
+            QTest::keyClicks(w.nameBox()->lineEdit(), " and lunch");
+            w.reject();
+            EXPECT_TRUE(w.isVisible());
+            w.reject();
+        });
+        EXPECT_EQ(store::RequestCompleted, r);
+        EXPECT_EQ(0u, user.pending());
+        EXPECT_EQ(1, count(store::Tbl::ACTIVITY));
+    }
+    // A change of the notes of a booking on file is asked about too; none is not.
+    const store::LONG one = book(db, "One", {{"ROOM2", 1}}, {{monday, at(9), at(10)}});
+    for (const bool touched : {false, true}) {
+        ui::UpdateAct w(db);
+        db.table(store::Tbl::DATES).clearBuffer();
+        db.DAT.ACTNUMBER = one;
+        db.DAT.DATE = monday;
+        db.DAT.TIME = at(9) + 400;
+        db.DAT.ENDTIME = at(10);
+        db.ACT.ACTNUMBER = one;
+        user.clearAsked();
+        run(w, store::ChangeRecord, [&] {
+            if (touched) w.notesEdit()->setPlainText("Projector");
+            QTest::keyClick(&w, Qt::Key_Escape);
+        });
+        EXPECT_EQ(touched ? 1u : 0u, user.asked.size());
+    }
+}
+
+TEST_F(BookingWindowTest, TextFileOfANewBookingSaysSoBeforeItSaves) {
+    /// Notes how many bookings were on file when the user was told.
+    struct Watching : store::ScriptedQuestions {
+        std::function<void()> onMessage;
+        store::Button message(const std::string& caption, const std::string& text, store::Icon icon,
+                              unsigned buttons, store::Button defaultButton) override {
+            if (onMessage) onMessage();
+            return ScriptedQuestions::message(caption, text, icon, buttons, defaultButton);
+        }
+    } watching;
+    long long onFileWhenTold = -1;
+    watching.onMessage = [&] { onFileWhenTold = count(store::Tbl::ACTIVITY); };
+    const QString before = QDir::currentPath();
+    QDir::setCurrent(QString::fromStdString(dir.path.string()));
+    const std::string target = dir.file("board.txt");
+    watching.answerFile(target);
+    ui::UpdateAct w(db);
+    store::LONG number = 0;
+    const int r = run(w, store::InsertRecord, [&] {
+        number = db.ACT.ACTNUMBER;
+        for (QPushButton* b : w.findChildren<QPushButton*>())
+            if (b->text() == "Insert") QTest::mouseClick(b, Qt::LeftButton);
+        QTest::mouseClick(w.textFileButton(), Qt::LeftButton);
+    });
+    QDir::setCurrent(before);
+    EXPECT_EQ(store::RequestCompleted, r);
+    ASSERT_FALSE(watching.asked.empty());
+    EXPECT_EQ("The booking is saved now, as OK saves it.", watching.lastText());
+    EXPECT_EQ(0, onFileWhenTold);
+    EXPECT_TRUE(fetchBooking(number));
+    const std::string written = store::test::readFile(target);
+    EXPECT_NE(std::string::npos, written.find("Booked by: TESTER\n"));
+    EXPECT_NE(std::string::npos,
+              written.find("Date booked: " + store::longDate(store::Date(monday)) + "\n"));
 }
 
 TEST_F(BookingWindowTest, AViewOnlyUserCannotChangeAnything) {

@@ -45,6 +45,10 @@ TEST_F(ChecksTest, CollisionsAreStrictAtTheEdgesAndNeverWithTheBookingItself) {
     EXPECT_EQ("Board", user.conflicts[0].text);
     EXPECT_EQ(0, user.conflicts[0].kind);
     EXPECT_EQ("ROOM1", user.conflicts[0].resource);
+    // The other booking by name, client and number, whatever the text names it by.
+    EXPECT_EQ("Board", user.conflicts[0].otherName);
+    EXPECT_EQ("ACME", user.conflicts[0].otherClient);
+    EXPECT_EQ(first, user.conflicts[0].otherNumber);
     EXPECT_TRUE(user.conflicts[0].loop);
 
     // Moving the first booking within its own time collides with nothing of its own.
@@ -114,6 +118,10 @@ TEST_F(ChecksTest, PooledCapacityIsCheckedAtTheBusiestInstant) {
     ASSERT_EQ(1u, user.conflicts.size());  // one dialog for the resource and occurrence
     EXPECT_EQ("maximum units exceeded", user.conflicts[0].text);
     EXPECT_EQ(3, user.conflicts[0].kind);
+    // The numbers behind it: 2 wanted, 2 + 2 + 1 already booked at 10:00, 5 in the pool.
+    EXPECT_EQ(2, user.conflicts[0].unitsWanted);
+    EXPECT_EQ(5, user.conflicts[0].unitsTaken);
+    EXPECT_EQ(5, user.conflicts[0].capacity);
 
     // Asking for more units than the pool has is reported with nobody else booked.
     user.conflicts.clear();
@@ -143,6 +151,8 @@ class LoopTest : public BookingTest {
         for (int w = 1; w < 5; ++w)
             form.occurrenceList().push_back({monday + 7 * w, at(9) + 400, at(10), 0, 0, number});
         db.ACT.REPEATTYPE = FixedWeeks;
+        db.REP.REPNUMBER = 1;
+        db.REP.REPEND = monday + 28;
         return form.OK();
     }
     long long before = 0;
@@ -170,21 +180,55 @@ TEST_F(LoopTest, SkipDropsOneAndAcceptAllAsksNoMore) {
     EXPECT_EQ(monday + 7, saved[0][0]);
 }
 
-TEST_F(LoopTest, CancelWritesNothingAndTheNextOkAsksAgain) {
+TEST_F(LoopTest, CancelWritesNothingAndTheNextOkChecksTheWholeRuleAgain) {
     user.answerConflict(store::AcceptThis);
+    user.answerConflict(store::SkipThis);
     user.answerConflict(store::CancelEraseAccepted);
     BookingForm form(db);
     EXPECT_EQ(OkOutcome::Stay, weekly(form));
     EXPECT_EQ(FormField::Date, form.focus());
     EXPECT_EQ(before, count(store::Tbl::DATES));
     EXPECT_FALSE(fetchBooking(number));
-    // The generated pattern is erased with the accepted ones; the form's own occurrence
-    // remains to be checked again.
+    // What was accepted and skipped is undone; the rule the user built stays as it was.
+    EXPECT_EQ(5u, form.occurrences().size());
+    EXPECT_EQ(0, form.current());
+    EXPECT_EQ(FixedWeeks, db.ACT.REPEATTYPE);
+    EXPECT_EQ(1, db.REP.REPNUMBER);
+    EXPECT_EQ(monday + 28, db.REP.REPEND);
+    EXPECT_NE(std::string::npos, form.description().find("Every 1 weeks"));
     user.conflicts.clear();
-    user.answerConflict(store::AcceptThis);
+    user.answerConflict(store::AcceptAll);
     EXPECT_EQ(OkOutcome::Completed, form.OK());
     EXPECT_EQ(1u, user.conflicts.size());
-    EXPECT_EQ(1u, datesOf(number).size());
+    EXPECT_EQ(5u, datesOf(number).size());
+    EXPECT_EQ(1, count(store::Tbl::REPACT));
+}
+
+TEST_F(LoopTest, ARuleGivenToABookingOnFileSurvivesACancelledCheck) {
+    const store::LONG mine = book(db, "Mine", {{"ROOM2", 1}}, {{monday, at(9), at(10)}});
+    BookingForm form(db);
+    ASSERT_TRUE(openChange(form, mine, monday, at(9) + 400, at(10)));
+    form.insertResources({{"ROOM1", 1}});
+    ASSERT_TRUE(form.beforeRepeat());
+    for (int w = 1; w < 5; ++w)
+        form.occurrenceList().push_back({monday + 7 * w, at(9) + 400, at(10), 0, 0, mine});
+    db.ACT.REPEATTYPE = FixedWeeks;
+    db.REP.REPNUMBER = 1;
+    db.REP.REPEND = monday + 28;
+    form.afterRepeat(true);
+    user.answerConflict(store::AcceptThis);
+    user.answerConflict(store::CancelEraseAccepted);
+    EXPECT_EQ(OkOutcome::Stay, form.OK());
+    EXPECT_EQ(5u, form.occurrences().size());
+    EXPECT_EQ(FixedWeeks, db.ACT.REPEATTYPE);
+    EXPECT_EQ(1u, datesOf(mine).size());
+    // The next OK checks the whole rule again and saves it.
+    user.conflicts.clear();
+    user.answerConflict(store::AcceptAll);
+    EXPECT_EQ(OkOutcome::Completed, form.OK());
+    EXPECT_EQ(1u, user.conflicts.size());
+    EXPECT_EQ(5u, datesOf(mine).size());
+    EXPECT_EQ(1, count(store::Tbl::REPACT));
 }
 
 TEST_F(LoopTest, SkippingEveryOccurrenceSavesNothing) {

@@ -34,5 +34,34 @@ TEST(PoolTest, TheBusiestInstantAgainstTheCapacity) {
     EXPECT_FALSE(POOLCHECK(2, 1, at(12), at(13), two).exceeded);
 }
 
+TEST(PoolTest, ZeroLengthAndReversedTimesOnFileCountAsTheyCollide) {
+    // A capacity of one must report exactly what the collision rule reports for a single
+    // resource, for every pair of times, those of no length and reversed ones included.
+    for (int s = 8; s <= 12; ++s)
+        for (int e = 8; e <= 12; ++e)
+            for (int os = 8; os <= 12; ++os)
+                for (int oe = 8; oe <= 12; ++oe) {
+                    const OtherOccurrence other{1, at(os), at(oe), 1};
+                    EXPECT_EQ(collides(other, at(s), at(e)),
+                              POOLCHECK(1, 1, at(s), at(e), {other}).exceeded)
+                        << s << "-" << e << " against " << os << "-" << oe;
+                }
+    // An occurrence of no length at 10:00 inside another of two units from 09:00 to 12:00.
+    const std::vector<OtherOccurrence> long2{{1, at(9), at(12), 2}};
+    EXPECT_EQ(3, POOLCHECK(2, 1, at(10), at(10), long2).peak);
+    EXPECT_FALSE(POOLCHECK(3, 1, at(10), at(10), long2).exceeded);
+    // One of no length on file counts at its instant, together with what runs then.
+    const std::vector<OtherOccurrence> instant{{1, at(10), at(10), 2}, {1, at(9), at(11), 1}};
+    const PoolResult inside = POOLCHECK(3, 1, at(9), at(12), instant);
+    EXPECT_EQ(4, inside.peak);
+    EXPECT_TRUE(inside.exceeded);
+    // At our own start it touches us and does not count, as it does not collide.
+    EXPECT_EQ(2, POOLCHECK(3, 1, at(10), at(12), instant).peak);
+    // A reversed one (11:00 to 10:00) counts for an occurrence that spans both its times.
+    const std::vector<OtherOccurrence> reversed{{1, at(11), at(10), 2}};
+    EXPECT_TRUE(POOLCHECK(2, 1, at(9), at(12), reversed).exceeded);
+    EXPECT_FALSE(POOLCHECK(2, 1, at(10), at(12), reversed).exceeded);
+}
+
 }  // namespace
 }  // namespace booking

@@ -137,6 +137,69 @@ TEST_F(ScopeTest, AChangeByAnotherStationIsNeverOverwritten) {
     for (const auto& d : saved) EXPECT_EQ(at(9) + 400, d[1]);
 }
 
+TEST_F(ScopeTest, TwoStationsChangingOnlyTheNotesOrTheRuleNeverOverwriteEachOther) {
+    store::test::Station b{dir.path};
+    openAll(b);
+    store::Store& other = *b.db;
+    auto open = [&](store::Store& s, BookingForm& form) {
+        s.table(store::Tbl::DATES).clearBuffer();
+        s.DAT.ACTNUMBER = weekly;
+        s.DAT.DATE = clicked;
+        s.DAT.TIME = at(9) + 400;
+        s.DAT.ENDTIME = at(10);
+        s.ACT.ACTNUMBER = weekly;
+        form.CHANGEREP = [] { return int(AllOccurrences); };
+        return form.open(store::ChangeRecord);
+    };
+    auto storedNotes = [&] {
+        db.ACN.ACTNUMBER = weekly;
+        EXPECT_EQ(0, db.engine().get(db.table(store::Tbl::ACTNOTES), store::ACN::ACTNUMBER_KEY));
+        return db.ACN.NOTES.str();
+    };
+    auto storedHandling = [&] {
+        db.REP.ACTNUMBER = weekly;
+        EXPECT_EQ(0, db.engine().get(db.table(store::Tbl::REPACT), store::REP::ACTNUMBER_KEY));
+        return int(db.REP.WEEKENDREPEAT);
+    };
+    // The clock stands still, so both saves carry the very same stamp: only the versions
+    // on file can tell that the other station saved in between.
+    for (int round = 0; round < 3; ++round) {
+        SCOPED_TRACE(round);
+        BookingForm mine(db), theirs(other);
+        ASSERT_TRUE(open(db, mine));
+        ASSERT_TRUE(open(other, theirs));
+        other.ACN.NOTES = "Theirs " + std::to_string(round);
+        EXPECT_EQ(OkOutcome::Completed, theirs.OK());
+        db.ACN.NOTES = "Mine " + std::to_string(round);
+        EXPECT_EQ(OkOutcome::Cancelled, mine.OK());
+        EXPECT_NE(std::string::npos,
+                  user.lastText().find("Notes for this booking have been changed"));
+        EXPECT_EQ("Theirs " + std::to_string(round), storedNotes());
+    }
+    for (int round = 0; round < 3; ++round) {
+        SCOPED_TRACE(round);
+        BookingForm mine(db), theirs(other);
+        ASSERT_TRUE(open(db, mine));
+        ASSERT_TRUE(open(other, theirs));
+        other.REP.WEEKENDREPEAT = store::BYTE(round % 2 ? SkipIt : BookAnyway);
+        EXPECT_EQ(OkOutcome::Completed, theirs.OK());
+        db.REP.WEEKENDREPEAT = store::BYTE(UseNextWorkDay);
+        EXPECT_EQ(OkOutcome::Cancelled, mine.OK());
+        EXPECT_NE(std::string::npos,
+                  user.lastText().find("Repeat details for this booking have been changed"))
+            << user.lastText();
+        EXPECT_EQ(round % 2 ? SkipIt : BookAnyway, storedHandling());
+    }
+    // A change that nobody overtook still saves, notes and rule included.
+    BookingForm mine(db);
+    ASSERT_TRUE(open(db, mine));
+    db.ACN.NOTES = "Mine at last";
+    db.REP.WEEKENDREPEAT = store::BYTE(Ask);
+    EXPECT_EQ(OkOutcome::Completed, mine.OK());
+    EXPECT_EQ("Mine at last", storedNotes());
+    EXPECT_EQ(Ask, storedHandling());
+}
+
 TEST_F(ScopeTest, ALockedBookingOfAnotherUserStaysAsItIs) {
     ASSERT_TRUE(fetchBooking(weekly));
     db.ACT.LOCK = 1;

@@ -32,6 +32,9 @@ TEST_F(TextExportTest, LinesOfASingleBooking) {
     EXPECT_EQ("Scheduled date: " + store::longDate(store::Date(monday)), l[14]);
     EXPECT_EQ("Scheduled start: " + store::shortTime(store::Time(at(9))), l[16]);
     EXPECT_EQ("Repeat: No repeats", l[20]);
+    // A booking being added says who books it and when, as its save will.
+    EXPECT_EQ("Booked by: TESTER", l[22]);
+    EXPECT_EQ("Date booked: " + store::longDate(store::Date(monday)), l[24]);
     EXPECT_EQ("#: " + std::to_string(db.ACT.ACTNUMBER), l[26]);
     EXPECT_EQ("Notes:", l[28]);
     EXPECT_EQ("Coffee for six", l[30]);

@@ -253,6 +253,44 @@ TEST_F(MasterWindowsTest, AGeneralUserLooksAtResourcesAndPicksOnlyAuthorizedOnes
     browse->close();
 }
 
+TEST_F(MasterWindowsTest, MultipleSelectionTakesTheHighlightedRowWhenNoneIsTicked) {
+    addResource("ROOM1");
+    addResource("ROOM2");
+    addUser("MARY", GeneralUser);
+    addUser("ANNE", GeneralUser);
+    // A highlighted row and no tick: OK takes the highlighted one.
+    whenModal([&](QWidget* pick) {
+        child<QTableWidget>(pick, "AllList")->selectRow(1);
+        click(pick, "OK");
+    });
+    EXPECT_EQ(RequestCompleted, callWindow("BROWSERESOURCEM", db, nullptr, SelectRecord));
+    ASSERT_EQ(1u, masterdata::resourceTags().size());
+    EXPECT_EQ("ROOM2", masterdata::resourceTags()[0].resource);
+    masterdata::resourceTags().clear();
+    whenModal([&](QWidget* pick) {
+        child<QTableWidget>(pick, "List")->selectRow(1);
+        click(pick, "OK");
+    });
+    EXPECT_EQ(RequestCompleted, callWindow("BROWSEUSERSM", db, nullptr, SelectRecord));
+    EXPECT_EQ(std::vector<std::string>{"MARY"}, masterdata::userTags());
+    masterdata::userTags().clear();
+    // Nothing ticked or highlighted: the user is told, and the window stays for a choice.
+    bool stayed = false;
+    whenModal([&](QWidget* pick) {
+        auto* list = child<QTableWidget>(pick, "AllList");
+        list->clearSelection();
+        list->setCurrentCell(-1, -1);
+        click(pick, "OK");
+        stayed = pick->isVisible();
+        click(pick, "Cancel");
+    });
+    EXPECT_EQ(RequestCancelled, callWindow("BROWSERESOURCEM", db, nullptr, SelectRecord));
+    EXPECT_TRUE(stayed);
+    EXPECT_EQ("Nothing was chosen. Tick one or more lines of the list, or press Cancel.",
+              user.lastText());
+    EXPECT_TRUE(masterdata::resourceTags().empty());
+}
+
 TEST_F(MasterWindowsTest, BrowseShowsEachResourceOnceAndSelectsFromAGroup) {
     addResource("ROOM1");
     addResource("ROOM2");

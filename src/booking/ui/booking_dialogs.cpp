@@ -11,6 +11,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPalette>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSpinBox>
@@ -138,25 +139,36 @@ class ConflictDialog : public QDialog {
     int answer_ = store::CancelEraseAccepted;
 };
 
+/// A field the dialog only shows: read-only, out of the tab order, and drawn on the
+/// window's own background so that it does not look like an entry to type into.
 QLineEdit* shownField(QWidget* parent, const char* name, const std::string& value) {
     auto* e = new QLineEdit(q(value), parent);
     e->setObjectName(name);
     e->setReadOnly(true);
     e->setFocusPolicy(Qt::NoFocus);
+    QPalette look = e->palette();
+    look.setColor(QPalette::Base, look.color(QPalette::Window));
+    e->setPalette(look);
     return e;
 }
 
-/// Completes a row of the conflict's grid after where the conflict begins: "to" in column 1
-/// and the field where it ends in column 2, each shown or hidden.
+QLabel* rowLabel(QWidget* parent, const char* name, const QString& caption) {
+    auto* l = new QLabel(caption, parent);
+    l->setObjectName(name);
+    return l;
+}
+
+/// Completes a row of the conflict's grid after where the conflict begins: "to" in column 2
+/// and the field where it ends in column 3, each shown or hidden.
 void addSpanEnd(QGridLayout* grid, QWidget* group, int row, const char* toName, bool toShown,
                 const char* endName, const std::string& end, bool endShown) {
     auto* to = new QLabel(text("to"), group);
     to->setObjectName(toName);
     to->setVisible(toShown);
-    grid->addWidget(to, row, 1);
+    grid->addWidget(to, row, 2);
     auto* field = shownField(group, endName, end);
     field->setVisible(endShown);
-    grid->addWidget(field, row, 2);
+    grid->addWidget(field, row, 3);
 }
 
 ConflictDialog::ConflictDialog(QWidget* parent, const store::ConflictQuestion& question,
@@ -167,29 +179,68 @@ ConflictDialog::ConflictDialog(QWidget* parent, const store::ConflictQuestion& q
     auto* group = new QGroupBox(text("%1 conflict", words.booking), this);
     group->setObjectName("ConflictGroup");
     auto* grid = new QGridLayout(group);
-    auto* finding = new QLabel(q(question.text), group);
-    finding->setObjectName("Text");
-    finding->setWordWrap(true);
-    grid->addWidget(finding, 0, 0, 1, 5);
-
     const int kind = question.kind;
     const bool withTimes = kind == 0 || kind == 3;
     const bool period = kind == 1;
+
+    // What was found, with what kind of finding it is where the text alone does not say.
+    const QString kindCaption = kind == 0   ? text("Other %1:", booking::lower(words.booking))
+                                : kind == 1 ? text("Special day:")
+                                            : QString();
+    auto* kindLabel = rowLabel(group, "KindLabel", kindCaption);
+    kindLabel->setVisible(!kindCaption.isEmpty());
+    grid->addWidget(kindLabel, 0, 0);
+    auto* finding = new QLabel(q(question.text), group);
+    finding->setObjectName("Text");
+    finding->setWordWrap(true);
+    grid->addWidget(finding, 0, 1, 1, 3);
+
     auto dateText = [](store::LONG d) { return d ? store::shortDate(store::Date(d)) : ""; };
     auto timeText = [](store::LONG t) { return t ? store::shortTime(store::Time(t)) : ""; };
 
+    auto* resourceLabel = rowLabel(group, "ResourceLabel", text("%1:", words.resource));
+    resourceLabel->setVisible(withTimes);
+    grid->addWidget(resourceLabel, 1, 0);
     auto* resource = shownField(group, "Resource", question.resource);
     resource->setVisible(withTimes);
-    grid->addWidget(resource, 1, 0, 1, 5);
+    grid->addWidget(resource, 1, 1, 1, 3);
+
+    auto* dateLabel = rowLabel(group, "DateLabel", period ? text("Dates:") : text("Date:"));
+    grid->addWidget(dateLabel, 2, 0);
     auto* date = shownField(group, "Date", kind == 2 ? "" : dateText(question.date));
-    grid->addWidget(date, 2, 0);
+    grid->addWidget(date, 2, 1);
     addSpanEnd(grid, group, 2, "ToDate", period, "EndDate",
                period ? dateText(question.periodEnd) : "", period);
+    auto* timeLabel = rowLabel(group, "TimeLabel", text("Time:"));
+    timeLabel->setVisible(kind != 1);
+    grid->addWidget(timeLabel, 3, 0);
     auto* start = shownField(group, "Start", withTimes ? timeText(question.start) : "");
     start->setVisible(kind != 1);
-    grid->addWidget(start, 3, 0);
+    grid->addWidget(start, 3, 1);
     addSpanEnd(grid, group, 3, "ToTime", withTimes, "End", withTimes ? timeText(question.end) : "",
                kind != 1);
+
+    int row = 4;
+    auto addRow = [&](const char* labelName, const QString& caption, const char* fieldName,
+                      const std::string& value) {
+        grid->addWidget(rowLabel(group, labelName, caption), row, 0);
+        grid->addWidget(shownField(group, fieldName, value), row, 1, 1, 3);
+        ++row;
+    };
+    if (kind == 0) {
+        // Two bookings of one client look alike: the other one by name and number too.
+        addRow("OtherNameLabel", text("%1:", words.booking), "OtherName", question.otherName);
+        addRow("OtherNumberLabel", text("Number:"), "OtherNumber",
+               question.otherNumber ? std::to_string(question.otherNumber) : "");
+        addRow("OtherClientLabel", text("%1:", words.client), "OtherClient", question.otherClient);
+    } else if (kind == 3) {
+        addRow("UnitsWantedLabel", text("Units wanted:"), "UnitsWanted",
+               std::to_string(question.unitsWanted));
+        addRow("UnitsTakenLabel", text("Units already booked:"), "UnitsTaken",
+               std::to_string(question.unitsTaken));
+        addRow("CapacityLabel", text("Units of the %1:", booking::lower(words.resource)),
+               "Capacity", std::to_string(question.capacity));
+    }
 
     auto* column = new QVBoxLayout;
     QPushButton* acceptThis =
@@ -215,11 +266,15 @@ ConflictDialog::ConflictDialog(QWidget* parent, const store::ConflictQuestion& q
         acceptAll->setEnabled(false);
         if (withTimes) acceptThis->setEnabled(false);
     }
-    QPushButton* preferred = acceptThis->isEnabled() ? acceptThis
-                             : skip->isEnabled()     ? skip
-                                                     : cancel;
-    preferred->setDefault(true);
-    preferred->setFocus();
+    // Enter must never book a finding. In a run of occurrences it skips this one and goes
+    // on; for a single occurrence nothing is the default, so Enter does nothing and the
+    // focus rests on the answer that books nothing.
+    if (question.loop) {
+        skip->setDefault(true);
+        skip->setFocus();
+    } else {
+        cancel->setFocus();
+    }
 
     auto* layout = new QHBoxLayout(this);
     layout->addWidget(group, 1);

@@ -29,6 +29,7 @@
 #include "masterdata/tag_lists.h"
 #include "masterdata/ui/lookup_cal.h"
 #include "masterdata/ui/windows.h"
+#include "store/error_class.h"
 #include "store/file_manager.h"
 #include "store/questions.h"
 #include "store/session.h"
@@ -485,12 +486,20 @@ void UpdateAct::writeTextFile() {
         store::questions().message("Tembrix",
                                    s(text("The text file could not be written: %1", error)),
                                    store::Icon::Exclamation, store::BUTTON_OK, store::BUTTON_OK);
-    // The form then goes on as if OK (or, for a user who may not save, Cancel) was pressed.
+    // The form then goes on as if OK (or, for a user who may not save, Cancel) was pressed;
+    // a save is announced before it happens, so that it never comes as a surprise.
+    if (form_->saveEnabled() && (!form_->changing() || form_->edited()))
+        store::questions().message(
+            "Tembrix",
+            s(text("The %1 is saved now, as OK saves it.", booking::lower(words_.booking))),
+            store::Icon::Information, store::BUTTON_OK, store::BUTTON_OK);
     QTimer::singleShot(0, this, [this] {
-        if (form_->saveEnabled())
+        if (form_->saveEnabled()) {
             accept();
-        else
+        } else {
+            closingQuietly_ = true;
             reject();
+        }
     });
 }
 
@@ -553,6 +562,8 @@ bool UpdateAct::TAKECOMPLETED() {
     }
     if (outcome == OkOutcome::Cancelled) {
         store::session().GlobalResponse = store::RequestCancelled;
+        // Nothing to save (or nothing that may be saved): the form closes without asking.
+        closingQuietly_ = true;
         QTimer::singleShot(0, this, &UpdateAct::reject);
         return false;
     }
@@ -562,6 +573,30 @@ bool UpdateAct::TAKECOMPLETED() {
 }
 
 bool UpdateAct::TAKECLOSEEVENT() {
+    if (!closingQuietly_ && form_->editingAllowed()) {
+        // Text in a date or time entry that is no date or time was typed by the user too;
+        // everything else is read into the form first, so that a change still being typed
+        // counts.
+        bool unreadable = !date_->isValid();
+        for (framework::TimeEntry* t : {start_, durationEntry_, end_, actualStart_, actualEnd_})
+            unreadable = unreadable || !t->isValid();
+        if (!unreadable) pull();
+        if (unreadable || form_->edited()) {
+            // No is the safe answer: it writes nothing. Yes runs OK with every check.
+            switch (db().errors().MESSAGE(
+                35, store::BUTTON_YES | store::BUTTON_NO | store::BUTTON_CANCEL,
+                store::BUTTON_NO)) {
+                case store::BUTTON_YES:
+                    accept();  // saves and closes, or stays open when OK stays
+                    return false;
+                case store::BUTTON_NO:
+                    break;
+                default:
+                    name_->setFocus();
+                    return false;
+            }
+        }
+    }
     store::session().GlobalResponse = store::RequestCancelled;
     return true;
 }

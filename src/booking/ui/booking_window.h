@@ -112,6 +112,7 @@ class UpdateAct : public framework::WindowProcedure {
     bool displaying_ = false;
     bool inOk_ = false;
     bool clientLookupCancelled_ = false;
+    bool closingQuietly_ = false;  // a close the user need not be asked about
 };
 
 /// UPDATEACT: runs the booking form modally with the global request; returns the global

@@ -13,6 +13,7 @@
 #include "framework/program.h"
 #include "masterdata/ui/master_ui.h"
 #include "store/file_manager.h"
+#include "store/questions.h"
 #include "store/record_image.h"
 #include "store/session.h"
 #include "store/store.h"
@@ -82,6 +83,19 @@ void SelectionWindow::lay(QWidget* content, int width, int height) {
     connect(ok, &QPushButton::clicked, this, &QDialog::accept);
     connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
     connect(help, &QPushButton::clicked, this, &WindowProcedure::showHelp);
+}
+
+std::vector<int> SelectionWindow::chosenOrSay() {
+    std::vector<int> rows = current()->chosenRows();
+    if (rows.empty()) {
+        store::questions().message(
+            "Tembrix",
+            text("Nothing was chosen. Tick one or more lines of the list, or press Cancel.")
+                .toStdString(),
+            store::Icon::Exclamation, store::BUTTON_OK, store::BUTTON_OK);
+        current()->setFocus();
+    }
+    return rows;
 }
 
 // --- the kept record ----------------------------------------------------------------------

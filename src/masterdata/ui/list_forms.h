@@ -50,6 +50,9 @@ class SelectionWindow : public framework::WindowProcedure {
     void lay(QWidget* content, int width, int height);
     /// The tag list in view.
     virtual TagTable* current() const = 0;
+    /// The rows chosen in the list in view (TagTable::chosenRows). When there are none
+    /// the user is told so and the focus goes back to the list.
+    std::vector<int> chosenOrSay();
 };
 
 /// A form that keeps its record as it was read: every save starts again from the kept

@@ -1,6 +1,7 @@
 #include "masterdata/ui/master_ui.h"
 
 #include <QHeaderView>
+#include <QItemSelectionModel>
 #include <QKeyEvent>
 #include <cstdlib>
 
@@ -128,10 +129,13 @@ QString TagTable::key(int row) const {
     return i ? i->data(Qt::UserRole).toString() : QString();
 }
 
-QStringList TagTable::taggedKeys() const {
-    QStringList out;
+std::vector<int> TagTable::chosenRows() const {
+    std::vector<int> out;
     for (int r = 0; r < rowCount(); ++r)
-        if (tagged(r)) out << key(r);
+        if (tagged(r)) out.push_back(r);
+    if (out.empty() && currentRow() >= 0 && currentRow() < rowCount() &&
+        selectionModel()->isRowSelected(currentRow(), QModelIndex()))
+        out.push_back(currentRow());
     return out;
 }
 

@@ -48,8 +48,9 @@ class TagTable : public QTableWidget {
     void setTagged(int row, bool tagged);
     bool tagged(int row) const;
     QString key(int row) const;
-    /// The keys of the tagged rows, in list order.
-    QStringList taggedKeys() const;
+    /// The rows the user chose: the tagged ones in list order or, when none is tagged, the
+    /// highlighted one; none when nothing is tagged or highlighted.
+    std::vector<int> chosenRows() const;
 
   protected:
     void keyPressEvent(QKeyEvent* event) override;

@@ -592,10 +592,13 @@ class BrowseResourceM : public SelectionWindow {
 
     bool TAKECOMPLETED() override {
         // The tag list holds what was tagged on the tab in view, with each resource's units.
+        // With nothing tagged, the highlighted resource is the one chosen.
         const std::vector<ResourceRow>& rows = current() == all_ ? allRows_ : groupRows_;
+        const std::vector<int> chosen = chosenOrSay();
+        if (chosen.empty()) return false;
         resourceTags().clear();
-        for (int r = 0; r < current()->rowCount(); ++r)
-            if (current()->tagged(r)) resourceTags().push_back({rows[r].resource, rows[r].units});
+        for (int r : chosen)
+            if (r < int(rows.size())) resourceTags().push_back({rows[r].resource, rows[r].units});
         return true;
     }
 

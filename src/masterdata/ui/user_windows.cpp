@@ -379,8 +379,11 @@ class BrowseUsersM : public SelectionWindow {
     }
 
     bool TAKECOMPLETED() override {
+        // With nothing tagged, the highlighted user is the one chosen.
+        const std::vector<int> chosen = chosenOrSay();
+        if (chosen.empty()) return false;
         userTags().clear();
-        for (const QString& name : table_->taggedKeys()) userTags().push_back(name.toStdString());
+        for (int r : chosen) userTags().push_back(table_->key(r).toStdString());
         return true;
     }
 
