@@ -50,7 +50,7 @@ int BookingForm::ask(store::ConflictQuestion q) {
     int a = store::questions().conflict(q);
     // The dialog offers only what the situation allows; any other answer abandons the save,
     // so that a conflict can never slip through an answer that was not on offer.
-    const bool single = q.kind == 0 || q.kind == 3;
+    const bool single = q.kind == store::OtherBooking || q.kind == store::PoolExceeded;
     if (a < store::AcceptThis || a > store::CancelEraseAccepted) a = store::CancelEraseAccepted;
     if (!loop_ && (a == store::SkipThis || a == store::StopSaveAccepted))
         a = store::CancelEraseAccepted;
@@ -74,7 +74,7 @@ void BookingForm::CONFLCHECK(int index, bool override) {
     if (db_.USP.WEEKEND == 1 && !d.isWorkingDay() && db_.REP.WEEKENDREPEAT != BookAnyway) {
         store::ConflictQuestion q;
         q.text = tr("weekend");
-        q.kind = 2;
+        q.kind = store::Weekend;
         answer_ = ask(q);
         if (answer_ != store::AcceptThis) {
             if (answer_ == store::AcceptAll) acceptedWhole_.insert(key);
@@ -97,7 +97,7 @@ bool BookingForm::CONFLCHECK2(const DateEntry& e) {
         q.text = sp.description;
         q.date = sp.start;
         q.periodEnd = sp.end;
-        q.kind = 1;
+        q.kind = store::SpecialDay;
         answer_ = ask(q);
         if (answer_ != store::AcceptThis) return false;
     }
@@ -122,49 +122,34 @@ const BookingForm::OtherBooking& BookingForm::otherBooking(LONG number) {
 
 void BookingForm::CONFLCHECK3(const DateEntry& e, LONG s, LONG en) {
     for (const ResourceEntry& r : resources_) {
-        const int capacity = resourceUnits(r.RESOURCE);
-        const auto& day = collisions_.on(r.RESOURCE, e.DATE);
-        if (capacity <= 1) {
-            for (const BookedOccurrence& b : day) {
-                if (!collides(b.occurrence, s, en)) continue;
-                const OtherBooking& other = otherBooking(b.number);
-                store::ConflictQuestion q;
+        for (const Finding& f : findConflicts(resourceUnits(r.RESOURCE), r.UNITS, e.DATE, s, en,
+                                              collisions_.on(r.RESOURCE, e.DATE))) {
+            store::ConflictQuestion q;
+            q.kind = f.kind;
+            q.resource = r.RESOURCE;
+            q.date = f.shown.date;
+            q.start = f.shown.start;
+            q.end = f.shown.end;
+            if (f.kind == store::OtherBooking) {
+                const OtherBooking& other = otherBooking(f.number);
                 // Named as the user's scans name bookings: by client or by name.
                 q.text = db_.USP.SCANTEXT == "Client" ? other.client : other.name;
                 q.otherName = other.name;
                 q.otherClient = other.client;
-                q.otherNumber = b.number;
-                q.resource = r.RESOURCE;
-                q.date = b.occurrence.date;
-                q.start = b.occurrence.start;
-                q.end = b.occurrence.end;
-                q.kind = 0;
-                answer_ = ask(q);
-                if (answer_ != store::AcceptThis) return;
-                accepted_.insert({r.RESOURCE, e.DATE, s, en, b.number});
+                q.otherNumber = f.number;
+            } else {
+                q.text = tr("maximum units exceeded");
+                q.unitsWanted = f.unitsWanted;
+                q.unitsTaken = f.unitsTaken;
+                q.capacity = f.capacity;
             }
-            continue;
+            answer_ = ask(q);
+            if (answer_ != store::AcceptThis) return;
+            if (f.kind == store::OtherBooking)
+                accepted_.insert({r.RESOURCE, e.DATE, s, en, f.number});
+            else
+                acceptedPool_.insert({r.RESOURCE, e.DATE, s, en});
         }
-        std::vector<OtherOccurrence> others;
-        for (const BookedOccurrence& b : day) others.push_back(b.occurrence);
-        const int wanted = std::max(r.UNITS, 1);
-        const PoolResult pool = POOLCHECK(capacity, wanted, s, en, others);
-        if (!pool.exceeded) continue;
-        store::ConflictQuestion q;
-        q.text = tr("maximum units exceeded");
-        q.resource = r.RESOURCE;
-        q.unitsWanted = wanted;
-        q.unitsTaken = pool.peak - wanted;
-        q.capacity = capacity;
-        const OtherOccurrence shown =
-            pool.reported >= 0 ? others[pool.reported] : OtherOccurrence{e.DATE, s, en, r.UNITS};
-        q.date = shown.date;
-        q.start = shown.start;
-        q.end = shown.end;
-        q.kind = 3;
-        answer_ = ask(q);
-        if (answer_ != store::AcceptThis) return;
-        acceptedPool_.insert({r.RESOURCE, e.DATE, s, en});
     }
 }
 
@@ -338,22 +323,16 @@ bool BookingForm::recheckInTransaction(std::string& problem) {
         return false;
     };
     for (const DateEntry& e : entries)
-        for (const ResourceEntry& r : resources_) {
-            const int capacity = resourceUnits(r.RESOURCE);
-            const auto& day = now.on(r.RESOURCE, e.DATE);
-            if (capacity <= 1) {
-                for (const BookedOccurrence& b : day)
-                    if (collides(b.occurrence, e.TIME, e.ENDTIME) &&
-                        !accepted_.count({r.RESOURCE, e.DATE, e.TIME, e.ENDTIME, b.number}))
-                        return report(r.RESOURCE, e.DATE);
-                continue;
+        for (const ResourceEntry& r : resources_)
+            for (const Finding& f : findConflicts(resourceUnits(r.RESOURCE), r.UNITS, e.DATE,
+                                                  e.TIME, e.ENDTIME, now.on(r.RESOURCE, e.DATE))) {
+                // Only what the user accepted in the dialogue may be on file now.
+                const bool accepted =
+                    f.kind == store::OtherBooking
+                        ? accepted_.count({r.RESOURCE, e.DATE, e.TIME, e.ENDTIME, f.number}) > 0
+                        : acceptedPool_.count({r.RESOURCE, e.DATE, e.TIME, e.ENDTIME}) > 0;
+                if (!accepted) return report(r.RESOURCE, e.DATE);
             }
-            std::vector<OtherOccurrence> others;
-            for (const BookedOccurrence& b : day) others.push_back(b.occurrence);
-            if (POOLCHECK(capacity, std::max(r.UNITS, 1), e.TIME, e.ENDTIME, others).exceeded &&
-                !acceptedPool_.count({r.RESOURCE, e.DATE, e.TIME, e.ENDTIME}))
-                return report(r.RESOURCE, e.DATE);
-        }
     return true;
 }
 

@@ -1,5 +1,7 @@
 #include "booking/collisions.h"
 
+#include <algorithm>
+
 #include "scan/occupancy.h"
 
 namespace booking {
@@ -37,6 +39,30 @@ std::vector<BookedOccurrence> CollisionIndex::colliding(const std::string& resou
     std::vector<BookedOccurrence> out;
     for (const BookedOccurrence& b : on(resource, date))
         if (collides(b.occurrence, start, end)) out.push_back(b);
+    return out;
+}
+
+std::vector<Finding> findConflicts(int capacity, int units, store::LONG date, store::LONG start,
+                                   store::LONG end, const std::vector<BookedOccurrence>& day) {
+    std::vector<Finding> out;
+    if (capacity <= 1) {
+        for (const BookedOccurrence& b : day)
+            if (collides(b.occurrence, start, end))
+                out.push_back({store::OtherBooking, b.occurrence, b.number});
+        return out;
+    }
+    std::vector<OtherOccurrence> others;
+    for (const BookedOccurrence& b : day) others.push_back(b.occurrence);
+    const int wanted = std::max(units, 1);
+    const PoolResult pool = POOLCHECK(capacity, wanted, start, end, others);
+    if (!pool.exceeded) return out;
+    Finding f;
+    f.kind = store::PoolExceeded;
+    f.shown = pool.reported >= 0 ? others[pool.reported] : OtherOccurrence{date, start, end, units};
+    f.unitsWanted = wanted;
+    f.unitsTaken = pool.peak - wanted;
+    f.capacity = capacity;
+    out.push_back(f);
     return out;
 }
 

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "booking/pool.h"
+#include "store/questions.h"
 
 namespace store {
 class Store;
@@ -18,6 +19,25 @@ struct BookedOccurrence {
     OtherOccurrence occurrence;
     store::LONG number = 0;  // the other booking's ACT:ACTNUMBER
 };
+
+/// One finding of the collision and pool rules for an occurrence on one resource.
+struct Finding {
+    store::ConflictKind kind = store::OtherBooking;  // OtherBooking or PoolExceeded
+    OtherOccurrence shown;                           // the other occurrence the user is shown
+    store::LONG number = 0;  // OtherBooking: the other booking's ACT:ACTNUMBER
+    int unitsWanted = 0;     // PoolExceeded: the units this occurrence wants,
+    int unitsTaken = 0;      // those booked already at the busiest instant,
+    int capacity = 0;        // and the resource's units
+};
+
+/// The one decision of the booking checks for occurrence [start, end) of `date` on a
+/// resource of `capacity` units, wanting `units` of it, against the other bookings of
+/// that day: for a single resource (capacity 1 or less) every other booking that collides,
+/// in the order given; for a pooled one, at most one finding, when its busiest instant
+/// exceeds the capacity. The dialogue before the save and the second look under the lock
+/// both ask this, so that they can never disagree.
+std::vector<Finding> findConflicts(int capacity, int units, store::LONG date, store::LONG start,
+                                   store::LONG end, const std::vector<BookedOccurrence>& day);
 
 /// The occurrences of other bookings that use the given resources within a period, read
 /// once per resource with one indexed statement (the resource's RESACT records, each

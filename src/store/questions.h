@@ -8,12 +8,20 @@ namespace store {
 
 /// One finding of the booking checks put to the user: another booking of a resource
 /// (kind 0), a special day (1), a weekend (2) or a pooled resource over its capacity (3).
+/// What a finding of the booking checks is about.
+enum ConflictKind : int {
+    OtherBooking = 0,  // another booking of a single resource collides
+    SpecialDay = 1,    // the date lies in a special period
+    Weekend = 2,       // the date is a Saturday or Sunday
+    PoolExceeded = 3,  // a pooled resource would have more units booked than it has
+};
+
 struct ConflictQuestion {
     std::string text;      // the other booking's name or client, the special day, "weekend"...
     std::string resource;  // the resource being checked (kinds 0 and 3)
     std::int32_t date = 0, start = 0, end = 0;
     std::int32_t periodEnd = 0;  // kind 1: the last day of the special period
-    int kind = 0;
+    ConflictKind kind = OtherBooking;
     bool loop = false;        // occurrences are checked one after another: skip and stop offered
     bool noConflict = false;  // conflicts may not be accepted (SYP:NOCONFLICT)
     // Kind 0: the other booking, whatever `text` names it by.

@@ -422,7 +422,7 @@ TEST_F(BookingDialogsTest, TheConflictDialogOffersWhatTheSituationAllows) {
     q.date = monday;
     q.start = at(10);
     q.end = at(11);
-    q.kind = 0;
+    q.kind = store::OtherBooking;
     q.loop = true;
     auto [all, skipped] = conflictDialog(&owner, q, "SkipThis", [&](QWidget* d) {
         EXPECT_EQ("Booking Conflict", d->windowTitle());
@@ -445,7 +445,7 @@ TEST_F(BookingDialogsTest, TheConflictDialogOffersWhatTheSituationAllows) {
     EXPECT_EQ((Offered{false, false, false, false, true}),
               conflictDialog(&owner, q, "CancelEraseAccepted").first);
     // Pooled capacity is a collision too.
-    q.kind = 3;
+    q.kind = store::PoolExceeded;
     q.loop = true;
     EXPECT_EQ((Offered{false, false, true, true, true}),
               conflictDialog(&owner, q, "StopSaveAccepted").first);
@@ -453,7 +453,7 @@ TEST_F(BookingDialogsTest, TheConflictDialogOffersWhatTheSituationAllows) {
     // A special day may still be accepted one at a time.
     store::ConflictQuestion special;
     special.text = "Easter";
-    special.kind = 1;
+    special.kind = store::SpecialDay;
     special.date = day(2026, 4, 3);
     special.periodEnd = day(2026, 4, 6);
     special.noConflict = true;
@@ -468,7 +468,7 @@ TEST_F(BookingDialogsTest, TheConflictDialogOffersWhatTheSituationAllows) {
     // A weekend: the text alone.
     store::ConflictQuestion weekend;
     weekend.text = "weekend";
-    weekend.kind = 2;
+    weekend.kind = store::Weekend;
     weekend.date = day(2026, 3, 7);
     weekend.loop = true;
     auto [w, closed] = conflictDialog(&owner, weekend, "", [&](QWidget* d) {
@@ -512,7 +512,7 @@ TEST_F(BookingDialogsTest, TheConflictDialogSaysWhatItFound) {
     other.date = monday;
     other.start = at(10);
     other.end = at(11);
-    other.kind = 0;
+    other.kind = store::OtherBooking;
     conflictDialog(&owner, other, "CancelEraseAccepted", [&](QWidget* d) {
         EXPECT_EQ("Other booking:", label(d, "KindLabel"));
         EXPECT_EQ("ACME", label(d, "Text"));
@@ -527,7 +527,7 @@ TEST_F(BookingDialogsTest, TheConflictDialogSaysWhatItFound) {
     // A special day says that it is one.
     store::ConflictQuestion special;
     special.text = "Easter";
-    special.kind = 1;
+    special.kind = store::SpecialDay;
     special.date = day(2026, 4, 3);
     special.periodEnd = day(2026, 4, 6);
     conflictDialog(&owner, special, "CancelEraseAccepted", [&](QWidget* d) {
@@ -539,7 +539,7 @@ TEST_F(BookingDialogsTest, TheConflictDialogSaysWhatItFound) {
     // A full pool gives its numbers.
     store::ConflictQuestion pool = other;
     pool.text = "maximum units exceeded";
-    pool.kind = 3;
+    pool.kind = store::PoolExceeded;
     pool.unitsWanted = 2;
     pool.unitsTaken = 4;
     pool.capacity = 5;
@@ -560,7 +560,8 @@ TEST_F(BookingDialogsTest, EnterNeverBooksAConflict) {
     q.date = monday;
     q.start = at(10);
     q.end = at(11);
-    for (int kind : {0, 1, 2, 3}) {
+    for (store::ConflictKind kind :
+         {store::OtherBooking, store::SpecialDay, store::Weekend, store::PoolExceeded}) {
         SCOPED_TRACE(kind);
         q.kind = kind;
         // In a run of occurrences Enter skips this one and the checks go on.
@@ -607,7 +608,7 @@ TEST_F(BookingDialogsTest, TheInstalledConflictWindowSpeaksTheOrganisationsWords
     });
     store::ConflictQuestion q;
     q.text = "weekend";
-    q.kind = 2;
+    q.kind = store::Weekend;
     const int answer = store::questions().conflict(q);
     store::setConflictWindow({});
     store::setQuestions(before);

@@ -179,14 +179,15 @@ ConflictDialog::ConflictDialog(QWidget* parent, const store::ConflictQuestion& q
     auto* group = new QGroupBox(text("%1 conflict", words.booking), this);
     group->setObjectName("ConflictGroup");
     auto* grid = new QGridLayout(group);
-    const int kind = question.kind;
-    const bool withTimes = kind == 0 || kind == 3;
-    const bool period = kind == 1;
+    const store::ConflictKind kind = question.kind;
+    const bool withTimes = kind == store::OtherBooking || kind == store::PoolExceeded;
+    const bool period = kind == store::SpecialDay;
 
     // What was found, with what kind of finding it is where the text alone does not say.
-    const QString kindCaption = kind == 0   ? text("Other %1:", booking::lower(words.booking))
-                                : kind == 1 ? text("Special day:")
-                                            : QString();
+    const QString kindCaption = kind == store::OtherBooking
+                                    ? text("Other %1:", booking::lower(words.booking))
+                                : kind == store::SpecialDay ? text("Special day:")
+                                                            : QString();
     auto* kindLabel = rowLabel(group, "KindLabel", kindCaption);
     kindLabel->setVisible(!kindCaption.isEmpty());
     grid->addWidget(kindLabel, 0, 0);
@@ -207,7 +208,7 @@ ConflictDialog::ConflictDialog(QWidget* parent, const store::ConflictQuestion& q
 
     auto* dateLabel = rowLabel(group, "DateLabel", period ? text("Dates:") : text("Date:"));
     grid->addWidget(dateLabel, 2, 0);
-    auto* date = shownField(group, "Date", kind == 2 ? "" : dateText(question.date));
+    auto* date = shownField(group, "Date", kind == store::Weekend ? "" : dateText(question.date));
     grid->addWidget(date, 2, 1);
     addSpanEnd(grid, group, 2, "ToDate", period, "EndDate",
                period ? dateText(question.periodEnd) : "", period);
@@ -227,13 +228,13 @@ ConflictDialog::ConflictDialog(QWidget* parent, const store::ConflictQuestion& q
         grid->addWidget(shownField(group, fieldName, value), row, 1, 1, 3);
         ++row;
     };
-    if (kind == 0) {
+    if (kind == store::OtherBooking) {
         // Two bookings of one client look alike: the other one by name and number too.
         addRow("OtherNameLabel", text("%1:", words.booking), "OtherName", question.otherName);
         addRow("OtherNumberLabel", text("Number:"), "OtherNumber",
                question.otherNumber ? std::to_string(question.otherNumber) : "");
         addRow("OtherClientLabel", text("%1:", words.client), "OtherClient", question.otherClient);
-    } else if (kind == 3) {
+    } else if (kind == store::PoolExceeded) {
         addRow("UnitsWantedLabel", text("Units wanted:"), "UnitsWanted",
                std::to_string(question.unitsWanted));
         addRow("UnitsTakenLabel", text("Units already booked:"), "UnitsTaken",
