@@ -56,14 +56,26 @@ QTableView* listView(QWidget* parent) {
 }
 
 /// Column widths that show every heading and a typical value whole.
-void defaultWidths(QTableView& v) {
+void defaultWidths(QTableView& v, const std::vector<QString>& samples) {
     const QFontMetrics m = v.fontMetrics();
-    const int widths[] = {
-        m.horizontalAdvance("Wed") + 16,       m.horizontalAdvance("30/09/2026") + 16,
-        m.horizontalAdvance("00:00") + 20,     m.horizontalAdvance("00:00") + 20,
-        m.horizontalAdvance(QString(22, 'x')), m.horizontalAdvance(QString(16, 'x')),
-        m.horizontalAdvance(QString(10, 'X')), m.horizontalAdvance("Units") + 16};
-    for (int i = 0; i < 8; ++i) v.setColumnWidth(i, widths[i]);
+    for (int i = 0; i < int(samples.size()) && i < v.model()->columnCount(); ++i) {
+        const QString heading =
+            v.model()->headerData(i, Qt::Horizontal, Qt::DisplayRole).toString();
+        v.setColumnWidth(
+            i, std::max(m.horizontalAdvance(heading), m.horizontalAdvance(samples[i])) + 18);
+    }
+}
+
+/// A list of a booking's other resources and their units.
+QTreeWidget* resourceList(const booking::Words& w, QWidget* parent) {
+    auto* list = new QTreeWidget(parent);
+    list->setColumnCount(2);
+    list->setHeaderLabels({words("Other %1", w.resources), words("Units")});
+    list->setRootIsDecorated(false);
+    list->header()->setStretchLastSection(false);
+    list->header()->setSectionResizeMode(0, QHeaderView::Stretch);
+    list->header()->setSectionResizeMode(1, QHeaderView::ResizeToContents);
+    return list;
 }
 
 }  // namespace
@@ -221,7 +233,9 @@ void BROWSEALL::build() {
         views_[t] = listView(page);
         models_[t] = new OccurrenceModel(words_, this);
         views_[t]->setModel(models_[t]);
-        defaultWidths(*views_[t]);
+        defaultWidths(*views_[t], {"Wed", q(store::shortDate(store::Date::fromMDY(12, 30, 2026))),
+                                   "00:00", "00:00", QString(22, 'x'), QString(16, 'x'),
+                                   QString(8, 'X'), "99", "99999"});
         layout->addWidget(views_[t], 1);
         tabs_->addTab(page, titles[t]);
         connect(views_[t]->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
@@ -235,12 +249,8 @@ void BROWSEALL::build() {
             RACREFRESH();
         });
     }
-    others_ = new QTreeWidget(this);
-    others_->setColumnCount(2);
-    others_->setHeaderLabels({words("Other %1", words_.resources), words("Units")});
-    others_->setRootIsDecorated(false);
+    others_ = resourceList(words_, this);
     others_->setMaximumHeight(others_->fontMetrics().height() * 6);
-    others_->header()->setSectionResizeMode(0, QHeaderView::Stretch);
 
     insert_ = new QPushButton(words("Insert"), this);
     insert_->setToolTip(words("Add new %1", words_.booking, true));
@@ -501,8 +511,8 @@ BROWSEBYNAME::BROWSEBYNAME(store::Store& db, QWidget* parent)
     side->addWidget(dates_, 2);
     side->addWidget(others_, 1);
     auto* lists = new QHBoxLayout;
-    lists->addWidget(names_, 3);
-    lists->addLayout(side, 1);
+    lists->addWidget(names_, 5);
+    lists->addLayout(side, 2);
     auto* buttons = new QHBoxLayout;
     buttons->addStretch(1);
     buttons->addWidget(close_);
@@ -511,7 +521,7 @@ BROWSEBYNAME::BROWSEBYNAME(store::Store& db, QWidget* parent)
     main->addLayout(top);
     main->addLayout(lists, 1);
     main->addLayout(buttons);
-    resize(900, 480);
+    resize(1000, 480);
 
     connect(locator_, &QLineEdit::textEdited, this, [this, &db](const QString& typed) {
         std::vector<std::byte> values(db.table(Tbl::ACTIVITY).recordSize());
