@@ -2,43 +2,19 @@
 
 #include <algorithm>
 
-#include "scan/occupancy.h"
-
 namespace booking {
 
 bool CollisionIndex::load(store::Store& db, const std::vector<std::string>& resources,
                           store::LONG low, store::LONG high, store::LONG own) {
-    byDay_.clear();
-    error_.clear();
-    scan::Occupancy occupancy;
-    if (!occupancy.load(db, resources, store::Date(low), store::Date(high),
-                        scan::Occupancy::TimesOnly, own)) {
-        error_ = occupancy.error();
-        return false;
-    }
-    for (const std::string& resource : resources)
-        for (const scan::Occurrence& o : occupancy.of(resource)) {
-            BookedOccurrence b;
-            b.occurrence = {o.date, o.start, o.end, o.units};
-            b.number = o.number;
-            byDay_[{resource, o.date}].push_back(b);
-        }
-    return true;
+    return occupancy_.load(db, resources, store::Date(low), store::Date(high),
+                           scan::Occupancy::TimesOnly, own);
 }
 
-const std::vector<BookedOccurrence>& CollisionIndex::on(const std::string& resource,
-                                                        store::LONG date) const {
-    static const std::vector<BookedOccurrence> none;
-    auto it = byDay_.find({resource, date});
-    return it == byDay_.end() ? none : it->second;
-}
-
-std::vector<BookedOccurrence> CollisionIndex::colliding(const std::string& resource,
-                                                        store::LONG date, store::LONG start,
-                                                        store::LONG end) const {
+std::vector<BookedOccurrence> CollisionIndex::on(const std::string& resource,
+                                                 store::LONG date) const {
     std::vector<BookedOccurrence> out;
-    for (const BookedOccurrence& b : on(resource, date))
-        if (collides(b.occurrence, start, end)) out.push_back(b);
+    for (const scan::Occurrence* o : occupancy_.on(resource, date))
+        out.push_back({{o->date, o->start, o->end, o->units}, o->number});
     return out;
 }
 

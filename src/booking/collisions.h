@@ -1,11 +1,11 @@
 #pragma once
 
-#include <map>
 #include <string>
 #include <utility>
 #include <vector>
 
 #include "booking/pool.h"
+#include "scan/occupancy.h"
 #include "store/questions.h"
 
 namespace store {
@@ -40,26 +40,22 @@ std::vector<Finding> findConflicts(int capacity, int units, store::LONG date, st
                                    store::LONG end, const std::vector<BookedOccurrence>& day);
 
 /// The occurrences of other bookings that use the given resources within a period, read
-/// once per resource with one indexed statement (the resource's RESACT records, each
-/// with its booking's DATES in the period), then looked up per date in memory. A check
-/// of every day of a year therefore costs one read per resource, not one per day.
+/// through the occupancy model: once per resource with one indexed statement, then looked
+/// up per date in memory. A check of every day of a year therefore costs one read per
+/// resource, not one per day.
 class CollisionIndex {
   public:
     /// Reads the occurrences of `resources` from `low` to `high` (dates, both included),
-    /// leaving out booking `own` (0 for none). RESACT, DATES and ACTIVITY must be open.
+    /// leaving out booking `own` (0 for none). RESACT and DATES must be open.
     /// False with the engine's error text in error() when the store could not be read.
     bool load(store::Store& db, const std::vector<std::string>& resources, store::LONG low,
               store::LONG high, store::LONG own);
-    /// The other bookings' occurrences of `resource` on `date`, in no particular order.
-    const std::vector<BookedOccurrence>& on(const std::string& resource, store::LONG date) const;
-    /// Those of them that collide with [start, end).
-    std::vector<BookedOccurrence> colliding(const std::string& resource, store::LONG date,
-                                            store::LONG start, store::LONG end) const;
-    const std::string& error() const { return error_; }
+    /// The other bookings' occurrences of `resource` on `date`, in start order.
+    std::vector<BookedOccurrence> on(const std::string& resource, store::LONG date) const;
+    const std::string& error() const { return occupancy_.error(); }
 
   private:
-    std::map<std::pair<std::string, store::LONG>, std::vector<BookedOccurrence>> byDay_;
-    std::string error_;
+    scan::Occupancy occupancy_;
 };
 
 }  // namespace booking

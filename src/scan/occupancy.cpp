@@ -14,6 +14,26 @@ bool drawnBefore(const Occurrence& a, const Occurrence& b) {
     return std::tie(a.date, a.start, a.end, a.number) < std::tie(b.date, b.start, b.end, b.number);
 }
 
+namespace {
+
+/// Puts occurrences in drawing order by sorting small keys and moving each occurrence once:
+/// an occurrence carries several texts, and a year of a resource holds thousands of them.
+void sortForDrawing(std::vector<Occurrence>& list) {
+    using Key = std::tuple<store::LONG, store::LONG, store::LONG, store::LONG, std::size_t>;
+    std::vector<Key> keys;
+    keys.reserve(list.size());
+    for (std::size_t i = 0; i < list.size(); ++i)
+        keys.emplace_back(list[i].date, list[i].start, list[i].end, list[i].number, i);
+    if (std::is_sorted(keys.begin(), keys.end())) return;
+    std::sort(keys.begin(), keys.end());
+    std::vector<Occurrence> sorted;
+    sorted.reserve(list.size());
+    for (const Key& k : keys) sorted.push_back(std::move(list[std::get<4>(k)]));
+    list.swap(sorted);
+}
+
+}  // namespace
+
 bool Occupancy::load(store::Store& db, const std::vector<std::string>& resources, store::Date low,
                      store::Date high, Detail detail, store::LONG leaveOut) {
     byResource_.clear();
@@ -52,7 +72,7 @@ bool Occupancy::load(store::Store& db, const std::vector<std::string>& resources
             [&] {
                 if (db.RAC.ACTNUMBER == leaveOut && leaveOut != 0) return true;
                 if (db.RAC.RESOURCE != resource) return true;
-                Occurrence o;
+                Occurrence& o = list.emplace_back();
                 o.number = db.DAT.ACTNUMBER;
                 o.date = db.DAT.DATE;
                 o.start = db.DAT.TIME;
@@ -65,7 +85,6 @@ bool Occupancy::load(store::Store& db, const std::vector<std::string>& resources
                     o.prime = db.ACT.PRIME.str();
                     o.primeUnits = db.ACT.UNITS;
                 }
-                list.push_back(std::move(o));
                 return true;
             },
             lookup);
@@ -75,7 +94,7 @@ bool Occupancy::load(store::Store& db, const std::vector<std::string>& resources
             size_ = 0;
             return false;
         }
-        std::sort(list.begin(), list.end(), drawnBefore);
+        sortForDrawing(list);
         size_ += list.size();
     }
     return true;
