@@ -8,6 +8,7 @@
 #include <QImage>
 
 #include "bench_store.h"
+#include "scan/booking_lists.h"
 #include "scan/free_time.h"
 #include "scan/scans.h"
 #include "scan/ui/scan_view.h"
@@ -170,6 +171,93 @@ int main(int argc, char** argv) {
         const double o = median(ours), r = median(rawTimes);
         std::printf("  %-26s %8.2f %8.2f %6.2f %8s %6zu  (periods found)\n",
                     "find free time, 90 days", o * 1e3, r * 1e3, o / r, "-", found);
+    }
+    // The bookings browse: a first page of 60 rows and the page after it, for each list.
+    {
+        std::printf("\nBookings browse, pages of 60 rows from the reference date:\n");
+        std::printf("  %-26s %8s %8s %8s %6s\n", "", "first ms", "next ms", "raw ms", "ratio");
+        sqlite3_stmt* byDate = nullptr;
+        sqlite3_prepare_v2(
+            raw,
+            "SELECT d.ACTNUMBER, d.DATE, d.TIME, d.ENDTIME, a.NAME, a.CLIENT, "
+            "a.PRIME, a.UNITS FROM DATES d LEFT JOIN ACTIVITY a ON a.ACTNUMBER = "
+            "d.ACTNUMBER AND NOT (a.ACTNUMBER = 0) WHERE NOT (d.DATE = 0 AND d.TIME = "
+            "0 AND d.ENDTIME = 0) AND d.DATE >= ?1 ORDER BY d.DATE, d.TIME, "
+            "d.ENDTIME LIMIT 120",
+            -1, &byDate, nullptr);
+        if (!byDate) die(sqlite3_errmsg(raw));
+        const struct {
+            const char* what;
+            scan::BookingList::Kind kind;
+            std::string selection;
+            std::vector<std::string> resources;
+        } lists[] = {
+            {"by date", scan::BookingList::ByDate, "", {}},
+            {"by resource", scan::BookingList::ByResource, "R010", {"R010"}},
+            {"by 30-resource group", scan::BookingList::ByGroup, kGroup, group},
+        };
+        for (const auto& l : lists) {
+            std::vector<double> first, next, rawTimes;
+            for (int rep = 0; rep < kRepetitions; ++rep) {
+                std::vector<scan::Occurrence> rows;
+                auto t0 = Clock::now();
+                scan::BookingList list(db, l.kind, l.selection, store::Date(kReference));
+                if (!list.more(60, rows)) die(list.error());
+                first.push_back(seconds(Clock::now() - t0));
+                t0 = Clock::now();
+                if (!list.more(60, rows)) die(list.error());
+                next.push_back(seconds(Clock::now() - t0));
+                // Raw: the same 120 rows by the indexed read that fits the list best.
+                t0 = Clock::now();
+                long long n = 0;
+                if (l.kind == scan::BookingList::ByDate) {
+                    sqlite3_bind_int(byDate, 1, kReference);
+                    while (sqlite3_step(byDate) == SQLITE_ROW)
+                        n += sqlite3_column_int(byDate, 0) > 0;
+                    sqlite3_reset(byDate);
+                } else {
+                    // The period the two pages span, read per resource.
+                    const LONG last = rows.empty() ? kReference : rows.back().date;
+                    for (const std::string& r : l.resources) {
+                        sqlite3_bind_text(range, 1, r.c_str(), -1, SQLITE_STATIC);
+                        sqlite3_bind_int(range, 2, kReference);
+                        sqlite3_bind_int(range, 3, last);
+                        while (sqlite3_step(range) == SQLITE_ROW) ++n;
+                        sqlite3_reset(range);
+                    }
+                }
+                rawTimes.push_back(seconds(Clock::now() - t0));
+            }
+            const double f = median(first), x = median(next), r = median(rawTimes);
+            std::printf("  %-26s %8.2f %8.2f %8.2f %6.2f\n", l.what, f * 1e3, x * 1e3, r * 1e3,
+                        (f + x) / r);
+        }
+        sqlite3_finalize(byDate);
+        // Bookings alphabetically, located at a name: a seek on ACT:NAME_KEY and 60 records.
+        std::vector<double> ours, rawTimes;
+        store::Table& act = db.table(Tbl::ACTIVITY);
+        sqlite3_stmt* byName = nullptr;
+        sqlite3_prepare_v2(raw,
+                           "SELECT * FROM ACTIVITY WHERE NOT (\"NAME\" = '') AND NAME >= 'B' "
+                           "ORDER BY NAME, _rid LIMIT 60",
+                           -1, &byName, nullptr);
+        if (!byName) die(sqlite3_errmsg(raw));
+        for (int rep = 0; rep < kRepetitions; ++rep) {
+            auto t0 = Clock::now();
+            act.clearBuffer();
+            db.ACT.NAME = "B";
+            int rc = db.engine().setAtValue(act, store::ACT::NAME_KEY, 1);
+            for (int i = 0; i < 60 && rc == 0; ++i) rc = db.engine().next(act);
+            ours.push_back(seconds(Clock::now() - t0));
+            t0 = Clock::now();
+            while (sqlite3_step(byName) == SQLITE_ROW) (void)sqlite3_column_int(byName, 0);
+            sqlite3_reset(byName);
+            rawTimes.push_back(seconds(Clock::now() - t0));
+        }
+        sqlite3_finalize(byName);
+        std::printf("  %-26s %8.2f %8s %8.2f %6.2f\n", "alphabetically, located",
+                    median(ours) * 1e3, "-", median(rawTimes) * 1e3,
+                    median(ours) / median(rawTimes));
     }
     sqlite3_finalize(range);
     sqlite3_close(raw);
