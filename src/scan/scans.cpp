@@ -482,6 +482,28 @@ store::Date step(ScanKind kind, store::Date reference, int direction) {
     return reference + direction;
 }
 
+ScanLayout layoutScan(ScanKind kind, const ScanPrefs& p, store::Date reference,
+                      const std::string& name, const std::vector<std::string>& resources,
+                      const Occupancy& occupancy, int capacity) {
+    switch (kind) {
+        case ScanKind::ResourceWeek:
+            return layoutResourceWeek(p, reference, occupancy.of(name));
+        case ScanKind::ResourceMonth:
+            return layoutResourceMonth(p, reference, occupancy.of(name));
+        case ScanKind::GroupDay:
+            return layoutGroupDay(p, reference, resources, occupancy);
+        case ScanKind::GroupWeek:
+            return layoutGroupWeek(p, reference, resources, occupancy);
+        case ScanKind::GroupMonth:
+            return layoutGroupMonth(p, reference, resources, occupancy);
+        case ScanKind::GroupFree:
+            return layoutFree(p, reference, resources, occupancy);
+        case ScanKind::PooledResource:
+            break;
+    }
+    return layoutPooled(p, reference, name, capacity, occupancy);
+}
+
 bool drawScan(store::Store& db, ScanKind kind, const ScanPrefs& p, const std::string& name,
               store::Date reference, ScanLayout& layout, std::string& error) {
     const std::vector<std::string> resources =
@@ -492,29 +514,8 @@ bool drawScan(store::Store& db, ScanKind kind, const ScanPrefs& p, const std::st
         error = occupancy.error();
         return false;
     }
-    switch (kind) {
-        case ScanKind::ResourceWeek:
-            layout = layoutResourceWeek(p, reference, occupancy.of(name));
-            break;
-        case ScanKind::ResourceMonth:
-            layout = layoutResourceMonth(p, reference, occupancy.of(name));
-            break;
-        case ScanKind::GroupDay:
-            layout = layoutGroupDay(p, reference, resources, occupancy);
-            break;
-        case ScanKind::GroupWeek:
-            layout = layoutGroupWeek(p, reference, resources, occupancy);
-            break;
-        case ScanKind::GroupMonth:
-            layout = layoutGroupMonth(p, reference, resources, occupancy);
-            break;
-        case ScanKind::GroupFree:
-            layout = layoutFree(p, reference, resources, occupancy);
-            break;
-        case ScanKind::PooledResource:
-            layout = layoutPooled(p, reference, name, resourceUnits(db, name), occupancy);
-            break;
-    }
+    layout = layoutScan(kind, p, reference, name, resources, occupancy,
+                        kind == ScanKind::PooledResource ? resourceUnits(db, name) : 0);
     return true;
 }
 

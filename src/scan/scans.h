@@ -82,6 +82,11 @@ Period periodOf(ScanKind kind, store::Date reference);
 /// overflow carried: forward from 31 January is early March) or a day.
 store::Date step(ScanKind kind, store::Date reference, int direction);
 
+/// The layout of a scan of `name` (a resource, or a group of `resources`) from what was
+/// read; `capacity` is the units of a pooled resource.
+ScanLayout layoutScan(ScanKind kind, const ScanPrefs& p, store::Date reference,
+                      const std::string& name, const std::vector<std::string>& resources,
+                      const Occupancy& occupancy, int capacity);
 /// Reads what a scan of `name` (a resource, or a group for the group scans) shows and lays
 /// it out. ACTIVITY, DATES, RESACT and GROUPRES must be open; their buffers are kept.
 /// False, with the engine's text in `error`, when the store could not be read.

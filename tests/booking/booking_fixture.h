@@ -80,6 +80,19 @@ class BookingTest : public ::testing::Test {
         for (int i = 0; i < store::kTableCount; ++i)
             ASSERT_EQ(store::Level_Benign, s.rm(store::Tbl(i)).OPEN());
     }
+    /// A resource group with its members, through station `s`.
+    void addGroup(store::test::Station& s, const char* group,
+                  const std::vector<std::string>& members) {
+        s.fm(store::Tbl::GROUP).PRIMERECORD();
+        s.db->GRO.GROUP = group;
+        ASSERT_EQ(store::Level_Benign, s.fm(store::Tbl::GROUP).INSERT());
+        for (const std::string& r : members) {
+            s.fm(store::Tbl::GROUPRES).PRIMERECORD();
+            s.db->GRP.GROUP = group;
+            s.db->GRP.RESOURCES = r;
+            ASSERT_EQ(store::Level_Benign, s.fm(store::Tbl::GROUPRES).INSERT());
+        }
+    }
     void addResource(store::test::Station& s, const char* code, int units) {
         s.fm(store::Tbl::RESOURCE).PRIMERECORD();
         s.db->RES.RESOURCE = code;

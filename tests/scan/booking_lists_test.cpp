@@ -20,15 +20,7 @@ class BookingListTest : public booking::test::BookingTest {
         a.fm(store::Tbl::CLIENT).PRIMERECORD();
         db.CLI.CLIENT = "Other Ltd";
         ASSERT_EQ(store::Level_Benign, a.fm(store::Tbl::CLIENT).INSERT());
-        a.fm(store::Tbl::GROUP).PRIMERECORD();
-        db.GRO.GROUP = "ROOMS";
-        ASSERT_EQ(store::Level_Benign, a.fm(store::Tbl::GROUP).INSERT());
-        for (const char* r : {"ROOM1", "ROOM2"}) {
-            a.fm(store::Tbl::GROUPRES).PRIMERECORD();
-            db.GRP.GROUP = "ROOMS";
-            db.GRP.RESOURCES = r;
-            ASSERT_EQ(store::Level_Benign, a.fm(store::Tbl::GROUPRES).INSERT());
-        }
+        addGroup(a, "ROOMS", {"ROOM1", "ROOM2"});
     }
     /// Every row of a list, read `page` rows at a time, as "date-offset hh:mm name".
     std::vector<std::string> all(BookingList::Kind kind, const std::string& selection, LONG from,

@@ -332,33 +332,9 @@ void ScanWindow::defaultSize() {
     // Room for a week of the default settings, or eight members of a group, but never
     // larger than the screen: the scan scrolls where the window is too small.
     const std::vector<std::string> eight(8, std::string());
-    const Occupancy none;
-    const store::Date d = reference_;
-    ScanLayout empty;
-    switch (kind_) {
-        case ScanKind::ResourceWeek:
-            empty = layoutResourceWeek(prefs_, d, {});
-            break;
-        case ScanKind::ResourceMonth:
-            empty = layoutResourceMonth(prefs_, d, {});
-            break;
-        case ScanKind::GroupDay:
-            empty = layoutGroupDay(prefs_, d, eight, none);
-            break;
-        case ScanKind::GroupWeek:
-            empty = layoutGroupWeek(prefs_, d, eight, none);
-            break;
-        case ScanKind::GroupMonth:
-            empty = layoutGroupMonth(prefs_, d, eight, none);
-            break;
-        case ScanKind::GroupFree:
-            empty = layoutFree(prefs_, d, eight, none);
-            break;
-        case ScanKind::PooledResource:
-            empty = layoutPooled(prefs_, d, std::string(), 1, none);
-            break;
-    }
-    view_->setScan(std::move(empty));
+    view_->setScan(layoutScan(kind_, prefs_, reference_, std::string(),
+                              showsGroup(kind_) ? eight : std::vector<std::string>{}, Occupancy(),
+                              1));
     const QRect screen = QGuiApplication::primaryScreen()
                              ? QGuiApplication::primaryScreen()->availableGeometry()
                              : QRect(0, 0, 1280, 1024);

@@ -206,15 +206,7 @@ TEST_F(ScanWindowTest, AViewOnlyUserCannotInsertFromAScan) {
 TEST_F(ScanWindowTest, AGreenCellOfTheFreeScanOpensItsBookingAndOthersDoNot) {
     const store::LONG one = book(db, "One", {{"ROOM1", 1}}, {{monday, at(9), at(9, 15)}});
     book(db, "Two", {{"ROOM1", 1}, {"ROOM2", 1}}, {{monday + 1, at(9), at(9, 15)}});
-    a.fm(store::Tbl::GROUP).PRIMERECORD();
-    db.GRO.GROUP = "ROOMS";
-    ASSERT_EQ(store::Level_Benign, a.fm(store::Tbl::GROUP).INSERT());
-    for (const char* r : {"ROOM1", "ROOM2"}) {
-        a.fm(store::Tbl::GROUPRES).PRIMERECORD();
-        db.GRP.GROUP = "ROOMS";
-        db.GRP.RESOURCES = r;
-        ASSERT_EQ(store::Level_Benign, a.fm(store::Tbl::GROUPRES).INSERT());
-    }
+    addGroup(a, "ROOMS", {"ROOM1", "ROOM2"});
     int forms = 0;
     std::array<store::LONG, 3> seen{};
     const auto realForm = ui::ScanWindow::bookingForm();
