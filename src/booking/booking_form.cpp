@@ -737,4 +737,14 @@ void BookingForm::PROCEDURERETURN() {
     store::session().GlobalResponse = store::RequestCancelled;
 }
 
+void clickOccurrence(store::Store& db, store::LONG number, store::LONG date, store::LONG start,
+                     store::LONG end) {
+    db.table(Tbl::DATES).clearBuffer();
+    db.DAT.ACTNUMBER = number;
+    db.DAT.DATE = date;
+    db.DAT.TIME = start;
+    db.DAT.ENDTIME = end;
+    db.ACT.ACTNUMBER = number;
+}
+
 }  // namespace booking

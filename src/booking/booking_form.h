@@ -48,6 +48,11 @@ enum class OkOutcome {
     Cancelled,  // the form closes with "cancelled" (nothing changed, locked, failed save)
 };
 
+/// Puts the occurrence a user clicked where the booking form opened for a change expects
+/// it: the booking number and the occurrence in the DATES buffer, the number in ACTIVITY's.
+void clickOccurrence(store::Store& db, store::LONG number, store::LONG date, store::LONG start,
+                     store::LONG end);
+
 /// The booking form without its window (UPDATEACT): the working lists of occurrences and
 /// resources, the rules of the start, duration and end fields, the resource list, the
 /// checks run by OK with the conflict dialog, and the save in one store transaction. The

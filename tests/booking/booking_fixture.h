@@ -133,12 +133,7 @@ class BookingTest : public ::testing::Test {
     /// and the booking fetched.
     bool openChange(BookingForm& form, store::LONG number, store::LONG date, store::LONG start,
                     store::LONG end) {
-        db.table(store::Tbl::DATES).clearBuffer();
-        db.DAT.ACTNUMBER = number;
-        db.DAT.DATE = date;
-        db.DAT.TIME = start;
-        db.DAT.ENDTIME = end;
-        db.ACT.ACTNUMBER = number;
+        booking::clickOccurrence(db, number, date, start, end);
         return form.open(store::ChangeRecord);
     }
 

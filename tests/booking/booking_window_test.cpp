@@ -153,12 +153,7 @@ TEST_F(BookingWindowTest, JustThisOneChangeFromTheForm) {
              FixedWeeks);
     ui::UpdateAct w(db);
     w.form().CHANGEREP = [] { return int(JustThisOne); };
-    db.table(store::Tbl::DATES).clearBuffer();
-    db.DAT.ACTNUMBER = weekly;
-    db.DAT.DATE = monday + 7;
-    db.DAT.TIME = at(9) + 400;
-    db.DAT.ENDTIME = at(10);
-    db.ACT.ACTNUMBER = weekly;
+    booking::clickOccurrence(db, weekly, monday + 7, at(9) + 400, at(10));
     const int r = run(w, store::ChangeRecord, [&] {
         EXPECT_EQ("Record will be Changed", w.statusText()->text().toStdString());
         EXPECT_EQ("Weekly", w.nameBox()->currentText().toStdString());
@@ -224,12 +219,7 @@ TEST_F(BookingWindowTest, CancelAsksBeforeThrowingWorkAway) {
     const store::LONG one = book(db, "One", {{"ROOM2", 1}}, {{monday, at(9), at(10)}});
     for (const bool touched : {false, true}) {
         ui::UpdateAct w(db);
-        db.table(store::Tbl::DATES).clearBuffer();
-        db.DAT.ACTNUMBER = one;
-        db.DAT.DATE = monday;
-        db.DAT.TIME = at(9) + 400;
-        db.DAT.ENDTIME = at(10);
-        db.ACT.ACTNUMBER = one;
+        booking::clickOccurrence(db, one, monday, at(9) + 400, at(10));
         user.clearAsked();
         run(w, store::ChangeRecord, [&] {
             if (touched) w.notesEdit()->setPlainText("Projector");
@@ -279,12 +269,7 @@ TEST_F(BookingWindowTest, AViewOnlyUserCannotChangeAnything) {
     const store::LONG one = book(db, "One", {{"ROOM1", 1}}, {{monday, at(9), at(10)}});
     store::session().accessLevel = store::ViewOnly;
     ui::UpdateAct w(db);
-    db.table(store::Tbl::DATES).clearBuffer();
-    db.DAT.ACTNUMBER = one;
-    db.DAT.DATE = monday;
-    db.DAT.TIME = at(9) + 400;
-    db.DAT.ENDTIME = at(10);
-    db.ACT.ACTNUMBER = one;
+    booking::clickOccurrence(db, one, monday, at(9) + 400, at(10));
     run(w, store::ChangeRecord, [&] {
         EXPECT_FALSE(w.okButton()->isEnabled());
         EXPECT_FALSE(w.nameBox()->isEnabled());

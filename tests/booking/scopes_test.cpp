@@ -142,12 +142,7 @@ TEST_F(ScopeTest, TwoStationsChangingOnlyTheNotesOrTheRuleNeverOverwriteEachOthe
     openAll(b);
     store::Store& other = *b.db;
     auto open = [&](store::Store& s, BookingForm& form) {
-        s.table(store::Tbl::DATES).clearBuffer();
-        s.DAT.ACTNUMBER = weekly;
-        s.DAT.DATE = clicked;
-        s.DAT.TIME = at(9) + 400;
-        s.DAT.ENDTIME = at(10);
-        s.ACT.ACTNUMBER = weekly;
+        booking::clickOccurrence(s, weekly, clicked, at(9) + 400, at(10));
         form.CHANGEREP = [] { return int(AllOccurrences); };
         return form.open(store::ChangeRecord);
     };

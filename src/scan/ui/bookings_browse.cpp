@@ -13,6 +13,7 @@
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
+#include "booking/booking_form.h"
 #include "booking/ui/booking_window.h"
 #include "framework/booking_changes.h"
 #include "framework/browse.h"
@@ -394,12 +395,7 @@ bool BROWSEALL::takeHighlighted() {
     const QModelIndex current = views_[tab()]->currentIndex();
     const Occurrence* o = models_[tab()]->row(current.isValid() ? current.row() : -1);
     if (!o) return false;
-    db().table(Tbl::DATES).clearBuffer();
-    db().DAT.ACTNUMBER = o->number;
-    db().DAT.DATE = o->date;
-    db().DAT.TIME = o->start;
-    db().DAT.ENDTIME = o->end;
-    db().ACT.ACTNUMBER = o->number;
+    booking::clickOccurrence(db(), o->number, o->date, o->start, o->end);
     return true;
 }
 

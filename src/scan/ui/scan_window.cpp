@@ -10,6 +10,7 @@
 #include <QVBoxLayout>
 #include <utility>
 
+#include "booking/booking_form.h"
 #include "booking/ui/booking_window.h"
 #include "framework/booking_changes.h"
 #include "framework/date_time_entry.h"
@@ -467,14 +468,8 @@ void ScanWindow::runBookingForm(int request) {
 
 void ScanWindow::openBox(int id) {
     const BoxEntry* box = view_->scanLayout().boxOf(id);
-    db().table(Tbl::DATES).clearBuffer();
-    if (box) {
-        db().DAT.ACTNUMBER = box->number;
-        db().DAT.DATE = box->date;
-        db().DAT.TIME = box->start;
-        db().DAT.ENDTIME = box->end;
-        db().ACT.ACTNUMBER = box->number;
-    }
+    // A box without its entry opens the form with the buffers as they stand.
+    if (box) booking::clickOccurrence(db(), box->number, box->date, box->start, box->end);
     runBookingForm(store::ChangeRecord);
 }
 
