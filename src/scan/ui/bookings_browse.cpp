@@ -100,6 +100,7 @@ void OccurrenceModel::reset(std::unique_ptr<BookingList> source) {
     beginResetModel();
     source_ = std::move(source);
     rows_.clear();
+    top_ = 0;
     error_.clear();
     if (source_ && !source_->more(kPage, rows_)) error_ = source_->error();
     endResetModel();
@@ -123,8 +124,8 @@ QVariant OccurrenceModel::data(const QModelIndex& index, int role) const {
     if (role == Qt::TextAlignmentRole && (index.column() == 7 || index.column() == 8))
         return int(Qt::AlignRight | Qt::AlignVCenter);
     if (role != Qt::DisplayRole) return {};
-    // The day and date stand on the first row of each date only.
-    const bool day = showsDay(rows_, std::size_t(index.row()));
+    // The day and date stand on the first row of each date, and on the top row shown.
+    const bool day = index.row() == top_ || showsDay(rows_, std::size_t(index.row()));
     switch (index.column()) {
         case 0:
             return day ? dayOf(o.date) : QString();
@@ -146,6 +147,14 @@ QVariant OccurrenceModel::data(const QModelIndex& index, int role) const {
             return o.number;
     }
     return {};
+}
+
+void OccurrenceModel::setTopRow(int row) {
+    if (row == top_) return;
+    const int was = top_;
+    top_ = row;
+    for (int r : {was, row})
+        if (r >= 0 && r < int(rows_.size())) emit dataChanged(index(r, 0), index(r, 1));
 }
 
 QVariant OccurrenceModel::headerData(int section, Qt::Orientation o, int role) const {
@@ -241,6 +250,10 @@ void BROWSEALL::build() {
         tabs_->addTab(page, titles[t]);
         connect(views_[t]->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
                 [this] { RACREFRESH(); });
+        QTableView* view = views_[t];
+        OccurrenceModel* model = models_[t];
+        connect(view->verticalScrollBar(), &QScrollBar::valueChanged, model,
+                [view, model] { model->setTopRow(view->rowAt(0)); });
         connect(views_[t], &QTableView::doubleClicked, this, [this] {
             if (edit_->isEnabled()) runForm(store::ChangeRecord);
         });

@@ -32,6 +32,9 @@ class OccurrenceModel : public QAbstractTableModel {
     /// Starts the list anew on another source (nullptr: an empty list).
     void reset(std::unique_ptr<BookingList> source);
     const Occurrence* row(int r) const;
+    /// The first row the view shows: it always shows its day and date, whatever row is
+    /// above it.
+    void setTopRow(int row);
     /// The engine's text when the last read failed, else "".
     const std::string& error() const { return error_; }
 
@@ -49,6 +52,7 @@ class OccurrenceModel : public QAbstractTableModel {
     std::unique_ptr<BookingList> source_;
     std::vector<Occurrence> rows_;
     std::string error_;
+    int top_ = 0;
 };
 
 /// BROWSEALL: booking occurrences from a date on, by date, by resource, by client or by the
