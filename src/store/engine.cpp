@@ -423,6 +423,33 @@ std::string joinSql(const TableDecl& o, const TableDecl& i, const JoinQuery& q,
            tableRef(i) + " AS i ON " + on + lookup + (where.empty() ? "" : " WHERE " + where);
 }
 
+/// The records of a key whose first component lies in [?1, ?2]. The key's own condition
+/// comes first, word for word, so that SQLite can use its (partial) index.
+std::string rangeWhere(const TableDecl& d, int key) {
+    const KeyDecl& k = d.keys[key];
+    const std::string f = quoted(d.fields[k.components[0].field].name);
+    return (k.excludesEmpty ? notEmptyCondition(d, k) + " AND " : "") + f + " >= ?1 AND " + f +
+           " <= ?2";
+}
+
+/// The records of `t` that no record of `o` links to: one index probe into `o` per record
+/// of `t`, through the other key's index (its condition repeated for the partial index).
+std::string unlinkedWhere(const TableDecl& t, const TableDecl& o, const Unlinked& q) {
+    std::string where;
+    const KeyDecl& k = o.keys[q.otherKey];
+    if (k.excludesEmpty) where = notEmptyCondition(o, k, "o");
+    for (const auto& [tf, of] : q.links) {
+        if (!where.empty()) where += " AND ";
+        where += "o." + quoted(o.fields[of].name) + " = " + tableRef(t) + "." +
+                 quoted(t.fields[tf].name);
+    }
+    if (q.rangeField >= 0) {
+        const std::string f = "o." + quoted(o.fields[q.rangeField].name);
+        where += (where.empty() ? "" : " AND ") + f + " >= ?1 AND " + f + " <= ?2";
+    }
+    return "NOT EXISTS (SELECT 1 FROM " + tableRef(o) + " AS o WHERE " + where + ")";
+}
+
 }  // namespace
 
 Engine::Engine(std::string folder, EngineOptions options)
@@ -1312,6 +1339,73 @@ int Engine::join(Table& outer, Table& inner, const JoinQuery& q, const std::func
         if (!row()) break;
     }
     return 0;
+}
+
+// --- set operations --------------------------------------------------------------------
+
+int Engine::runSet(Table& t, const std::string& sql, long long low, long long high, bool write,
+                   long long* result) {
+    if (result) *result = 0;
+    if (!t.open_) return fail(FileNotOpenErr);
+    if (write && t.readOnly_) return fail(AccessDeniedErr);
+    sqlite3_stmt* st = d_->statement(sql);
+    if (!st) return failSql(sqlite3_errcode(d_->db), write);
+    sqlite3_bind_int64(st, 1, low);
+    sqlite3_bind_int64(st, 2, high);
+    int rc = sqlite3_step(st);
+    long long n = 0;
+    if (rc == SQLITE_ROW) n = sqlite3_column_int64(st, 0), rc = SQLITE_DONE;
+    sqlite3_reset(st);
+    if (write) {
+        dropPage(t);
+        if (rc == SQLITE_DONE) n = sqlite3_changes(d_->db);
+    }
+    if (rc != SQLITE_DONE) return failSql(rc, write);
+    if (result) *result = n;
+    status_.clear();
+    return 0;
+}
+
+long long Engine::countRange(Table& t, int key, long long low, long long high) {
+    const TableDecl& d = t.decl();
+    long long n = 0;
+    runSet(t, "SELECT count(*) FROM " + tableRef(d) + " WHERE " + rangeWhere(d, key), low, high,
+           false, &n);
+    return n;
+}
+
+int Engine::eraseRange(Table& t, int key, long long low, long long high, long long* erased) {
+    const TableDecl& d = t.decl();
+    return runSet(t, "DELETE FROM " + tableRef(d) + " WHERE " + rangeWhere(d, key), low, high, true,
+                  erased);
+}
+
+long long Engine::countUnlinked(Table& t, Table& other, const Unlinked& q) {
+    if (!other.open_) return fail(FileNotOpenErr), 0;
+    const TableDecl& d = t.decl();
+    long long n = 0;
+    runSet(t, "SELECT count(*) FROM " + tableRef(d) + " WHERE " + unlinkedWhere(d, other.decl(), q),
+           q.low, q.high, false, &n);
+    return n;
+}
+
+int Engine::eraseUnlinked(Table& t, Table& other, const Unlinked& q, long long* erased) {
+    if (erased) *erased = 0;
+    if (!other.open_) return fail(FileNotOpenErr);
+    const TableDecl& d = t.decl();
+    return runSet(t, "DELETE FROM " + tableRef(d) + " WHERE " + unlinkedWhere(d, other.decl(), q),
+                  q.low, q.high, true, erased);
+}
+
+std::string Engine::rangePlan(Table& t, int key) {
+    const TableDecl& d = t.decl();
+    return planOf(d_->db, "DELETE FROM " + tableRef(d) + " WHERE " + rangeWhere(d, key));
+}
+
+std::string Engine::unlinkedPlan(Table& t, Table& other, const Unlinked& q) {
+    const TableDecl& d = t.decl();
+    return planOf(d_->db,
+                  "DELETE FROM " + tableRef(d) + " WHERE " + unlinkedWhere(d, other.decl(), q));
 }
 
 std::string Engine::joinPlan(Table& outer, Table& inner, const JoinQuery& q, Table* lookup) {
