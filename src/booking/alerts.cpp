@@ -2,7 +2,11 @@
 // alert window.
 #include "booking/alerts.h"
 
+#include <algorithm>
 #include <cstring>
+#include <limits>
+#include <memory>
+#include <tuple>
 
 #include "booking/words.h"
 #include "store/engine.h"
@@ -18,24 +22,6 @@ namespace {
 
 /// "23:59:59" in the time encoding: a horizon beyond it reaches into tomorrow.
 constexpr LONG kLastSecond = 8639901;
-
-/// A table of the store read on its own buffer and cursor, closed when it goes.
-struct OwnTable {
-    store::Engine& engine;
-    store::Table table;
-    bool open = false;
-
-    OwnTable(store::Store& db, Tbl t) : engine(db.engine()), table(db.table(t).decl()) {
-        open = engine.open(table, false) == 0;
-    }
-    ~OwnTable() {
-        if (open) engine.close(table);
-    }
-    template <class R>
-    R& record() {
-        return *reinterpret_cast<R*>(table.buffer());
-    }
-};
 
 }  // namespace
 
@@ -74,50 +60,95 @@ std::vector<DueOccurrence> dueAmong(const std::vector<DueOccurrence>& candidates
     return out;
 }
 
-std::vector<DueOccurrence> readDue(store::Store& db, const AlertTimes& t, AlertMode mode,
-                                   const std::string& user) {
-    std::vector<DueOccurrence> candidates;
-    if (mode == AlertMode::Off) return candidates;
-    OwnTable dates(db, Tbl::DATES), bookings(db, Tbl::ACTIVITY);
-    if (!dates.open || !bookings.open) return candidates;
-    store::Engine& e = db.engine();
-    auto& dat = dates.record<store::DATES>();
-    auto& act = bookings.record<store::ACTIVITY>();
+/// A table of the store read on its own buffer and cursor. It is never closed: it goes
+/// with its owner, and may outlive the store at the program's end.
+struct AlertOwnTable {
+    store::Engine& engine;
+    store::Table table;
+    bool open = false;
 
-    // From now on in date and time order, up to the horizon: only occurrences that can be
-    // due are read.
-    dates.table.clearBuffer();
-    dat.DATE = t.today;
-    dat.TIME = t.now;
-    if (e.setAtValue(dates.table, store::DAT::DATETIME_KEY, 2) != 0) return {};
-    while (e.next(dates.table) == 0) {
-        const bool beyond = t.overflow == 0 ? dat.DATE != t.today || dat.TIME > t.horizon
-                                            : dat.DATE > t.tomorrow ||
-                                                  (dat.DATE == t.tomorrow && dat.TIME > t.overflow);
-        if (beyond) break;
+    AlertOwnTable(store::Store& db, Tbl t) : engine(db.engine()), table(db.table(t).decl()) {
+        open = engine.open(table, false) == 0;
+    }
+    template <class R>
+    R& record() {
+        return *reinterpret_cast<R*>(table.buffer());
+    }
+};
+
+/// The occurrences and bookings an alert search reads, on tables of its own.
+struct AlertTables {
+    store::Engine* engine = nullptr;
+    std::unique_ptr<AlertOwnTable> dates, bookings;
+
+    explicit AlertTables(store::Store& db)
+        : engine(&db.engine()),
+          dates(std::make_unique<AlertOwnTable>(db, Tbl::DATES)),
+          bookings(std::make_unique<AlertOwnTable>(db, Tbl::ACTIVITY)) {}
+    bool open() const { return dates->open && bookings->open; }
+};
+
+namespace {
+
+/// The occurrences of one day starting within [from, to], with their bookings, in one
+/// read along the date key.
+bool readDay(AlertTables& at, LONG date, LONG from, LONG to, std::vector<DueOccurrence>& out) {
+    auto& dat = at.dates->record<store::DATES>();
+    auto& act = at.bookings->record<store::ACTIVITY>();
+    at.dates->table.clearBuffer();
+    dat.DATE = date;
+    store::JoinQuery q;
+    q.outerKey = store::DAT::DATETIME_KEY;
+    q.outerEqual = 1;
+    q.outerRangeField = store::DAT::TIME - 1;
+    q.outerLow = from;
+    q.outerHigh = to;
+    q.innerKey = store::ACT::ACTNUMBER_KEY;
+    q.links = {{store::DAT::ACTNUMBER - 1, store::ACT::ACTNUMBER - 1}};
+    return at.engine->join(at.dates->table, at.bookings->table, q, [&] {
         DueOccurrence o;
         o.ACTNUMBER = dat.ACTNUMBER;
         o.DATE = dat.DATE;
         o.TIME = dat.TIME;
         o.ENDTIME = dat.ENDTIME;
-        candidates.push_back(o);
-    }
-    // The bookings of the few occurrences found, for "User Only" and for the window.
-    for (DueOccurrence& o : candidates) {
-        bookings.table.clearBuffer();
-        act.ACTNUMBER = o.ACTNUMBER;
-        if (e.get(bookings.table, store::ACT::ACTNUMBER_KEY) != 0) continue;
         o.name = act.NAME.str();
         o.client = act.CLIENT.str();
         o.prime = act.PRIME.str();
         o.username = act.USERNAME.str();
-    }
+        out.push_back(std::move(o));
+        return true;
+    }) == 0;
+}
+
+std::vector<DueOccurrence> readDueOn(AlertTables& at, const AlertTimes& t, AlertMode mode,
+                                     const std::string& user) {
+    std::vector<DueOccurrence> candidates;
+    if (mode == AlertMode::Off || !at.open()) return candidates;
+    // Only the period that can be due is read: today from now to the horizon, or to the
+    // end of the day and tomorrow up to the overflow.
+    constexpr LONG kAny = std::numeric_limits<LONG>::max();
+    if (!readDay(at, t.today, t.now, t.overflow ? kAny : t.horizon, candidates)) return {};
+    if (t.overflow &&
+        !readDay(at, t.tomorrow, std::numeric_limits<LONG>::min(), t.overflow, candidates))
+        return {};
+    std::stable_sort(
+        candidates.begin(), candidates.end(), [](const DueOccurrence& a, const DueOccurrence& b) {
+            return std::tie(a.DATE, a.TIME, a.ENDTIME) < std::tie(b.DATE, b.TIME, b.ENDTIME);
+        });
     return dueAmong(candidates, t, mode, user);
+}
+
+}  // namespace
+
+std::vector<DueOccurrence> readDue(store::Store& db, const AlertTimes& t, AlertMode mode,
+                                   const std::string& user) {
+    AlertTables at(db);
+    return readDueOn(at, t, mode, user);
 }
 
 std::vector<std::string> bookingResources(store::Store& db, LONG number) {
     std::vector<std::string> out;
-    OwnTable links(db, Tbl::RESACT);
+    AlertOwnTable links(db, Tbl::RESACT);
     if (!links.open) return out;
     store::Engine& e = db.engine();
     auto& rac = links.record<store::RESACT>();
@@ -144,12 +175,18 @@ std::vector<DueOccurrence> AlertSearch::search(store::Store& db, store::ClockRea
     lastDate_ = clock.date.value;
     lastTime_ = clock.time.value;
     const AlertTimes t = AlertTimes::at(clock.date.value, clock.time.value, lead);
-    std::vector<DueOccurrence> due = readDue(db, t, mode, store::session().GlobalUserName);
+    // The tables stay open between searches of the same store: a search reads, nothing more.
+    if (!tables_ || tables_->engine != &db.engine() || !tables_->open())
+        tables_ = std::make_unique<AlertTables>(db);
+    std::vector<DueOccurrence> due = readDueOn(*tables_, t, mode, store::session().GlobalUserName);
     bool fresh = false;
     for (const DueOccurrence& o : due) fresh = shown_.insert(o.key()).second || fresh;
     if (!fresh) return {};
     return due;
 }
+
+AlertSearch::AlertSearch() = default;
+AlertSearch::~AlertSearch() = default;
 
 AlertSearch& programAlerts() {
     static AlertSearch search;

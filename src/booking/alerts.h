@@ -1,5 +1,6 @@
 #pragma once
 
+#include <memory>
 #include <set>
 #include <string>
 #include <string_view>
@@ -60,8 +61,15 @@ std::vector<std::string> bookingResources(store::Store& db, store::LONG number);
 
 /// ALERTSEARCH with its memory for one program run: when it last searched and which
 /// occurrences an alert has shown.
+struct AlertTables;
+
 class AlertSearch {
   public:
+    AlertSearch();
+    ~AlertSearch();
+    AlertSearch(const AlertSearch&) = delete;
+    AlertSearch& operator=(const AlertSearch&) = delete;
+
     /// Searches when SYP:ALERT asks for alerts and, with a lead of n minutes, more than
     /// n × 10 seconds have passed since the last search (at once the first time). Returns
     /// the occurrences due now when at least one of them has not been shown yet, and
@@ -75,6 +83,9 @@ class AlertSearch {
     bool searched_ = false;
     store::LONG lastDate_ = 0, lastTime_ = 0;
     std::set<std::tuple<store::LONG, store::LONG, store::LONG, store::LONG>> shown_;
+    /// Kept open from one search to the next. REQUIRES: the store outlives the search or
+    /// is not searched again.
+    std::unique_ptr<AlertTables> tables_;
 };
 
 /// The program's one search.

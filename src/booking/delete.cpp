@@ -275,28 +275,11 @@ PurgeResult BatchDelete::run(LONG cutoff, LONG today) {
     };
     report(0);
 
-    // The old occurrences go a slice of days at a time, so that progress can be shown; each
-    // slice is one statement over the date key.
+    // The old occurrences go in one set operation, which tells how far it has got.
     store::Table& dat = db_.table(Tbl::DATES);
-    const long long total = e.countRange(dat, store::DAT::DATETIME_KEY, kLowest, cutoff - 1LL);
-    if (e.status().code != 0) return abandon();
-    if (total > 0) {
-        if (e.set(dat, store::DAT::DATETIME_KEY) != 0 || e.next(dat) != 0) return abandon();
-        const long long first = db_.DAT.DATE;
-        const long long span = std::max(1LL, cutoff - first);
-        const long long slices = std::min(50LL, span);
-        long long from = kLowest;
-        for (long long i = 1; i <= slices; ++i) {
-            const long long to = i == slices ? cutoff - 1LL : first + span * i / slices - 1;
-            if (to < from) continue;
-            long long erased = 0;
-            if (e.eraseRange(dat, store::DAT::DATETIME_KEY, from, to, &erased) != 0)
-                return abandon();
-            out.occurrences += erased;
-            from = to + 1;
-            report(0.8 * (double(out.occurrences) / double(total)));
-        }
-    }
+    if (e.eraseRange(dat, store::DAT::DATETIME_KEY, kLowest, cutoff - 1LL, &out.occurrences,
+                     [this](double done) { report(0.8 * done); }) != 0)
+        return abandon();
     report(0.8);
 
     // Bookings without occurrences, then what hangs on bookings that are gone.

@@ -407,6 +407,10 @@ std::string joinSql(const TableDecl& o, const TableDecl& i, const JoinQuery& q,
         const std::string f = "i." + quoted(i.fields[q.rangeField].name);
         where += (where.empty() ? "" : " AND ") + f + " >= ?90 AND " + f + " <= ?91";
     }
+    if (q.outerRangeField >= 0) {
+        const std::string f = "o." + quoted(o.fields[q.outerRangeField].name);
+        where += (where.empty() ? "" : " AND ") + f + " >= ?92 AND " + f + " <= ?93";
+    }
     std::string lookup;
     if (l) {
         std::string lon;
@@ -1297,6 +1301,10 @@ int Engine::join(Table& outer, Table& inner, const JoinQuery& q, const std::func
         sqlite3_bind_int64(st, 90, q.low);
         sqlite3_bind_int64(st, 91, q.high);
     }
+    if (q.outerRangeField >= 0) {
+        sqlite3_bind_int64(st, 92, q.outerLow);
+        sqlite3_bind_int64(st, 93, q.outerHigh);
+    }
     // The rows are read first and handed out after the statement is reset: a caller may
     // read other tables (or these) from `row` without meeting a half-done statement.
     const int os = outer.recordSize(), is = inner.recordSize();
@@ -1344,7 +1352,7 @@ int Engine::join(Table& outer, Table& inner, const JoinQuery& q, const std::func
 // --- set operations --------------------------------------------------------------------
 
 int Engine::runSet(Table& t, const std::string& sql, long long low, long long high, bool write,
-                   long long* result) {
+                   long long* result, long long from, long long to) {
     if (result) *result = 0;
     if (!t.open_) return fail(FileNotOpenErr);
     if (write && t.readOnly_) return fail(AccessDeniedErr);
@@ -1352,6 +1360,10 @@ int Engine::runSet(Table& t, const std::string& sql, long long low, long long hi
     if (!st) return failSql(sqlite3_errcode(d_->db), write);
     sqlite3_bind_int64(st, 1, low);
     sqlite3_bind_int64(st, 2, high);
+    if (sqlite3_bind_parameter_count(st) >= 4) {
+        sqlite3_bind_int64(st, 3, from);
+        sqlite3_bind_int64(st, 4, to);
+    }
     int rc = sqlite3_step(st);
     long long n = 0;
     if (rc == SQLITE_ROW) n = sqlite3_column_int64(st, 0), rc = SQLITE_DONE;
@@ -1374,10 +1386,48 @@ long long Engine::countRange(Table& t, int key, long long low, long long high) {
     return n;
 }
 
-int Engine::eraseRange(Table& t, int key, long long low, long long high, long long* erased) {
+int Engine::eraseRange(Table& t, int key, long long low, long long high, long long* erased,
+                       const std::function<void(double done)>& progress) {
+    if (erased) *erased = 0;
     const TableDecl& d = t.decl();
-    return runSet(t, "DELETE FROM " + tableRef(d) + " WHERE " + rangeWhere(d, key), low, high, true,
-                  erased);
+    const std::string where = rangeWhere(d, key);
+    const long long inRange = countRange(t, key, low, high);
+    if (status_.code != 0) return status_.code;
+    const long long all = records(t);
+    if (status_.code != 0) return status_.code;
+    // A small share is found through the key. A large one is deleted reading the table in
+    // its stored order, slice by slice: going through the key would visit the table's
+    // pages in key order, each many times over.
+    if (inRange == 0 || inRange * 8 < all) {
+        const int rc =
+            runSet(t, "DELETE FROM " + tableRef(d) + " WHERE " + where, low, high, true, erased);
+        if (rc == 0 && progress) progress(1.0);
+        return rc;
+    }
+    long long first = 0, last = 0;
+    {
+        sqlite3_stmt* st = d_->statement("SELECT min(_rid), max(_rid) FROM " + tableRef(d));
+        if (!st) return failSql(sqlite3_errcode(d_->db), false);
+        int rc = sqlite3_step(st);
+        if (rc == SQLITE_ROW)
+            first = sqlite3_column_int64(st, 0), last = sqlite3_column_int64(st, 1);
+        sqlite3_reset(st);
+        if (rc != SQLITE_ROW) return failSql(rc, false);
+    }
+    const std::string sql =
+        "DELETE FROM " + tableRef(d) + " NOT INDEXED WHERE _rid >= ?3 AND _rid <= ?4 AND " + where;
+    constexpr long long kSlices = 50;
+    const long long span = last - first + 1;
+    for (long long i = 0; i < kSlices; ++i) {
+        const long long from = first + span * i / kSlices;
+        const long long to = first + span * (i + 1) / kSlices - 1;
+        if (to < from) continue;
+        long long n = 0;
+        if (int rc = runSet(t, sql, low, high, true, &n, from, to)) return rc;
+        if (erased) *erased += n;
+        if (progress) progress(double(i + 1) / double(kSlices));
+    }
+    return 0;
 }
 
 long long Engine::countUnlinked(Table& t, Table& other, const Unlinked& q) {

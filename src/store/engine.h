@@ -88,6 +88,10 @@ struct JoinQuery {
     std::vector<std::pair<int, int>> links;  // (outer field, inner field), 0-based, equal
     int rangeField = -1;                     // an inner field (0-based) in [low, high]
     long long low = 0, high = 0;
+    /// Optionally an outer field (0-based) in [outerLow, outerHigh] as well: the next
+    /// component of outerKey bounds the read along the key (occurrences of a day from a time).
+    int outerRangeField = -1;
+    long long outerLow = 0, outerHigh = 0;
     /// Optionally a third table read with every pair (join's `lookup`): its record of the
     /// key `lookupKey` whose leading components equal these outer fields, as (outer field,
     /// lookup field), 0-based. Where it has none its buffer comes back cleared.
@@ -195,7 +199,11 @@ class Engine {
     long long countRange(Table& t, int key, long long low, long long high);
     /// Deletes the records countRange counts; `erased` (when given) receives how many went.
     /// Read positions in `t` are dropped; a record read before may be gone afterwards.
-    int eraseRange(Table& t, int key, long long low, long long high, long long* erased = nullptr);
+    /// When the range holds a large share of the table, the table is read in its stored
+    /// order a slice at a time instead of through the key (far fewer pages touched), and
+    /// `progress`, when given, hears the share done after each slice.
+    int eraseRange(Table& t, int key, long long low, long long high, long long* erased = nullptr,
+                   const std::function<void(double done)>& progress = {});
     /// How many records of `t` no record of `other` links to as `q` describes.
     /// REQUIRES: t and other are different tables.
     long long countUnlinked(Table& t, Table& other, const Unlinked& q);
@@ -260,7 +268,7 @@ class Engine {
     /// Runs one set statement on `t` (a count or a delete); `result` receives the count or
     /// the number of records deleted.
     int runSet(Table& t, const std::string& sql, long long low, long long high, bool write,
-               long long* result);
+               long long* result, long long from = 0, long long to = 0);
     bool stillThere(Table& t);
     /// Records a table's layout in a file's catalog; an SQLite result code.
     int writeCatalog(const std::string& schema, const char* name, const std::string& layout);
