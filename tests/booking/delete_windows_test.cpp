@@ -71,7 +71,9 @@ TEST_F(DeleteWindowsTest, EnterInTheScopeQuestionDeletesNothingAndYesDeletesTheC
     select(n, monday + 7);
     onModal(&owner, [&](QWidget* w) {
         w->findChild<QRadioButton*>("All")->setChecked(true);
-        button(w, "Yes")->click();
+        QAbstractButton* yes = button(w, "Yes");
+        yes->setFocus();
+        press(yes, Qt::Key_Return);  // Enter on "Yes", moved to on purpose, deletes
     });
     EXPECT_EQ(store::RequestCompleted, ui::DELACT(db, nullptr));
     EXPECT_FALSE(fetchBooking(n));

@@ -71,13 +71,12 @@ int DELETESCOPE(QWidget* parent, const Words& words) {
     }
     group->button(DeleteJustThisOne)->setChecked(true);
 
-    // Deleting is not undone: Enter answers "No", and only a deliberate "Yes" deletes.
+    // Deleting is not undone: Enter answers "No" unless the user has moved to "Yes".
     auto* buttons = new QDialogButtonBox(&dialog);
     QPushButton* yes = buttons->addButton(text("Yes"), QDialogButtonBox::YesRole);
     QPushButton* no = buttons->addButton(text("No"), QDialogButtonBox::NoRole);
     yes->setObjectName("Yes");
     no->setObjectName("No");
-    yes->setAutoDefault(false);
     no->setDefault(true);
     QObject::connect(yes, &QPushButton::clicked, &dialog, &QDialog::accept);
     QObject::connect(no, &QPushButton::clicked, &dialog, &QDialog::reject);
