@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <memory>
 
+#include "booking/ui/alert_window.h"
 #include "booking/ui/booking_window.h"
 #include "framework/help.h"
 #include "framework/ini_file.h"
@@ -73,6 +74,8 @@ void registerWindows(store::Store& db) {
         for (QWidget* w : QApplication::topLevelWidgets())
             if (auto* frame = qobject_cast<MAIN*>(w)) frame->refreshTerms();
     };
+    // Every timer of the frame, the scans and the lists runs the booking alerts' search.
+    MAIN::ALERTSEARCH() = [&db] { booking::ui::ALERTSEARCH(db); };
     masterdata::ui::preferenceHooks().alertSearch = [] {
         if (MAIN::ALERTSEARCH()) MAIN::ALERTSEARCH()();
     };

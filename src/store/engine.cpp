@@ -470,6 +470,10 @@ std::string joinSql(const TableDecl& o, const TableDecl& i, const JoinQuery& q,
         const std::string f = "i." + quoted(i.fields[q.rangeField].name);
         where += (where.empty() ? "" : " AND ") + f + " >= ?90 AND " + f + " <= ?91";
     }
+    if (q.outerRangeField >= 0) {
+        const std::string f = "o." + quoted(o.fields[q.outerRangeField].name);
+        where += (where.empty() ? "" : " AND ") + f + " >= ?92 AND " + f + " <= ?93";
+    }
     std::string lookup;
     if (l) {
         std::string lon;
@@ -484,6 +488,33 @@ std::string joinSql(const TableDecl& o, const TableDecl& i, const JoinQuery& q,
     return "SELECT " + selectList(o, "o") + ", " + selectList(i, "i") +
            (l ? ", " + selectList(*l, "l") : "") + " FROM " + tableRef(o) + " AS o CROSS JOIN " +
            tableRef(i) + " AS i ON " + on + lookup + (where.empty() ? "" : " WHERE " + where);
+}
+
+/// The records of a key whose first component lies in [?1, ?2]. The key's own condition
+/// comes first, word for word, so that SQLite can use its (partial) index.
+std::string rangeWhere(const TableDecl& d, int key) {
+    const KeyDecl& k = d.keys[key];
+    const std::string f = quoted(d.fields[k.components[0].field].name);
+    return (k.excludesEmpty ? notEmptyCondition(d, k) + " AND " : "") + f + " >= ?1 AND " + f +
+           " <= ?2";
+}
+
+/// The records of `t` that no record of `o` links to: one index probe into `o` per record
+/// of `t`, through the other key's index (its condition repeated for the partial index).
+std::string unlinkedWhere(const TableDecl& t, const TableDecl& o, const Unlinked& q) {
+    std::string where;
+    const KeyDecl& k = o.keys[q.otherKey];
+    if (k.excludesEmpty) where = notEmptyCondition(o, k, "o");
+    for (const auto& [tf, of] : q.links) {
+        if (!where.empty()) where += " AND ";
+        where += "o." + quoted(o.fields[of].name) + " = " + tableRef(t) + "." +
+                 quoted(t.fields[tf].name);
+    }
+    if (q.rangeField >= 0) {
+        const std::string f = "o." + quoted(o.fields[q.rangeField].name);
+        where += (where.empty() ? "" : " AND ") + f + " >= ?1 AND " + f + " <= ?2";
+    }
+    return "NOT EXISTS (SELECT 1 FROM " + tableRef(o) + " AS o WHERE " + where + ")";
 }
 
 }  // namespace
@@ -1398,6 +1429,10 @@ int Engine::join(Table& outer, Table& inner, const JoinQuery& q, const std::func
         sqlite3_bind_int64(st, 90, q.low);
         sqlite3_bind_int64(st, 91, q.high);
     }
+    if (q.outerRangeField >= 0) {
+        sqlite3_bind_int64(st, 92, q.outerLow);
+        sqlite3_bind_int64(st, 93, q.outerHigh);
+    }
     // The rows are read first and handed out after the statement is reset: a caller may
     // read other tables (or these) from `row` without meeting a half-done statement.
     const int os = outer.recordSize(), is = inner.recordSize();
@@ -1440,6 +1475,115 @@ int Engine::join(Table& outer, Table& inner, const JoinQuery& q, const std::func
         if (!row()) break;
     }
     return 0;
+}
+
+// --- set operations --------------------------------------------------------------------
+
+int Engine::runSet(Table& t, const std::string& sql, long long low, long long high, bool write,
+                   long long* result, long long from, long long to) {
+    if (result) *result = 0;
+    if (!t.open_) return fail(FileNotOpenErr);
+    if (write && t.readOnly_) return fail(AccessDeniedErr);
+    sqlite3_stmt* st = d_->statement(sql);
+    if (!st) return failSql(sqlite3_errcode(d_->db), write);
+    sqlite3_bind_int64(st, 1, low);
+    sqlite3_bind_int64(st, 2, high);
+    if (sqlite3_bind_parameter_count(st) >= 4) {
+        sqlite3_bind_int64(st, 3, from);
+        sqlite3_bind_int64(st, 4, to);
+    }
+    int rc = sqlite3_step(st);
+    long long n = 0;
+    if (rc == SQLITE_ROW) n = sqlite3_column_int64(st, 0), rc = SQLITE_DONE;
+    sqlite3_reset(st);
+    if (write) {
+        dropPage(t);
+        if (rc == SQLITE_DONE) n = sqlite3_changes(d_->db);
+    }
+    if (rc != SQLITE_DONE) return failSql(rc, write);
+    if (result) *result = n;
+    status_.clear();
+    return 0;
+}
+
+long long Engine::countRange(Table& t, int key, long long low, long long high) {
+    const TableDecl& d = t.decl();
+    long long n = 0;
+    runSet(t, "SELECT count(*) FROM " + tableRef(d) + " WHERE " + rangeWhere(d, key), low, high,
+           false, &n);
+    return n;
+}
+
+int Engine::eraseRange(Table& t, int key, long long low, long long high, long long* erased,
+                       const std::function<void(double done)>& progress) {
+    if (erased) *erased = 0;
+    const TableDecl& d = t.decl();
+    const std::string where = rangeWhere(d, key);
+    const long long inRange = countRange(t, key, low, high);
+    if (status_.code != 0) return status_.code;
+    const long long all = records(t);
+    if (status_.code != 0) return status_.code;
+    // A small share is found through the key. A large one is deleted reading the table in
+    // its stored order, slice by slice: going through the key would visit the table's
+    // pages in key order, each many times over.
+    if (inRange == 0 || inRange * 8 < all) {
+        const int rc =
+            runSet(t, "DELETE FROM " + tableRef(d) + " WHERE " + where, low, high, true, erased);
+        if (rc == 0 && progress) progress(1.0);
+        return rc;
+    }
+    long long first = 0, last = 0;
+    {
+        sqlite3_stmt* st = d_->statement("SELECT min(_rid), max(_rid) FROM " + tableRef(d));
+        if (!st) return failSql(sqlite3_errcode(d_->db), false);
+        int rc = sqlite3_step(st);
+        if (rc == SQLITE_ROW)
+            first = sqlite3_column_int64(st, 0), last = sqlite3_column_int64(st, 1);
+        sqlite3_reset(st);
+        if (rc != SQLITE_ROW) return failSql(rc, false);
+    }
+    const std::string sql =
+        "DELETE FROM " + tableRef(d) + " NOT INDEXED WHERE _rid >= ?3 AND _rid <= ?4 AND " + where;
+    constexpr long long kSlices = 50;
+    const long long span = last - first + 1;
+    for (long long i = 0; i < kSlices; ++i) {
+        const long long from = first + span * i / kSlices;
+        const long long to = first + span * (i + 1) / kSlices - 1;
+        if (to < from) continue;
+        long long n = 0;
+        if (int rc = runSet(t, sql, low, high, true, &n, from, to)) return rc;
+        if (erased) *erased += n;
+        if (progress) progress(double(i + 1) / double(kSlices));
+    }
+    return 0;
+}
+
+long long Engine::countUnlinked(Table& t, Table& other, const Unlinked& q) {
+    if (!other.open_) return fail(FileNotOpenErr), 0;
+    const TableDecl& d = t.decl();
+    long long n = 0;
+    runSet(t, "SELECT count(*) FROM " + tableRef(d) + " WHERE " + unlinkedWhere(d, other.decl(), q),
+           q.low, q.high, false, &n);
+    return n;
+}
+
+int Engine::eraseUnlinked(Table& t, Table& other, const Unlinked& q, long long* erased) {
+    if (erased) *erased = 0;
+    if (!other.open_) return fail(FileNotOpenErr);
+    const TableDecl& d = t.decl();
+    return runSet(t, "DELETE FROM " + tableRef(d) + " WHERE " + unlinkedWhere(d, other.decl(), q),
+                  q.low, q.high, true, erased);
+}
+
+std::string Engine::rangePlan(Table& t, int key) {
+    const TableDecl& d = t.decl();
+    return planOf(d_->db, "DELETE FROM " + tableRef(d) + " WHERE " + rangeWhere(d, key));
+}
+
+std::string Engine::unlinkedPlan(Table& t, Table& other, const Unlinked& q) {
+    const TableDecl& d = t.decl();
+    return planOf(d_->db,
+                  "DELETE FROM " + tableRef(d) + " WHERE " + unlinkedWhere(d, other.decl(), q));
 }
 
 std::string Engine::joinPlan(Table& outer, Table& inner, const JoinQuery& q, Table* lookup) {

@@ -88,11 +88,26 @@ struct JoinQuery {
     std::vector<std::pair<int, int>> links;  // (outer field, inner field), 0-based, equal
     int rangeField = -1;                     // an inner field (0-based) in [low, high]
     long long low = 0, high = 0;
+    /// Optionally an outer field (0-based) in [outerLow, outerHigh] as well: the next
+    /// component of outerKey bounds the read along the key (occurrences of a day from a time).
+    int outerRangeField = -1;
+    long long outerLow = 0, outerHigh = 0;
     /// Optionally a third table read with every pair (join's `lookup`): its record of the
     /// key `lookupKey` whose leading components equal these outer fields, as (outer field,
     /// lookup field), 0-based. Where it has none its buffer comes back cleared.
     int lookupKey = 0;
     std::vector<std::pair<int, int>> lookupLinks;
+};
+
+/// Records of one table that no record of another table links to (the bookings left
+/// without occurrences), for the set operations countUnlinked and eraseUnlinked.
+struct Unlinked {
+    std::vector<std::pair<int, int>> links;  // (field of the table, field of the other), 0-based
+    int otherKey = 0;  // the key of the other table whose records count as links
+    /// Optionally only records of the other table whose field (0-based) lies in [low, high]
+    /// count as links.
+    int rangeField = -1;
+    long long low = 0, high = 0;
 };
 
 /// Options for opening a data folder.
@@ -177,6 +192,28 @@ class Engine {
     /// occurrence), read in the same statement through its key.
     int join(Table& outer, Table& inner, const JoinQuery& q, const std::function<bool()>& row,
              Table* lookup = nullptr);
+    /// Set operations, for work on many records at once (the purge of old occurrences):
+    /// each is one statement, its cost following the records it touches. `key` is a key
+    /// whose first component is a number; a record counts when the key holds it and that
+    /// component lies in [low, high], both ends included.
+    long long countRange(Table& t, int key, long long low, long long high);
+    /// Deletes the records countRange counts; `erased` (when given) receives how many went.
+    /// Read positions in `t` are dropped; a record read before may be gone afterwards.
+    /// When the range holds a large share of the table, the table is read in its stored
+    /// order a slice at a time instead of through the key (far fewer pages touched), and
+    /// `progress`, when given, hears the share done after each slice.
+    int eraseRange(Table& t, int key, long long low, long long high, long long* erased = nullptr,
+                   const std::function<void(double done)>& progress = {});
+    /// How many records of `t` no record of `other` links to as `q` describes.
+    /// REQUIRES: t and other are different tables.
+    long long countUnlinked(Table& t, Table& other, const Unlinked& q);
+    /// Deletes the records countUnlinked counts, on the same terms as eraseRange.
+    int eraseUnlinked(Table& t, Table& other, const Unlinked& q, long long* erased = nullptr);
+    /// The query plan of eraseRange's and eraseUnlinked's statements, for tests that make
+    /// sure they go through indexes.
+    std::string rangePlan(Table& t, int key);
+    std::string unlinkedPlan(Table& t, Table& other, const Unlinked& q);
+
     /// Makes p the record that put and erase act on, as if it had just been read there.
     void setPosition(Table& t, RecordPosition p) { t.position_ = p; }
     /// Adds the buffer as a new record. DupKeyErr when a unique key is duplicated.
@@ -235,6 +272,10 @@ class Engine {
     int failSql(int rc, bool forWrite);
     void dropPage(Table& t);
     int findDuplicate(Table& t, long long self);
+    /// Runs one set statement on `t` (a count or a delete); `result` receives the count or
+    /// the number of records deleted.
+    int runSet(Table& t, const std::string& sql, long long low, long long high, bool write,
+               long long* result, long long from = 0, long long to = 0);
     bool stillThere(Table& t);
     /// Records a table's layout in a file's catalog; an SQLite result code.
     int writeCatalog(const std::string& schema, const char* name, const std::string& layout);

@@ -20,6 +20,7 @@
 
 #include "booking/text_export.h"
 #include "booking/ui/booking_dialogs.h"
+#include "booking/ui/delete_windows.h"
 #include "booking/ui/ui_text.h"
 #include "framework/booking_changes.h"
 #include "framework/date_time_entry.h"
@@ -624,6 +625,14 @@ void registerWindows(store::Store& db,
         store::session().GlobalRequest = request;
         UPDATEACT(db, frame);
     });
+    // The lists call DELACT with the occurrence in the DATES buffer; the frame's menu runs
+    // the purge.
+    masterdata::ui::defineWindow(
+        "DELACT", [](store::Store& d, QWidget* parent, int) { return DELACT(d, parent); });
+    masterdata::ui::defineWindow("BATCHDELETE", [](store::Store& d, QWidget* parent, int) {
+        return BATCHDELETE(d, parent);
+    });
+    add("BATCHDELETE", [&db](QWidget* frame, int) { BATCHDELETE(db, frame); });
 }
 
 }  // namespace booking::ui
