@@ -102,6 +102,7 @@ bool BookingList::moreByDate(int n, std::vector<Occurrence>& out) {
             if (e.get(db_.table(Tbl::ACTIVITY), store::ACT::ACTNUMBER_KEY) != 0)
                 db_.table(Tbl::ACTIVITY).clearBuffer();
             it = bookings.emplace(o.number, db_.ACT).first;
+            listed_[o.number] = {db_.ACT, db_.table(Tbl::ACTIVITY).position()};
         }
         o.name = it->second.NAME.str();
         o.client = it->second.CLIENT.str();
@@ -138,6 +139,7 @@ bool BookingList::readWindow() {
             o.client = db_.ACT.CLIENT.str();
             o.prime = db_.ACT.PRIME.str();
             o.primeUnits = db_.ACT.UNITS;
+            listed_[o.number] = {db_.ACT, db_.table(Tbl::ACTIVITY).position()};
             rows.push_back(std::move(o));
             return true;
         });
@@ -157,13 +159,23 @@ bool BookingList::readWindow() {
         std::set<std::tuple<LONG, LONG, LONG, LONG>> seen;
         for (const std::string& r : resources)
             for (const Occurrence& o : occupancy.of(r))
-                if (seen.insert({o.number, o.date, o.start, o.end}).second) rows.push_back(o);
+                if (seen.insert({o.number, o.date, o.start, o.end}).second) {
+                    rows.push_back(o);
+                    store::RecordPosition at;
+                    if (const store::ACTIVITY* b = occupancy.booking(o.number, &at))
+                        listed_[o.number] = {*b, at};
+                }
     }
     std::sort(rows.begin(), rows.end(), drawnBefore);
     pending_.insert(pending_.end(), rows.begin(), rows.end());
     next_ = to + 1;
     if (rows.size() < 30) span_ = std::min(span_ * 2, kLongestSpan);
     return true;
+}
+
+const booking::ListedBooking* BookingList::listed(LONG number) const {
+    auto it = listed_.find(number);
+    return it == listed_.end() ? nullptr : &it->second;
 }
 
 bool showsDay(const std::vector<Occurrence>& rows, std::size_t row) {

@@ -1,9 +1,11 @@
 #pragma once
 
+#include <map>
 #include <string>
 #include <utility>
 #include <vector>
 
+#include "booking/delete.h"
 #include "scan/occupancy.h"
 #include "store/datetime.h"
 #include "store/engine.h"
@@ -34,6 +36,10 @@ class BookingList {
     /// could not be read.
     bool more(int n, std::vector<Occurrence>& out);
     bool atEnd() const { return atEnd_; }
+    /// The booking of a listed occurrence as the list read it (its ACTIVITY record and
+    /// position), so that a change or delete can tell whether another station changed it
+    /// since; nullptr for a booking not listed.
+    const booking::ListedBooking* listed(store::LONG number) const;
     const std::string& error() const { return error_; }
 
   private:
@@ -49,6 +55,7 @@ class BookingList {
     store::Date last_;  // the last day any occurrence is on
     int span_ = 14;     // days read at once, growing while they hold few occurrences
     std::vector<Occurrence> pending_;
+    std::map<store::LONG, booking::ListedBooking> listed_;
     std::size_t handed_ = 0;
     // ByDate: where the walk stopped.
     std::vector<std::byte> lastRecord_;

@@ -37,6 +37,7 @@ void sortForDrawing(std::vector<Occurrence>& list) {
 bool Occupancy::load(store::Store& db, const std::vector<std::string>& resources, store::Date low,
                      store::Date high, Detail detail, store::LONG leaveOut) {
     byResource_.clear();
+    bookings_.clear();
     size_ = 0;
     error_.clear();
     const bool withBookings = detail == WithBookings;
@@ -84,6 +85,7 @@ bool Occupancy::load(store::Store& db, const std::vector<std::string>& resources
                     o.client = db.ACT.CLIENT.str();
                     o.prime = db.ACT.PRIME.str();
                     o.primeUnits = db.ACT.UNITS;
+                    bookings_.try_emplace(o.number, db.ACT, db.table(Tbl::ACTIVITY).position());
                 }
                 return true;
             },
@@ -104,6 +106,13 @@ const std::vector<Occurrence>& Occupancy::of(const std::string& resource) const 
     static const std::vector<Occurrence> none;
     auto it = byResource_.find(resource);
     return it == byResource_.end() ? none : it->second;
+}
+
+const store::ACTIVITY* Occupancy::booking(store::LONG number, store::RecordPosition* at) const {
+    auto it = bookings_.find(number);
+    if (it == bookings_.end()) return nullptr;
+    if (at) *at = it->second.second;
+    return &it->second.first;
 }
 
 std::vector<const Occurrence*> Occupancy::on(const std::string& resource, store::LONG date) const {

@@ -5,7 +5,9 @@
 #include <vector>
 
 #include "store/datetime.h"
+#include "store/engine.h"
 #include "store/fixed_string.h"
+#include "store/tables.h"
 
 namespace store {
 class Store;
@@ -56,12 +58,16 @@ class Occupancy {
     const std::vector<Occurrence>& of(const std::string& resource) const;
     /// Those of them on one date.
     std::vector<const Occurrence*> on(const std::string& resource, store::LONG date) const;
+    /// WithBookings: a booking's ACTIVITY record as it was read, and where; nullptr for one
+    /// that was not read.
+    const store::ACTIVITY* booking(store::LONG number, store::RecordPosition* at = nullptr) const;
     /// How many occurrence-and-resource pairs were read.
     std::size_t size() const { return size_; }
     const std::string& error() const { return error_; }
 
   private:
     std::map<std::string, std::vector<Occurrence>> byResource_;
+    std::map<store::LONG, std::pair<store::ACTIVITY, store::RecordPosition>> bookings_;
     std::size_t size_ = 0;
     std::string error_;
 };

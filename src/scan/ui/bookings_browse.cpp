@@ -15,6 +15,7 @@
 
 #include "booking/booking_form.h"
 #include "booking/ui/booking_window.h"
+#include "booking/ui/delete_windows.h"
 #include "framework/booking_changes.h"
 #include "framework/browse.h"
 #include "framework/date_time_entry.h"
@@ -108,6 +109,11 @@ void OccurrenceModel::reset(std::unique_ptr<BookingList> source) {
 
 const Occurrence* OccurrenceModel::row(int r) const {
     return r >= 0 && r < int(rows_.size()) ? &rows_[r] : nullptr;
+}
+
+const booking::ListedBooking* OccurrenceModel::listed(int r) const {
+    const Occurrence* o = row(r);
+    return o && source_ ? source_->listed(o->number) : nullptr;
 }
 
 int OccurrenceModel::rowCount(const QModelIndex& parent) const {
@@ -357,7 +363,7 @@ void BROWSEALL::BUTTONCONTROL() {
     const int level = store::session().accessLevel;
     insert_->setEnabled(level >= store::GeneralUser);
     edit_->setEnabled(any);
-    delete_->setEnabled(any && level >= store::GeneralUser && masterdata::ui::hasWindow("DELACT"));
+    delete_->setEnabled(any && level >= store::GeneralUser);
 }
 
 void BROWSEALL::RACREFRESH() {
@@ -422,7 +428,10 @@ void BROWSEALL::runForm(int request) {
 
 void BROWSEALL::deleteHighlighted() {
     if (!takeHighlighted()) return;
-    const int r = masterdata::ui::callWindow("DELACT", db(), this, store::DeleteRecord);
+    // The booking as it was listed: a delete finds out whether another station changed it.
+    const QModelIndex current = views_[tab()]->currentIndex();
+    const booking::ListedBooking* listed = models_[tab()]->listed(current.row());
+    const int r = booking::ui::DELACT(db(), this, listed);
     ownChange_ = r == store::RequestCompleted;
     refresh();
 }

@@ -32,6 +32,8 @@ class OccurrenceModel : public QAbstractTableModel {
     /// Starts the list anew on another source (nullptr: an empty list).
     void reset(std::unique_ptr<BookingList> source);
     const Occurrence* row(int r) const;
+    /// The booking of a row as the list read it.
+    const booking::ListedBooking* listed(int r) const;
     /// The first row the view shows: it always shows its day and date, whatever row is
     /// above it.
     void setTopRow(int row);

@@ -300,15 +300,6 @@ TEST_F(ScanWindowTest, TheBookingsBrowsePagesOpensAndDeletes) {
     for (int i = 0; i < 70; ++i)
         book(db, "B" + std::to_string(100 + i), {{i % 2 ? "ROOM1" : "ROOM2", 1}},
              {{monday + i / 4, at(8 + 2 * (i % 4)), at(9 + 2 * (i % 4))}});
-    store::LONG deleted = 0;
-    masterdata::ui::defineWindow("DELACT", [&](store::Store& s, QWidget*, int request) {
-        EXPECT_EQ(store::DeleteRecord, request);
-        deleted = s.DAT.ACTNUMBER;
-        // Stands for the delete window: the occurrence goes.
-        EXPECT_EQ(store::Level_Benign, a.fm(store::Tbl::DATES).FETCH(store::DAT::ACTDATES_KEY));
-        EXPECT_EQ(store::Level_Benign, a.fm(store::Tbl::DATES).DELETERECORD());
-        return int(store::RequestCompleted);
-    });
     ui::BROWSEALL w(db);
     QTimer::singleShot(0, &w, [&] {
         QApplication::setActiveWindow(&w);
@@ -333,12 +324,25 @@ TEST_F(ScanWindowTest, TheBookingsBrowsePagesOpensAndDeletes) {
         QTest::mouseClick(w.editButton(), Qt::LeftButton);
         EXPECT_EQ("Record will be Changed", status);
         EXPECT_EQ("B105", name);
-        // Delete hands the highlighted occurrence to the delete window; the list follows.
+        // Delete: a single booking goes at once, with its resources; the list follows.
         list->selectRow(0);
+        const store::LONG first = w.model(ui::BROWSEALL::ByDate)->row(0)->number;
         QTest::mouseClick(w.deleteButton(), Qt::LeftButton);
-        EXPECT_NE(0, deleted);
+        EXPECT_FALSE(fetchBooking(first));
+        EXPECT_TRUE(datesOf(first).empty());
+        EXPECT_TRUE(resourcesOf(first).empty());
         EXPECT_EQ(60, w.model(ui::BROWSEALL::ByDate)->rowCount());
         EXPECT_EQ("B101", w.model(ui::BROWSEALL::ByDate)->row(0)->name);
+        // A booking another station renamed since it was listed is not deleted.
+        const store::LONG second = w.model(ui::BROWSEALL::ByDate)->row(0)->number;
+        ASSERT_TRUE(fetchBooking(second));
+        db.ACT.NAME = "Renamed elsewhere";
+        ASSERT_EQ(store::Level_Benign, a.fm(store::Tbl::ACTIVITY).UPDATE());
+        user.clearAsked();
+        QTest::mouseClick(w.deleteButton(), Qt::LeftButton);
+        EXPECT_TRUE(fetchBooking(second));
+        EXPECT_FALSE(datesOf(second).empty());
+        EXPECT_NE(std::string::npos, user.lastText().find("changed")) << user.lastText();
         // By resource: nothing until a resource is chosen, then only its bookings.
         w.setTab(ui::BROWSEALL::ByResource);
         EXPECT_EQ(0, w.model(ui::BROWSEALL::ByResource)->rowCount());
@@ -346,7 +350,7 @@ TEST_F(ScanWindowTest, TheBookingsBrowsePagesOpensAndDeletes) {
         tembrix::test::typeKeys(w.entry(ui::BROWSEALL::ByResource), "ROOM1");
         tembrix::test::press(w.entry(ui::BROWSEALL::ByResource), Qt::Key_Return);
         ASSERT_EQ(35, w.model(ui::BROWSEALL::ByResource)->rowCount());
-        EXPECT_EQ("B101", w.model(ui::BROWSEALL::ByResource)->row(0)->name);
+        EXPECT_EQ("Renamed elsewhere", w.model(ui::BROWSEALL::ByResource)->row(0)->name);
         // From a later date on.
         tembrix::test::typeKeys(w.fromEntry(),
                                 QString::fromStdString(store::shortDate(store::Date(monday + 10))));
@@ -355,7 +359,6 @@ TEST_F(ScanWindowTest, TheBookingsBrowsePagesOpensAndDeletes) {
         w.reject();
     });
     w.CALL();
-    masterdata::ui::defineWindow("DELACT", nullptr);
 }
 
 }  // namespace
