@@ -8,6 +8,7 @@
 #include <QImage>
 
 #include "bench_store.h"
+#include "reports/utilization.h"
 #include "scan/booking_lists.h"
 #include "scan/free_time.h"
 #include "scan/scans.h"
@@ -137,6 +138,37 @@ int main(int argc, char** argv) {
         const double o = median(ours), r = median(rawTimes), d = median(redraws);
         std::printf("  %-26s %8.2f %8.2f %6.2f %8.2f %6zu  (%lld rows read raw)\n", c.what, o * 1e3,
                     r * 1e3, o / r, d * 1e3, boxes, rows);
+    }
+    // Utilization of the 30-resource group over a year.
+    {
+        reports::UtilizationQuestion q;
+        q.first = store::Date(kReference);
+        q.last = q.first + 364;
+        q.dayStart = store::Time::fromHMS(8, 0).value;
+        q.dayEnd = store::Time::fromHMS(18, 0).value;
+        std::vector<double> ours, rawTimes;
+        long long used = 0;
+        for (int rep = 0; rep < kRepetitions; ++rep) {
+            reports::GroupUtilization g;
+            std::string error;
+            auto t0 = Clock::now();
+            if (!reports::groupUtilization(db, q, kGroup, reports::HourRounding::Nearest, g, error))
+                die(error);
+            ours.push_back(seconds(Clock::now() - t0));
+            used = g.workdayHoursBooked;
+            t0 = Clock::now();
+            for (const std::string& r : group) {
+                sqlite3_bind_text(range, 1, r.c_str(), -1, SQLITE_STATIC);
+                sqlite3_bind_int(range, 2, q.first.value);
+                sqlite3_bind_int(range, 3, q.last.value);
+                while (sqlite3_step(range) == SQLITE_ROW) (void)sqlite3_column_int(range, 1);
+                sqlite3_reset(range);
+            }
+            rawTimes.push_back(seconds(Clock::now() - t0));
+        }
+        const double o = median(ours), r = median(rawTimes);
+        std::printf("  %-26s %8.2f %8.2f %6.2f %8s %6lld  (work hours used)\n",
+                    "group utilization, a year", o * 1e3, r * 1e3, o / r, "-", used);
     }
     // Find free time: three resources, one hour, the next 90 days.
     {

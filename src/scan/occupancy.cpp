@@ -78,6 +78,8 @@ bool Occupancy::load(store::Store& db, const std::vector<std::string>& resources
                 o.date = db.DAT.DATE;
                 o.start = db.DAT.TIME;
                 o.end = db.DAT.ENDTIME;
+                o.actualStart = db.DAT.ACTUALSTART;
+                o.actualEnd = db.DAT.ACTUALEND;
                 o.units = db.RAC.UNITS;
                 o.resource = resource;
                 if (withBookings) {

@@ -18,16 +18,17 @@ namespace scan {
 /// One occurrence of a booking on one of its resources, with what a view shows of the
 /// booking.
 struct Occurrence {
-    store::LONG number = 0;  // DAT:ACTNUMBER
-    store::LONG date = 0;    // DAT:DATE
-    store::LONG start = 0;   // DAT:TIME
-    store::LONG end = 0;     // DAT:ENDTIME
-    int units = 0;           // RAC:UNITS of the resource
-    std::string resource;    // RAC:RESOURCE
-    std::string name;        // ACT:NAME, without trailing blanks
-    std::string client;      // ACT:CLIENT, likewise
-    std::string prime;       // ACT:PRIME, the booking's primary resource
-    int primeUnits = 0;      // ACT:UNITS, the units of the primary resource
+    store::LONG number = 0;                      // DAT:ACTNUMBER
+    store::LONG date = 0;                        // DAT:DATE
+    store::LONG start = 0;                       // DAT:TIME
+    store::LONG end = 0;                         // DAT:ENDTIME
+    store::LONG actualStart = 0, actualEnd = 0;  // DAT:ACTUALSTART, DAT:ACTUALEND
+    int units = 0;                               // RAC:UNITS of the resource
+    std::string resource;                        // RAC:RESOURCE
+    std::string name;                            // ACT:NAME, without trailing blanks
+    std::string client;                          // ACT:CLIENT, likewise
+    std::string prime;                           // ACT:PRIME, the booking's primary resource
+    int primeUnits = 0;                          // ACT:UNITS, the units of the primary resource
 };
 
 /// Orders occurrences by date, start, end and booking number: the order in which the
