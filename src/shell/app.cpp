@@ -15,6 +15,7 @@
 #include "framework/report_renderer.h"
 #include "masterdata/ui/preference_windows.h"
 #include "masterdata/ui/windows.h"
+#include "reports/ui/utilization_windows.h"
 #include "scan/ui/scan_window.h"
 #include "shell/backup.h"
 #include "shell/change_password.h"
@@ -65,6 +66,9 @@ void registerWindows(store::Store& db) {
         MAIN::registerProcedure(name, [run](MAIN& f, int request) { run(&f, request); });
     });
     scan::ui::registerWindows(db, [](const std::string& name, auto run) {
+        MAIN::registerProcedure(name, [run](MAIN& f, int request) { run(&f, request); });
+    });
+    reports::ui::registerWindows(db, [](const std::string& name, auto run) {
         MAIN::registerProcedure(name, [run](MAIN& f, int request) { run(&f, request); });
     });
     // Saved system preferences bring their terms to every window opened afterwards; the
