@@ -9,6 +9,7 @@ packages=(
     libsqlcipher-dev libssl-dev
     libgtest-dev libgmock-dev libbenchmark-dev
     xvfb xauth
+    poppler-utils
 )
 
 missing=()

@@ -7,16 +7,21 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPainter>
 #include <QPushButton>
 #include <QTreeWidget>
 #include <QVBoxLayout>
+#include <fstream>
 
 #include "framework/date_time_entry.h"
+#include "framework/preview_window.h"
 #include "framework/program.h"
+#include "framework/report_renderer.h"
 #include "masterdata/ui/lookup_cal.h"
 #include "masterdata/ui/window_words.h"
 #include "masterdata/ui/windows.h"
 #include "scan/scans.h"
+#include "store/questions.h"
 #include "store/session.h"
 #include "store/store.h"
 
@@ -26,6 +31,41 @@ using masterdata::ui::words;
 using store::Tbl;
 
 namespace {
+
+/// The group's bar chart on screen, drawn by the report renderer from the same chart
+/// definition as the printed report.
+class ChartView : public QWidget {
+  public:
+    explicit ChartView(QWidget* parent) : QWidget(parent) {
+        setMinimumHeight(fontMetrics().height() * 8);
+    }
+    void setFigures(const GroupUtilization& g, store::LONG dayStart, store::LONG dayEnd) {
+        figures_ = g;
+        dayStart_ = dayStart;
+        dayEnd_ = dayEnd;
+        setMinimumHeight(fontMetrics().height() * (3 + 2 * int(g.rows.size())));
+        update();
+    }
+
+  protected:
+    void paintEvent(QPaintEvent*) override {
+        if (figures_.rows.empty()) return;
+        QPainter p(this);
+        const double dpiX = logicalDpiX(), dpiY = logicalDpiY();
+        Document doc;
+        doc.setup.margins = {};
+        doc.setup.paperWidth = int(width() * 1000 / dpiX);
+        doc.setup.paperHeight = int(height() * 1000 / dpiY);
+        Page& page = doc.newPage();
+        utilizationChart(page, {60, 60, doc.setup.paperWidth - 120, doc.setup.paperHeight - 120},
+                         figures_, dayStart_, dayEnd_);
+        framework::ReportRenderer::paintPage(p, doc, 0, dpiX, dpiY);
+    }
+
+  private:
+    GroupUtilization figures_;
+    store::LONG dayStart_ = 0, dayEnd_ = 0;
+};
 
 QString q(const std::string& s) {
     return QString::fromStdString(s);
@@ -76,9 +116,11 @@ void UtilizationWindow::build() {
     calculate_->setDefault(true);
     print_ = new QPushButton(words("Print"), this);
     print_->setToolTip(words("Print utilization analysis"));
+    csv_ = new QPushButton(words("Save as CSV..."), this);
+    csv_->setToolTip(words("Save the figures as a file a spreadsheet opens"));
     close_ = new QPushButton(words("Close"), this);
     help_ = new QPushButton(words("Help"), this);
-    for (QPushButton* b : {lookup_, print_, close_, help_}) b->setAutoDefault(false);
+    for (QPushButton* b : {lookup_, print_, csv_, close_, help_}) b->setAutoDefault(false);
 
     auto* form = new QFormLayout;
     auto* codeRow = new QHBoxLayout;
@@ -125,12 +167,14 @@ void UtilizationWindow::build() {
             detail_->header()->setSectionResizeMode(c, QHeaderView::ResizeToContents);
         detail_->setMinimumWidth(detail_->fontMetrics().horizontalAdvance(QString(46, 'x')));
         detailLayout->addWidget(detail_);
+        chart_ = new ChartView(detailBox);
+        detailLayout->addWidget(chart_, 1);
         figures->addWidget(detailBox, 1);
     }
 
     auto* buttons = new QHBoxLayout;
     buttons->addStretch(1);
-    for (QPushButton* b : {calculate_, print_, close_, help_}) {
+    for (QPushButton* b : {calculate_, print_, csv_, close_, help_}) {
         buttons->addWidget(b);
         accepted(b);
     }
@@ -166,8 +210,8 @@ void UtilizationWindow::CONTROLPROP() {
         !framework::DateEntry::parse(start_->text(), framework::DateEntry::Format::Long).isNull() &&
         !framework::DateEntry::parse(end_->text(), framework::DateEntry::Format::Long).isNull();
     calculate_->setEnabled(ready);
-    // The printed analysis comes with the reports; until then Print stays disabled.
-    print_->setEnabled(false);
+    print_->setEnabled(ready);
+    csv_->setEnabled(ready);
 }
 
 void UtilizationWindow::acceptEntry(bool lookUp) {
@@ -195,7 +239,7 @@ UtilizationQuestion UtilizationWindow::question() {
     u.last = end_->value();
     u.dayStart = db().USP.BEGINDAY;
     u.dayEnd = db().USP.ENDDAY;
-    u.actual = actual_->isVisible() && actual_->isChecked();
+    u.actual = db().SYP.ACTUAL == 1 && actual_->isChecked();
     u.weekends = weekends_->isChecked();
     u.specialDays = specials_->isChecked();
     return u;
@@ -220,6 +264,7 @@ bool UtilizationWindow::calculate() {
             masterdata::ui::refusal(windowTitle(), q(error));
             return false;
         }
+        group_figures_ = g;
         show(g);
     } else {
         ResourceUtilization r;
@@ -227,8 +272,11 @@ bool UtilizationWindow::calculate() {
             masterdata::ui::refusal(windowTitle(), q(error));
             return false;
         }
+        resource_ = r;
         show(r);
     }
+    asked_ = u;
+    calculated_ = true;
     return true;
 }
 
@@ -248,6 +296,7 @@ void UtilizationWindow::show(const GroupUtilization& g) {
     for (int i = 0; i < 7; ++i) summary_[i].second->setText(QString::number(values[i]));
     summary_[7].second->setText(q(store::shortTime(store::Time(db().USP.BEGINDAY))));
     summary_[8].second->setText(q(store::shortTime(store::Time(db().USP.ENDDAY))));
+    static_cast<ChartView*>(chart_)->setFigures(g, db().USP.BEGINDAY, db().USP.ENDDAY);
     detail_->clear();
     for (const GroupRow& row : g.rows) {
         auto* item = new QTreeWidgetItem(
@@ -255,6 +304,27 @@ void UtilizationWindow::show(const GroupUtilization& g) {
                       QString::number(row.workHours), QString::number(row.percent)});
         for (int c = 1; c < 4; ++c) item->setTextAlignment(c, Qt::AlignRight | Qt::AlignVCenter);
     }
+}
+
+UtilizationHeading UtilizationWindow::heading() {
+    return {entry_->text().trimmed().toStdString(), words_.resource, db().SYP.BEGINDAY,
+            db().SYP.ENDDAY};
+}
+
+reports::Document UtilizationWindow::document() {
+    if (!group_) return RESUTILRPT(asked_, heading(), resource_);
+    // The printed group report drops the fractions of the rows' hours where the window
+    // rounds them.
+    GroupUtilization printed;
+    std::string error;
+    if (!groupUtilization(db(), asked_, heading().name, HourRounding::Truncated, printed, error))
+        printed = group_figures_;
+    return GROUPUTILRPT(asked_, heading(), printed);
+}
+
+std::string UtilizationWindow::csv() {
+    return group_ ? utilizationCsv(heading(), group_figures_)
+                  : utilizationCsv(heading(), resource_);
 }
 
 QString UtilizationWindow::summary(const QString& label) const {
@@ -268,6 +338,17 @@ void UtilizationWindow::TAKEACCEPTED(QObject* control) {
         acceptEntry(true);
     } else if (control == calculate_) {
         calculate();
+    } else if (control == print_) {
+        if (calculate()) framework::PreviewWindow::run(document(), framework::program().ini, this);
+    } else if (control == csv_) {
+        if (!calculate()) return;
+        const std::string path = store::questions().chooseFile(
+            store::UserQuestions::FileKind::Save, windowTitle().toStdString(),
+            entry_->text().toStdString() + ".csv", words("CSV files (*.csv)").toStdString());
+        if (path.empty()) return;
+        std::ofstream out(path, std::ios::binary);
+        out << csv();
+        if (!out) masterdata::ui::refusal(windowTitle(), words("%1 could not be written.", path));
     } else if (control == close_) {
         reject();
     } else if (control == help_) {

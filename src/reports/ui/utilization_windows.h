@@ -6,6 +6,7 @@
 #include "booking/words.h"
 #include "framework/window_procedure.h"
 #include "reports/utilization.h"
+#include "reports/utilization_report.h"
 
 class QCheckBox;
 class QLabel;
@@ -43,6 +44,11 @@ class UtilizationWindow : public framework::WindowProcedure {
     QPushButton* calculateButton() const { return calculate_; }
     QPushButton* printButton() const { return print_; }
     QTreeWidget* detail() const { return detail_; }
+    QPushButton* csvButton() const { return csv_; }
+    /// The document Print previews for the figures last calculated.
+    reports::Document document();
+    /// The CSV "Save as CSV" writes for the figures last calculated.
+    std::string csv();
     /// The summary field shown under its label ("Work hours used:").
     QString summary(const QString& label) const;
 
@@ -64,7 +70,15 @@ class UtilizationWindow : public framework::WindowProcedure {
     QLineEdit* entry_ = nullptr;
     QPushButton* lookup_ = nullptr;
     framework::DateEntry *start_ = nullptr, *end_ = nullptr;
-    QPushButton *calculate_ = nullptr, *print_ = nullptr, *close_ = nullptr, *help_ = nullptr;
+    QPushButton *calculate_ = nullptr, *print_ = nullptr, *csv_ = nullptr, *close_ = nullptr,
+                *help_ = nullptr;
+    QWidget* chart_ = nullptr;
+    UtilizationHeading heading();
+    // The figures last calculated, and the question they answer.
+    UtilizationQuestion asked_;
+    ResourceUtilization resource_;
+    GroupUtilization group_figures_;
+    bool calculated_ = false;
     std::vector<std::pair<QString, QLabel*>> summary_;
     QTreeWidget* detail_ = nullptr;
 };

@@ -7,11 +7,15 @@
 #include <QPushButton>
 #include <QTest>
 #include <QTreeWidget>
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
 
 #include "../../booking/booking_fixture.h"
 #include "../../test_app.h"
 #include "../../widget_keys.h"
 #include "framework/date_time_entry.h"
+#include "framework/report_renderer.h"
 
 namespace reports::test {
 namespace {
@@ -32,6 +36,16 @@ class UtilizationWindowTest : public booking::test::BookingTest {
         tembrix::test::press(e, Qt::Key_Tab);
     }
     std::string longDate(store::LONG d) { return store::longDate(store::Date(d)); }
+    /// The text of a PDF file as pdftotext reads it.
+    static std::string pdfText(const std::string& path) {
+        const std::string out = path + ".txt";
+        EXPECT_EQ(0, std::system(("pdftotext -layout '" + path + "' '" + out + "'").c_str()))
+            << "pdftotext (poppler-utils) is needed";
+        std::ifstream in(out);
+        std::stringstream s;
+        s << in.rdbuf();
+        return s.str();
+    }
 };
 
 TEST_F(UtilizationWindowTest, OneResourceOverAWeek) {
@@ -86,6 +100,18 @@ TEST_F(UtilizationWindowTest, AGroupShowsARowPerResource) {
         EXPECT_EQ("ROOM1", w.detail()->topLevelItem(0)->text(0).toStdString());
         EXPECT_EQ("3", w.detail()->topLevelItem(0)->text(2).toStdString());  // 2:45 rounded
         EXPECT_EQ("10", w.summary("Work days available:").toStdString());
+        // The printed analysis, written as PDF and read back as text.
+        EXPECT_TRUE(w.printButton()->isEnabled());
+        const std::string pdf = (dir.path / "group.pdf").string();
+        std::string error;
+        ASSERT_TRUE(framework::writePdf(w.document(), pdf, &error)) << error;
+        const std::string text = pdfText(pdf);
+        EXPECT_NE(std::string::npos, text.find("Utilization for G")) << text;
+        EXPECT_NE(std::string::npos, text.find("ROOM1")) << text;
+        EXPECT_NE(std::string::npos, text.find("Work hours available")) << text;
+        // The CSV holds the same rows.
+        EXPECT_EQ(0u, w.csv().find("\"Resource\",\"Total hours used\""));
+        EXPECT_NE(std::string::npos, w.csv().find("\"ROOM1\""));
         w.reject();
     });
     w.CALL();
