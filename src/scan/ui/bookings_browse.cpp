@@ -23,6 +23,7 @@
 #include "masterdata/ui/lookup_cal.h"
 #include "masterdata/ui/window_words.h"
 #include "masterdata/ui/windows.h"
+#include "reports/ui/listing_windows.h"
 #include "scan/scans.h"
 #include "store/file_manager.h"
 #include "store/record_image.h"
@@ -279,10 +280,9 @@ void BROWSEALL::build() {
     delete_ = new QPushButton(words("Delete"), this);
     delete_->setToolTip(words("Delete highlighted %1", words_.booking, true));
     print_ = new QPushButton(words("Print"), this);
+    print_->setToolTip(words("Print the %1 of this list up to a day", words_.bookings, true));
     close_ = new QPushButton(words("Close"), this);
     help_ = new QPushButton(words("Help"), this);
-    // The listing reports come with a window of their own; until then Print stays disabled.
-    print_->setEnabled(false);
     auto* buttons = new QHBoxLayout;
     for (QPushButton* b : {insert_, edit_, delete_, print_}) buttons->addWidget(b);
     buttons->addStretch(1);
@@ -363,6 +363,7 @@ void BROWSEALL::BUTTONCONTROL() {
     const int level = store::session().accessLevel;
     insert_->setEnabled(level >= store::GeneralUser);
     edit_->setEnabled(any);
+    print_->setEnabled(any);
     delete_->setEnabled(any && level >= store::GeneralUser);
 }
 
@@ -445,6 +446,12 @@ void BROWSEALL::TAKEACCEPTED(QObject* control) {
         runForm(store::ChangeRecord);
     } else if (control == delete_) {
         deleteHighlighted();
+    } else if (control == print_) {
+        static const BookingList::Kind kinds[] = {BookingList::ByDate, BookingList::ByResource,
+                                                  BookingList::ByClient, BookingList::ByGroup};
+        const store::Date from = from_->value().isNull() ? store::today() : from_->value();
+        reports::ui::printBookingList(db(), kinds[tab()], selection_[tab()], from, this);
+        refresh();
     } else if (control == close_) {
         reject();
     } else if (control == help_) {

@@ -351,6 +351,19 @@ TEST_F(ScanWindowTest, TheBookingsBrowsePagesOpensAndDeletes) {
         tembrix::test::press(w.entry(ui::BROWSEALL::ByResource), Qt::Key_Return);
         ASSERT_EQ(35, w.model(ui::BROWSEALL::ByResource)->rowCount());
         EXPECT_EQ("Renamed elsewhere", w.model(ui::BROWSEALL::ByResource)->row(0)->name);
+        // Print asks for the last day and previews the listing of the tab.
+        std::string previewed;
+        onModal(&*guard, [&](QWidget* ask) {
+            EXPECT_EQ("HIGHDATESELECT", ask->objectName().toStdString());
+            onModal(&*guard, [&](QWidget* preview) {
+                previewed = preview->windowTitle().toStdString();
+                preview->close();
+            });
+            for (QPushButton* b : ask->findChildren<QPushButton*>())
+                if (b->text() == "OK") QTest::mouseClick(b, Qt::LeftButton);
+        });
+        QTest::mouseClick(w.printButton(), Qt::LeftButton);
+        EXPECT_NE(std::string::npos, previewed.find("Bookings For ROOM1 From")) << previewed;
         // From a later date on.
         tembrix::test::typeKeys(w.fromEntry(),
                                 QString::fromStdString(store::shortDate(store::Date(monday + 10))));

@@ -1,0 +1,96 @@
+#include "reports/booking_listing.h"
+
+namespace reports {
+
+using booking::merge;
+using booking::tr;
+
+namespace {
+
+constexpr int kLine = 220;
+const Font kTitle{"Sans Serif", 13, true};
+const Font kHead{"Sans Serif", 9, true};
+const Font kBody{"Sans Serif", 9};
+
+const char* const kDays[] = {"Sunday",   "Monday", "Tuesday", "Wednesday",
+                             "Thursday", "Friday", "Saturday"};
+
+}  // namespace
+
+std::string listingTitle(scan::BookingList::Kind kind, const booking::Words& words,
+                         const std::string& selection, store::Date first, store::Date last) {
+    if (kind == scan::BookingList::ByDate)
+        return merge(tr("%1 By Date From %2 To %3"), words.bookings, store::shortDate(first),
+                     store::shortDate(last));
+    // Four values: the day range is merged first, as %3 and %4 of the text.
+    std::string text = tr("%1 For %2 From %3 To %4");
+    for (const auto& [mark, value] :
+         {std::pair<std::string, std::string>{"%3", store::shortDate(first)},
+          {"%4", store::shortDate(last)}})
+        if (const auto at = text.find(mark); at != std::string::npos) text.replace(at, 2, value);
+    return merge(text, words.bookings, selection);
+}
+
+bool readListing(store::Store& db, scan::BookingList::Kind kind, const std::string& selection,
+                 store::Date first, store::Date last, std::vector<scan::Occurrence>& rows,
+                 const std::function<bool(store::Date)>& progress, std::string& error) {
+    rows.clear();
+    scan::BookingList list(db, kind, selection, first);
+    while (!list.atEnd()) {
+        std::vector<scan::Occurrence> page;
+        if (!list.more(200, page)) {
+            error = list.error();
+            return false;
+        }
+        for (scan::Occurrence& o : page) {
+            if (o.date > last.value) return true;
+            rows.push_back(std::move(o));
+        }
+        if (!page.empty() && progress && !progress(store::Date(page.back().date))) return false;
+    }
+    return true;
+}
+
+Document bookingListing(const std::string& title, const booking::Words& words,
+                        const std::vector<scan::Occurrence>& rows) {
+    Document doc;
+    doc.title = title;
+    doc.setup.orientation = Orientation::Landscape;
+    PageFlow flow(doc);
+    const int x[] = {0, 1500, 2400, 3100, 3800, 6600, 8800};
+    flow.setHeader(360 + kLine * 2, [&](const BandArea& a, int) {
+        a.text({0, 0, a.width(), 320}, title, kTitle);
+        const std::string headings[] = {tr("Date"),   tr("Start"),
+                                        tr("End"),    words.booking,
+                                        words.client, merge(tr("Primary %1"), words.resource)};
+        for (int c = 0; c < 6; ++c)
+            a.text({x[c], 420, x[c + 1] - x[c] - 60, kLine}, headings[c], kHead);
+        a.line(0, 420 + kLine + 20, a.width(), 420 + kLine + 20);
+    });
+    flow.setFooter(kLine, [&](const BandArea& a, int) {
+        a.text({0, 0, 4000, kLine}, tr("Report date") + ": " + store::shortDate(store::today()),
+               kBody);
+        TextItem& t =
+            a.text({a.width() - 3000, 0, 3000, kLine}, tr("Page %1 of %2"), kBody, Align::Right);
+        t.pageNumbers = true;
+    });
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        const scan::Occurrence& o = rows[i];
+        const BandArea a = flow.place(kLine);
+        if (scan::showsDay(rows, i))
+            a.text({x[0], 0, x[1] - 60, kLine},
+                   tr(kDays[store::Date(o.date).weekday()]) + " " +
+                       store::shortDate(store::Date(o.date)),
+                   kBody);
+        a.text({x[1], 0, x[2] - x[1] - 60, kLine}, store::shortTime(store::Time(o.start)), kBody);
+        a.text({x[2], 0, x[3] - x[2] - 60, kLine}, store::shortTime(store::Time(o.end)), kBody);
+        a.text({x[3], 0, x[4] - x[3] - 60, kLine}, o.name, kBody);
+        a.text({x[4], 0, x[5] - x[4] - 60, kLine}, o.client, kBody);
+        a.text({x[5], 0, x[6] - x[5] - 60, kLine},
+               o.prime + " (" + std::to_string(o.primeUnits) + ")", kBody);
+    }
+    flow.finish();
+    return doc;
+}
+
+}  // namespace reports
