@@ -1,5 +1,6 @@
 #include "framework/browse.h"
 
+#include <QApplication>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QKeyEvent>
@@ -273,6 +274,7 @@ BrowseProcedure::BrowseProcedure(Store& db, Tbl table, int key, const std::strin
     layout->addWidget(view_);
     layout->addLayout(buttons);
     setTabOrder(locator_, view_);
+    leadDownIntoList(locator_, [this] { return view_; });
     resize(640, 420);
 }
 
@@ -316,6 +318,44 @@ bool BrowseProcedure::INIT() {
 void BrowseProcedure::KILL() {
     saveColumnWidths(*view_, listFormatKey);
     WindowProcedure::KILL();
+}
+
+namespace {
+
+/// Hands Down and Page Down of a locator to its list.
+class LocatorKeys : public QObject {
+  public:
+    LocatorKeys(QLineEdit* locator, std::function<QAbstractItemView*()> list)
+        : QObject(locator), list_(std::move(list)) {}
+
+  protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() != QEvent::KeyPress) return QObject::eventFilter(watched, event);
+        auto* key = static_cast<QKeyEvent*>(event);
+        if ((key->key() != Qt::Key_Down && key->key() != Qt::Key_PageDown) ||
+            key->modifiers() != Qt::NoModifier)
+            return false;
+        QAbstractItemView* view = list_();
+        if (!view || !view->model() || view->model()->rowCount() == 0) return false;
+        view->setFocus(Qt::OtherFocusReason);
+        if (!view->currentIndex().isValid()) {
+            // Nothing located yet: the first row is the one to start from.
+            view->setCurrentIndex(view->model()->index(0, 0));
+            return true;
+        }
+        QKeyEvent again(QEvent::KeyPress, key->key(), key->modifiers());
+        QApplication::sendEvent(view, &again);
+        return true;
+    }
+
+  private:
+    std::function<QAbstractItemView*()> list_;
+};
+
+}  // namespace
+
+void leadDownIntoList(QLineEdit* locator, std::function<QAbstractItemView*()> list) {
+    locator->installEventFilter(new LocatorKeys(locator, std::move(list)));
 }
 
 void restoreColumnWidths(QTableView& view, const std::string& key) {

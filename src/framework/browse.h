@@ -8,6 +8,7 @@
 #include "framework/window_procedure.h"
 #include "store/engine.h"
 
+class QAbstractItemView;
 class QLineEdit;
 class QPushButton;
 class QTableView;
@@ -142,6 +143,12 @@ class BrowseProcedure : public WindowProcedure {
     bool select_ = false;
     bool allowInsert_ = true, allowChange_ = true, allowDelete_ = true;
 };
+
+/// Makes Down (and Page Down) in a list's locator move the highlight into the list, as a
+/// user who has typed the first letters expects: the focus goes to the list, whose
+/// highlight moves on from the row located (or lands on the first row when none is
+/// highlighted). `list` names the list that is shown now (a window may have several).
+void leadDownIntoList(QLineEdit* locator, std::function<QAbstractItemView*()> list);
 
 /// Sets a list's column widths from the key under "List formats" of the configuration
 /// file, when it holds one width per column; otherwise the widths stay.

@@ -18,6 +18,7 @@
 
 #include "../store/store_fixture.h"
 #include "../test_app.h"
+#include "../widget_keys.h"
 #include "framework/program.h"
 #include "masterdata/master_names.h"
 #include "masterdata/tag_lists.h"
@@ -451,6 +452,39 @@ TEST_F(MasterWindowsTest, UserBrowseOrdersByEachTabAndTheMenuWindowsAreDefined) 
     type(child<QLineEdit>(w, "Locator"), "Zi");
     EXPECT_EQ("AMY", list->model()->index(list->currentIndex().row(), 0).data().toString());
     w->close();
+}
+
+TEST_F(MasterWindowsTest, DownInALocatorMovesTheHighlightIntoTheList) {
+    for (const char* name : {"AMY", "BOB", "ZED"}) {
+        a.fm(Tbl::USERS).PRIMERECORD();
+        db.USE.USERNAME = name;
+        db.USE.PASSWORD = "secret";
+        ASSERT_EQ(Level_Benign, a.fm(Tbl::USERS).INSERT());
+    }
+    callWindow("BROWSEUSERS", db, nullptr, NoRequest);
+    QWidget* w = topLevel("BROWSEUSERS");
+    ASSERT_NE(nullptr, w);
+    auto* list = child<QTableView>(w, "List");
+    auto* locator = child<QLineEdit>(w, "Locator");
+    type(locator, "BO");
+    ASSERT_EQ("BOB", list->currentIndex().data().toString());
+    tembrix::test::press(locator, Qt::Key_Down);
+    EXPECT_EQ(list, w->focusWidget());
+    EXPECT_EQ("ZED", list->currentIndex().data().toString());
+    w->close();
+
+    // The resource browse hands Down to the list of the tab shown.
+    addResource("ROOM1");
+    addResource("ROOM2");
+    callWindow("BROWSERESOURCE", db, nullptr, NoRequest);
+    QWidget* r = topLevel("BROWSERESOURCE");
+    ASSERT_NE(nullptr, r);
+    auto* all = child<QTableView>(r, "AllList");
+    all->setCurrentIndex({});
+    tembrix::test::press(child<QLineEdit>(r, "Locator"), Qt::Key_Down);
+    EXPECT_EQ(all, r->focusWidget());
+    EXPECT_EQ("ROOM1", all->currentIndex().data().toString());
+    r->close();
 }
 
 TEST_F(MasterWindowsTest, NeitherTheAllResourcesGroupNorTheLoggedInUserCanBeDeleted) {

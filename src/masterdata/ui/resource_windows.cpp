@@ -166,6 +166,9 @@ class BrowseResource : public framework::WindowProcedure {
         layout->addWidget(tabs_);
         layout->addLayout(buttons);
         setTabOrder(locator_, tabs_);
+        framework::leadDownIntoList(locator_, [this]() -> QAbstractItemView* {
+            return onGroupTab() ? groupView_ : allView_;
+        });
         resize(560, 420);
         translatedAlready(*this, true);
 
