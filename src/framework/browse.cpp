@@ -8,8 +8,11 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QStyle>
+#include <QStyleOptionHeader>
 #include <QTableView>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <cstring>
 
 #include "framework/ini_file.h"
@@ -279,10 +282,15 @@ BrowseProcedure::BrowseProcedure(Store& db, Tbl table, int key, const std::strin
 }
 
 void BrowseProcedure::setColumns(std::vector<BrowseColumn> columns) {
-    std::vector<int> widths;
-    for (const BrowseColumn& c : columns) widths.push_back(c.width);
     model_->setColumns(std::move(columns));
-    for (int i = 0; i < int(widths.size()); ++i) view_->setColumnWidth(i, widths[i]);
+    fitColumns(*view_);
+}
+
+void BrowseProcedure::fitRows(int rows) {
+    const int list = view_->horizontalHeader()->sizeHint().height() +
+                     rows * view_->verticalHeader()->defaultSectionSize() + 2 * view_->frameWidth();
+    const int others = layout()->sizeHint().height() - view_->sizeHint().height();
+    resize(width(), std::max(height(), others + list));
 }
 
 void BrowseProcedure::setSelectMode(bool select) {
@@ -353,6 +361,41 @@ class LocatorKeys : public QObject {
 };
 
 }  // namespace
+
+int BrowseModel::columnWidth(int column) const {
+    return column >= 0 && column < int(columns_.size()) ? columns_[column].width : 0;
+}
+
+void fitColumns(QTableView& view) {
+    QHeaderView* header = view.horizontalHeader();
+    header->setStretchLastSection(false);
+    const auto* browse = qobject_cast<const BrowseModel*>(view.model());
+    const int n = view.model() ? view.model()->columnCount() : 0;
+    for (int i = 0; i < n; ++i) {
+        const int asked = browse ? browse->columnWidth(i) : view.columnWidth(i);
+        view.setColumnWidth(i, std::max(asked, headingWidth(*header, i)));
+    }
+}
+
+int headingWidth(const QHeaderView& header, int column) {
+    QStyleOptionHeader option;
+    option.initFrom(&header);
+    option.section = column;
+    option.text = header.model()
+                      ? header.model()->headerData(column, header.orientation()).toString()
+                      : QString();
+    // Room for a sort mark too, as the style draws one on a sorted column.
+    option.sortIndicator = QStyleOptionHeader::SortDown;
+    option.fontMetrics = header.fontMetrics();
+    const QSize text = option.fontMetrics.size(0, option.text);
+    return header.style()
+        ->sizeFromContents(QStyle::CT_HeaderSection, &option, text, &header)
+        .width();
+}
+
+int textColumnWidth(const QWidget& list, int chars) {
+    return list.fontMetrics().horizontalAdvance(QString(chars, QChar('A'))) + 12;
+}
 
 void leadDownIntoList(QLineEdit* locator, std::function<QAbstractItemView*()> list) {
     locator->installEventFilter(new LocatorKeys(locator, std::move(list)));

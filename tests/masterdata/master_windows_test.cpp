@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -19,10 +20,12 @@
 #include "../store/store_fixture.h"
 #include "../test_app.h"
 #include "../widget_keys.h"
+#include "framework/browse.h"
 #include "framework/program.h"
 #include "masterdata/master_names.h"
 #include "masterdata/tag_lists.h"
 #include "masterdata/ui/windows.h"
+#include "store/datetime.h"
 #include "store/session.h"
 
 namespace store::test {
@@ -485,6 +488,53 @@ TEST_F(MasterWindowsTest, DownInALocatorMovesTheHighlightIntoTheList) {
     EXPECT_EQ(all, r->focusWidget());
     EXPECT_EQ("ROOM1", all->currentIndex().data().toString());
     r->close();
+}
+
+/// Every heading of a list fits its column.
+void expectHeadingsFit(QTableView* list) {
+    ASSERT_NE(nullptr, list);
+    QHeaderView* header = list->horizontalHeader();
+    for (int i = 0; i < list->model()->columnCount(); ++i)
+        EXPECT_GE(list->columnWidth(i), framework::headingWidth(*header, i))
+            << list->model()->headerData(i, Qt::Horizontal).toString().toStdString();
+}
+
+TEST_F(MasterWindowsTest, ListsOpenWithColumnsAndRowsTheirContentsNeed) {
+    addResource("ROOM1");
+    callWindow("BROWSERESOURCE", db, nullptr, NoRequest);
+    QWidget* resources = topLevel("BROWSERESOURCE");
+    ASSERT_NE(nullptr, resources);
+    auto* all = child<QTableView>(resources, "AllList");
+    expectHeadingsFit(all);
+    // The long name has room for its thirty characters; the units keep to their number.
+    EXPECT_GE(all->columnWidth(1), all->fontMetrics().horizontalAdvance(QString(30, 'n')));
+    EXPECT_LT(all->columnWidth(2), all->columnWidth(1) / 2);
+    expectHeadingsFit(child<QTableView>(resources, "GroupList"));
+    resources->close();
+
+    callWindow("BROWSEUSERS", db, nullptr, NoRequest);
+    QWidget* users = topLevel("BROWSEUSERS");
+    ASSERT_NE(nullptr, users);
+    auto* list = child<QTableView>(users, "List");
+    expectHeadingsFit(list);
+    EXPECT_GE(list->columnWidth(0), list->fontMetrics().horizontalAdvance(QString(15, 'A')));
+    users->close();
+
+    // The standard eleven lengths all show, the last one whole.
+    for (int minutes : {5, 10, 15, 20, 30, 45, 60, 90, 120, 180, 240}) {
+        a.fm(Tbl::DURLIST).PRIMERECORD();
+        db.DUR.DURATION = store::lengthFromMinutes(minutes);
+        db.DUR.USERNAME = masterdata::kSysPref;
+        ASSERT_EQ(Level_Benign, a.fm(Tbl::DURLIST).INSERT());
+    }
+    callWindow("BROWSEDUR2", db, nullptr, NoRequest);
+    QWidget* durations = topLevel("BROWSEDUR2");
+    ASSERT_NE(nullptr, durations);
+    auto* lengths = child<QTableView>(durations, "List");
+    ASSERT_EQ(11, lengths->model()->rowCount());
+    EXPECT_LE(lengths->visualRect(lengths->model()->index(10, 0)).bottom(),
+              lengths->viewport()->height());
+    durations->close();
 }
 
 TEST_F(MasterWindowsTest, NeitherTheAllResourcesGroupNorTheLoggedInUserCanBeDeleted) {
