@@ -364,6 +364,9 @@ bool MAIN::INIT() {
     // The organisation's words are in the menus behind the log-in window already.
     setTexts();
 
+    // Placed before it shows, so that the log-in window finds the frame where it is: the
+    // middle of the screen until the stored placement is restored after log-in.
+    framework::centreOver(*this, nullptr);
     show();
     LOGIN login(db_, this);
     if (!login.ASK()) {
@@ -382,6 +385,7 @@ bool MAIN::INIT() {
     setTexts();
     INITTRANSLATOR(QString::fromStdString(db_.engine().folder() + "/" + kLanguageFile), 0, 0);
     framework::restoreWindow(*this, ini_, "Main");
+    framework::keepOnScreen(*this);
     timer_->start(kTimerMilliseconds);
     return true;
 }

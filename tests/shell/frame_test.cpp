@@ -169,6 +169,20 @@ TEST_F(FrameTest, TheMenusShowTheOrganisationsWordsBeforeLogIn) {
     EXPECT_NE(std::string::npos, behindLogIn.find("Single room")) << behindLogIn;
 }
 
+TEST_F(FrameTest, TheLogInWindowOpensOverTheMiddleOfTheFrame) {
+    MAIN frame(*db, *ini);
+    QRect login, under;
+    onNextModal([&](QWidget* w) {
+        login = w->geometry();
+        under = frame.geometry();
+        pressButton(w, "Cancel");
+    });
+    EXPECT_FALSE(frame.INIT());
+    EXPECT_LE((login.center() - under.center()).manhattanLength(), 4)
+        << login.x() << "," << login.y() << " over " << under.x() << "," << under.y();
+    EXPECT_TRUE(frame.screen()->availableGeometry().contains(under));
+}
+
 TEST_F(FrameTest, FileMenuInCommandOrderAndEveryMenuWithItsAccelerator) {
     ASSERT_EQ(StoreStart::Ready, OPENSTORE(*db));
     // A bookings word whose first letter the Scan menu has already.
