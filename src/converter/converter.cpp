@@ -8,6 +8,7 @@
 #include <set>
 #include <utility>
 
+#include "converter/converted_folder.h"
 #include "converter/folder_layouts.h"
 #include "converter/stages.h"
 #include "store/questions.h"
@@ -161,7 +162,9 @@ Outcome Conversion::checkAndConvert(Workspace& w) {
              ". Nothing was converted.");
         return Outcome::NothingDone;
     }
-    if (std::strchr(info_.stages, 'C') && layouts.usersUnreadable()) {
+    // Stage C writes the users file and the main program reads it after any stage: one
+    // that cannot be read stops either, so it is named before anything changes.
+    if (layouts.usersUnreadable()) {
         tell("USERS.TPS in " + folder_ + " cannot be read: " + engineText(layouts.usersStatus) +
              ". Nothing was converted.");
         return Outcome::NothingDone;
@@ -238,6 +241,21 @@ Outcome Conversion::runStages(Workspace& w) {
                               "Conversion not completed: some tables could not be "
                               "converted. The data as it was before is kept in ") +
                           kBackupName + ".";
+        return Outcome::Failed;
+    }
+    // Completed only for a folder the main program then opens without a word: keys that
+    // an earlier release left damaged or missing in a table no stage wrote are built now,
+    // and the result is opened as the main program opens it.
+    std::set<TableName> written;
+    for (const Step& s : allSteps())
+        if (std::strchr(info_.stages, s.stage))
+            for (const auto& [file, name] : s.writes) written.insert({file, name});
+    std::string problem = rebuildKeptKeys(w, written);
+    if (problem.empty()) problem = openAsMainProgram(dir_.string());
+    if (!problem.empty()) {
+        closingMessage_ = "Conversion not completed: " + problem +
+                          " The data as it was before is kept in " + kBackupName +
+                          ": copy it over RESDATA.TPS to go back to it.";
         return Outcome::Failed;
     }
     closingMessage_ = "Conversion Completed";

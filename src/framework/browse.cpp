@@ -1,5 +1,6 @@
 #include "framework/browse.h"
 
+#include <QApplication>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QKeyEvent>
@@ -7,8 +8,11 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QStyle>
+#include <QStyleOptionHeader>
 #include <QTableView>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <cstring>
 
 #include "framework/ini_file.h"
@@ -273,14 +277,20 @@ BrowseProcedure::BrowseProcedure(Store& db, Tbl table, int key, const std::strin
     layout->addWidget(view_);
     layout->addLayout(buttons);
     setTabOrder(locator_, view_);
+    leadDownIntoList(locator_, [this] { return view_; });
     resize(640, 420);
 }
 
 void BrowseProcedure::setColumns(std::vector<BrowseColumn> columns) {
-    std::vector<int> widths;
-    for (const BrowseColumn& c : columns) widths.push_back(c.width);
     model_->setColumns(std::move(columns));
-    for (int i = 0; i < int(widths.size()); ++i) view_->setColumnWidth(i, widths[i]);
+    fitColumns(*view_);
+}
+
+void BrowseProcedure::fitRows(int rows) {
+    const int list = view_->horizontalHeader()->sizeHint().height() +
+                     rows * view_->verticalHeader()->defaultSectionSize() + 2 * view_->frameWidth();
+    const int others = layout()->sizeHint().height() - view_->sizeHint().height();
+    resize(width(), std::max(height(), others + list));
 }
 
 void BrowseProcedure::setSelectMode(bool select) {
@@ -316,6 +326,79 @@ bool BrowseProcedure::INIT() {
 void BrowseProcedure::KILL() {
     saveColumnWidths(*view_, listFormatKey);
     WindowProcedure::KILL();
+}
+
+namespace {
+
+/// Hands Down and Page Down of a locator to its list.
+class LocatorKeys : public QObject {
+  public:
+    LocatorKeys(QLineEdit* locator, std::function<QAbstractItemView*()> list)
+        : QObject(locator), list_(std::move(list)) {}
+
+  protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() != QEvent::KeyPress) return QObject::eventFilter(watched, event);
+        auto* key = static_cast<QKeyEvent*>(event);
+        if ((key->key() != Qt::Key_Down && key->key() != Qt::Key_PageDown) ||
+            key->modifiers() != Qt::NoModifier)
+            return false;
+        QAbstractItemView* view = list_();
+        if (!view || !view->model() || view->model()->rowCount() == 0) return false;
+        view->setFocus(Qt::OtherFocusReason);
+        if (!view->currentIndex().isValid()) {
+            // Nothing located yet: the first row is the one to start from.
+            view->setCurrentIndex(view->model()->index(0, 0));
+            return true;
+        }
+        QKeyEvent again(QEvent::KeyPress, key->key(), key->modifiers());
+        QApplication::sendEvent(view, &again);
+        return true;
+    }
+
+  private:
+    std::function<QAbstractItemView*()> list_;
+};
+
+}  // namespace
+
+int BrowseModel::columnWidth(int column) const {
+    return column >= 0 && column < int(columns_.size()) ? columns_[column].width : 0;
+}
+
+void fitColumns(QTableView& view) {
+    QHeaderView* header = view.horizontalHeader();
+    header->setStretchLastSection(false);
+    const auto* browse = qobject_cast<const BrowseModel*>(view.model());
+    const int n = view.model() ? view.model()->columnCount() : 0;
+    for (int i = 0; i < n; ++i) {
+        const int asked = browse ? browse->columnWidth(i) : view.columnWidth(i);
+        view.setColumnWidth(i, std::max(asked, headingWidth(*header, i)));
+    }
+}
+
+int headingWidth(const QHeaderView& header, int column) {
+    QStyleOptionHeader option;
+    option.initFrom(&header);
+    option.section = column;
+    option.text = header.model()
+                      ? header.model()->headerData(column, header.orientation()).toString()
+                      : QString();
+    // Room for a sort mark too, as the style draws one on a sorted column.
+    option.sortIndicator = QStyleOptionHeader::SortDown;
+    option.fontMetrics = header.fontMetrics();
+    const QSize text = option.fontMetrics.size(0, option.text);
+    return header.style()
+        ->sizeFromContents(QStyle::CT_HeaderSection, &option, text, &header)
+        .width();
+}
+
+int textColumnWidth(const QWidget& list, int chars) {
+    return list.fontMetrics().horizontalAdvance(QString(chars, QChar('A'))) + 12;
+}
+
+void leadDownIntoList(QLineEdit* locator, std::function<QAbstractItemView*()> list) {
+    locator->installEventFilter(new LocatorKeys(locator, std::move(list)));
 }
 
 void restoreColumnWidths(QTableView& view, const std::string& key) {

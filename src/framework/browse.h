@@ -8,6 +8,8 @@
 #include "framework/window_procedure.h"
 #include "store/engine.h"
 
+class QAbstractItemView;
+class QHeaderView;
 class QLineEdit;
 class QPushButton;
 class QTableView;
@@ -63,6 +65,9 @@ class BrowseModel : public QAbstractTableModel {
 
     static constexpr int kPage = 60;
 
+    /// The width a column asks for until the user or the configuration file says otherwise.
+    int columnWidth(int column) const;
+
     int rowCount(const QModelIndex& parent = {}) const override;
     int columnCount(const QModelIndex& parent = {}) const override;
     QVariant data(const QModelIndex& index, int role) const override;
@@ -107,6 +112,9 @@ class BrowseProcedure : public WindowProcedure {
     QTableView* list() const { return view_; }
     QLineEdit* locator() const { return locator_; }
     void setColumns(std::vector<BrowseColumn> columns);
+    /// Makes the window's default height show `rows` rows of the list whole (a short list
+    /// such as the durations), as long as the screen has room.
+    void fitRows(int rows);
     void setForm(FormRunner form) { form_ = std::move(form); }
     /// The key under "List formats" that keeps the column widths ("" keeps none).
     std::string listFormatKey;
@@ -142,6 +150,26 @@ class BrowseProcedure : public WindowProcedure {
     bool select_ = false;
     bool allowInsert_ = true, allowChange_ = true, allowDelete_ = true;
 };
+
+/// Gives a list its default column widths: each column as wide as its model asks (a
+/// BrowseModel's widths; others keep theirs) and never narrower than its heading, and no
+/// column stretched to the window's edge, so that a short last column (Units) never takes
+/// the width the names need. Call restoreColumnWidths afterwards: the layout the user left
+/// still wins.
+void fitColumns(QTableView& view);
+
+/// The width a column's heading needs, with the margins and sort mark the style gives it.
+int headingWidth(const QHeaderView& header, int column);
+
+/// The width of a list column for `chars` characters of text in the list's font, with
+/// the cell's margins: wide letters, so that a full field of capitals is never cut.
+int textColumnWidth(const QWidget& list, int chars);
+
+/// Makes Down (and Page Down) in a list's locator move the highlight into the list, as a
+/// user who has typed the first letters expects: the focus goes to the list, whose
+/// highlight moves on from the row located (or lands on the first row when none is
+/// highlighted). `list` names the list that is shown now (a window may have several).
+void leadDownIntoList(QLineEdit* locator, std::function<QAbstractItemView*()> list);
 
 /// Sets a list's column widths from the key under "List formats" of the configuration
 /// file, when it holds one width per column; otherwise the widths stay.

@@ -1,5 +1,7 @@
 #include "framework/help.h"
 
+#include "framework/window_placement.h"
+
 #include <QAbstractButton>
 #include <QApplication>
 #include <QDir>
@@ -72,6 +74,7 @@ HelpWindow* openWindow() {
     QWidget* modal = QApplication::activeModalWidget();
     if (!window) {
         window = new HelpWindow(file, modal);
+        keepOnScreen(*window);
     } else if (window->parentWidget() != modal && modal != window) {
         const QRect placed = window->geometry();
         window->setParent(modal, window->windowFlags());

@@ -52,6 +52,48 @@ std::optional<QRect> fitOnScreens(const QRect& current, std::optional<int> x, st
     return QRect(int(r.x), int(r.y), int(r.w), int(r.h));
 }
 
+namespace {
+
+/// The area of a window's screen that a window's own rectangle may take: the screen's
+/// available area less the decoration the window system puts around it.
+QRect usableArea(const QWidget& window) {
+    QScreen* screen = window.screen() ? window.screen() : QGuiApplication::primaryScreen();
+    if (!screen) return {};
+    const QRect frame = window.frameGeometry(), inner = window.geometry();
+    QMargins decoration(inner.left() - frame.left(), inner.top() - frame.top(),
+                        frame.right() - inner.right(), frame.bottom() - inner.bottom());
+    // Before it is shown a window knows nothing of its decoration: a title bar and thin
+    // borders are what nearly every desktop adds.
+    if (!window.isVisible() || decoration.isNull()) decoration = QMargins(4, 32, 4, 4);
+    return screen->availableGeometry().marginsRemoved(decoration);
+}
+
+}  // namespace
+
+void keepOnScreen(QWidget& window) {
+    const QRect area = usableArea(window);
+    if (area.isEmpty()) return;
+    // A window never sized nor placed is sized from its contents and placed by the window
+    // system when it shows, within the screen; one that was only sized is placed then.
+    if (!window.testAttribute(Qt::WA_Moved)) {
+        if (window.testAttribute(Qt::WA_Resized) &&
+            (window.width() > area.width() || window.height() > area.height()))
+            window.resize(window.size().boundedTo(area.size()));
+        return;
+    }
+    QRect r = window.geometry();
+    if (!r.intersects(area)) r.moveCenter(area.center());
+    if (auto fitted = fitOnScreens(r, {}, {}, {}, {}, {area})) window.setGeometry(*fitted);
+}
+
+void centreOver(QWidget& window, const QWidget* over) {
+    const QRect area = usableArea(window);
+    QRect r = window.geometry();
+    r.moveCenter(over && over->isVisible() ? over->geometry().center() : area.center());
+    window.setGeometry(r);
+    keepOnScreen(window);
+}
+
 void restoreWindow(QWidget& window, const IniFile& ini, const std::string& section) {
     const auto maximize = ini.get(section, "Maximize");
     if (!maximize || (*maximize != "Yes" && *maximize != "No")) return;

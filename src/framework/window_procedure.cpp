@@ -40,6 +40,7 @@ bool WindowProcedure::INIT() {
     if (program().translateWindow) program().translateWindow(*this);
     if (program().ini && !placementSection.empty())
         restoreWindow(*this, *program().ini, placementSection);
+    keepOnScreen(*this);
     return true;
 }
 

@@ -2,6 +2,7 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstring>
 #include <filesystem>
 #include <memory>
@@ -61,10 +62,44 @@ std::string engineProblem(const char* what, const std::string& path, const Engin
     return std::string(what) + " " + path + ": " + e.status().message();
 }
 
-/// Reads the periods of a special-days file (copied into `folder`) in date order.
+/// How the import's messages name a field of the file.
+std::string fieldWords(const std::string& field) {
+    if (field == "STARTDATE") return "the start date";
+    if (field == "ENDDATE") return "the end date";
+    if (field == "DESCRIPTION") return "the description (up to 20 characters)";
+    return field;
+}
+
+/// What is wrong with one date of a file's period; "" when it is a day of the calendar.
+std::string dateProblem(LONG value, const char* which) {
+    if (value == 0) return std::string("has no ") + which;
+    if (value < Date::first().value || value > Date::last().value)
+        return "holds " + std::to_string(value) + " as its " + which + ", which is no day from " +
+               shortDate(Date::first()) + " to " + shortDate(Date::last());
+    return {};
+}
+
+/// What is wrong with one period of a file; "" when nothing is.
+std::string periodProblem(const SPECIAL& r) {
+    if (std::string p = dateProblem(r.STARTDATE, "start date"); !p.empty()) return p;
+    if (std::string p = dateProblem(r.ENDDATE, "end date"); !p.empty()) return p;
+    if (r.ENDDATE < r.STARTDATE)
+        return "ends on " + shortDate(Date(r.ENDDATE)) + ", before it starts on " +
+               shortDate(Date(r.STARTDATE));
+    return {};
+}
+
+/// Reads the periods of a special-days file (copied into `folder`) in date order: exactly
+/// the records the file holds, each value as stored, or none at all and what is wrong.
+/// The records are read in the order they were added and then sorted, so that a damaged
+/// key of the file can neither lose, repeat nor reorder one.
 std::string readPeriods(const ScratchFolder& folder, const std::string& path,
                         std::vector<std::vector<std::byte>>& records) {
     Engine engine(folder.path().string());
+    if (engine.connectFile(StoreFile::RESDATA, false) != NoError || engine.checkFiles() != NoError)
+        return engineProblem("The special days could not be read from", path, engine);
+    const std::string refused = "The file " + path + " cannot be imported: ";
+    const std::string nothingAdded = ". No special days were added.";
     for (const char* name : {kFileTable, kOtherFileTable}) {
         const TableDecl decl = fileDecl(name);
         Table table(decl);
@@ -77,20 +112,38 @@ std::string readPeriods(const ScratchFolder& folder, const std::string& path,
             if (rc == KeysMustBeRebuiltErr || rc == NoError) rc = engine.buildKeys(table);
             if (rc == NoError) rc = engine.open(table, false);
         }
+        UnfitValue unfit;
+        if (rc == NoError) rc = engine.findUnfitValue(table, unfit);
         if (rc == InvalidRecordDeclarationErr)
             return "The file " + path +
-                   " does not hold special days: its records are of another layout.";
+                   " does not hold special days: its records are of another layout than a "
+                   "start date, an end date and a description.";
         if (rc != NoError)
             return engineProblem("The special days could not be read from", path, engine);
-        rc = engine.set(table, SPE::DATE_KEY);
-        while (rc == NoError && (rc = engine.next(table)) == NoError)
+        if (unfit.record != 0)
+            return refused + "its record " + std::to_string(unfit.record) + " holds " +
+                   unfit.found + " where " + fieldWords(unfit.field) + " belongs" + nothingAdded;
+
+        rc = engine.set(table, -1);
+        while (rc == NoError && (rc = engine.next(table)) == NoError) {
+            const auto& r = *reinterpret_cast<const SPECIAL*>(table.buffer());
+            if (std::string p = periodProblem(r); !p.empty())
+                return refused + "its record " + std::to_string(records.size() + 1) + " " + p +
+                       nothingAdded;
             records.emplace_back(table.buffer(), table.buffer() + decl.recordSize);
+        }
         const bool read = rc == RecordNotAvailableErr;
-        const std::string problem =
-            read ? std::string()
-                 : engineProblem("The special days could not be read from", path, engine);
         engine.close(table);
-        return problem;
+        if (!read) {
+            records.clear();
+            return engineProblem("The special days could not be read from", path, engine);
+        }
+        // The file's date order: by start date, records of one start in the order added.
+        std::stable_sort(records.begin(), records.end(), [](const auto& a, const auto& b) {
+            return reinterpret_cast<const SPECIAL*>(a.data())->STARTDATE <
+                   reinterpret_cast<const SPECIAL*>(b.data())->STARTDATE;
+        });
+        return {};
     }
     return "The file " + path + " does not hold special days.";
 }
@@ -157,6 +210,9 @@ SpecialImport importSpecialDays(Store& db, const std::string& path) {
                              (ec ? ": " + ec.message() : std::string()) + ".";
             return result;
         }
+        // A file marked read-only stays readable in the copy, whose keys may need building.
+        fs::permissions(folder.dataFile(), fs::perms::owner_read | fs::perms::owner_write,
+                        fs::perm_options::add, ec);
         result.problem = readPeriods(folder, path, records);
         if (!result.problem.empty()) return result;
     }
@@ -177,7 +233,8 @@ SpecialImport importSpecialDays(Store& db, const std::string& path) {
     }
     if (rc == NoError) rc = e.commit();
     if (rc != NoError) {
-        result.problem = "No special days were added: " + e.status().message();
+        result.problem =
+            "No special days were added from " + path + ": " + e.status().message() + ".";
         if (e.inTransaction()) e.rollback();
     } else {
         result.added = int(records.size());

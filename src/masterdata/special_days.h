@@ -36,9 +36,13 @@ struct SpecialImport {
 };
 
 /// Adds every period of a special-days file to the special days, in one transaction and
-/// in the file's date order. The file itself is only read. Periods already on file stay,
-/// so importing a file twice gives each period twice. A file that cannot be opened or
-/// read, or that holds records of another layout, adds nothing and says why.
+/// in the file's date order: exactly the records the file holds, each as stored. The file
+/// itself is only read. Periods already on file stay, so importing a file twice gives each
+/// period twice. A file that cannot be opened or read, that is damaged, that holds records
+/// of another layout, or that holds any value its field cannot hold (a text or a number
+/// beyond a day of the calendar as a date, a period that ends before it starts, a
+/// description longer than 20 characters) adds nothing and says so, naming the file and
+/// the record.
 SpecialImport importSpecialDays(store::Store& db, const std::string& path);
 
 }  // namespace masterdata

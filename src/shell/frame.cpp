@@ -6,8 +6,10 @@
 #include <QDialog>
 #include <QDialogButtonBox>
 #include <QGridLayout>
+#include <QImage>
 #include <QLabel>
 #include <QMenuBar>
+#include <QPainter>
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QPushButton>
@@ -15,6 +17,8 @@
 #include <QTimer>
 #include <QToolBar>
 #include <QVBoxLayout>
+#include <algorithm>
+#include <cstring>
 
 #include "framework/ini_file.h"
 #include "framework/window_placement.h"
@@ -70,6 +74,9 @@ MAIN::MAIN(Store& db, framework::IniFile& ini) : db_(db), ini_(ini) {
     resize(900, 600);
     buildMenus();
     buildToolbar();
+    // The menus show words from the first paint, the system's own until the store's
+    // preferences are read.
+    setTexts();
     timer_ = new QTimer(this);
     connect(timer_, &QTimer::timeout, this, [] {
         if (ALERTSEARCH()) ALERTSEARCH()();
@@ -122,7 +129,8 @@ void MAIN::buildMenus() {
         {"Help/Tembrix Terms", "Tembrix Terms", none, none, "TERMS", 0, 0},
         {"Help/About Tembrix", "About Tembrix", none, none, "ABOUTTEMBRIX", 0, 0},
     };
-    // The menu titles that carry the organisation's terms, and those that do not.
+    // The menu titles that carry the organisation's terms, and those that do not. The
+    // menus of the terms get their accelerator when the terms are merged (setTexts).
     struct Title {
         const char* path;
         const char* text;
@@ -141,7 +149,7 @@ void MAIN::buildMenus() {
         {"Scan/Availability", "Availability", Term::None},
         {"Help", "&Help", Term::None},
     };
-    for (const Title& t : titles) {
+    auto addMenu = [this](const Title& t) {
         const std::string path = t.path;
         const auto slash = path.rfind('/');
         QMenu* menu = slash == std::string::npos
@@ -151,15 +159,21 @@ void MAIN::buildMenus() {
         menu->setProperty("untranslated", t.text);
         menu->setProperty("term", int(t.term));
         menus_[path] = menu;
-    }
+    };
+    // The menu bar in the order of the titles; a submenu takes its place among the
+    // entries of its menu where its first entry stands (Users after System preferences).
+    for (const Title& t : titles)
+        if (!std::strchr(t.path, '/')) addMenu(t);
     for (const Entry& e : entries_) {
         // The entry belongs to the deepest menu whose path starts it ("Add/edit users" has
         // a slash of its own).
-        QMenu* menu = nullptr;
-        std::size_t longest = 0;
-        for (auto& [path, m] : menus_)
-            if (path.size() > longest && e.path.rfind(path + "/", 0) == 0)
-                menu = m, longest = path.size();
+        const Title* deepest = nullptr;
+        for (const Title& t : titles)
+            if (e.path.rfind(std::string(t.path) + "/", 0) == 0 &&
+                (!deepest || std::strlen(t.path) > std::strlen(deepest->path)))
+                deepest = &t;
+        if (!menus_.count(deepest->path)) addMenu(*deepest);
+        QMenu* menu = menus_.at(deepest->path);
         if (e.procedure == "EXIT" || e.procedure == "TERMS") menu->addSeparator();
         QAction* a = menu->addAction(QString::fromStdString(e.text));
         a->setObjectName(QString::fromStdString(e.path));
@@ -172,6 +186,53 @@ void MAIN::buildMenus() {
     actions_.at("File/Exit")->setShortcut(QKeySequence::Quit);
     actions_.at("Help/Contents")->setShortcut(QKeySequence::HelpContents);
 }
+
+namespace {
+
+/// A toolbar image drawn from a style's icon. `badge` adds a green plus in the corner,
+/// for the button that adds: the style's page alone is nearly white.
+QPixmap toolImage(const QIcon& base, int size, bool badge) {
+    QPixmap image = base.pixmap(size, size);
+    if (!badge) return image;
+    QPainter p(&image);
+    p.setRenderHint(QPainter::Antialiasing);
+    const qreal r = size * 0.3;
+    const QPointF centre(size - r - 0.5, size - r - 0.5);
+    p.setPen(QPen(QColor(255, 255, 255), size / 16.0));
+    p.setBrush(QColor(0, 128, 0));
+    p.drawEllipse(centre, r, r);
+    p.setPen(QPen(QColor(255, 255, 255), std::max(1.5, size / 10.0), Qt::SolidLine, Qt::FlatCap));
+    p.drawLine(centre - QPointF(r * 0.55, 0), centre + QPointF(r * 0.55, 0));
+    p.drawLine(centre - QPointF(0, r * 0.55), centre + QPointF(0, r * 0.55));
+    return image;
+}
+
+/// The image of a disabled button: grey and faint, so that it never passes for one that
+/// works, whatever the style's own idea of disabled.
+QPixmap disabledImage(const QPixmap& image) {
+    QImage grey = image.toImage().convertToFormat(QImage::Format_ARGB32);
+    for (int y = 0; y < grey.height(); ++y) {
+        auto* line = reinterpret_cast<QRgb*>(grey.scanLine(y));
+        for (int x = 0; x < grey.width(); ++x) {
+            const int g = 128 + qGray(line[x]) / 2;
+            line[x] = qRgba(g, g, g, qAlpha(line[x]) / 3);
+        }
+    }
+    return QPixmap::fromImage(grey);
+}
+
+QIcon toolIcon(const QIcon& base, bool badge) {
+    QIcon icon;
+    for (int size : {16, 24, 32, 48}) {
+        const QPixmap image = toolImage(base, size, badge);
+        icon.addPixmap(image, QIcon::Normal);
+        icon.addPixmap(image, QIcon::Active);
+        icon.addPixmap(disabledImage(image), QIcon::Disabled);
+    }
+    return icon;
+}
+
+}  // namespace
 
 void MAIN::buildToolbar() {
     QToolBar* bar = addToolBar("Toolbar");
@@ -202,7 +263,8 @@ void MAIN::buildToolbar() {
          "SCANMONTH", 0, QStyle::SP_ArrowDown},
     };
     for (const Button& b : buttons) {
-        QAction* a = bar->addAction(style()->standardIcon(b.icon), b.name);
+        QAction* a = bar->addAction(
+            toolIcon(style()->standardIcon(b.icon), b.request == InsertRecord), b.name);
         const std::string path = std::string("toolbar/") + b.name;
         a->setObjectName(QString::fromStdString(path));
         a->setProperty("untranslatedTip", b.tip);
@@ -253,12 +315,38 @@ void MAIN::applyGating() {
     menus_.at("Utilization")->setEnabled(level >= ResourceAdministrator);
 }
 
+namespace {
+
+/// The title with an accelerator before its first letter that no other menu of the bar
+/// uses yet (`taken`, lower case), so that Alt and a letter open every menu whatever the
+/// organisation calls its bookings; a title whose letters are all taken stays without.
+QString withAccelerator(const QString& title, QString& taken) {
+    if (title.contains('&')) return title;
+    for (int i = 0; i < title.size(); ++i) {
+        const QChar c = title[i].toLower();
+        if (!c.isLetterOrNumber() || taken.contains(c)) continue;
+        taken += c;
+        return title.left(i) + '&' + title.mid(i);
+    }
+    return title;
+}
+
+}  // namespace
+
 void MAIN::setTexts() {
     for (const Entry& e : entries_)
         actions_.at(e.path)->setText(termsFor(QString::fromStdString(e.text), e.term1, e.term2));
     for (auto& [path, menu] : menus_)
         menu->setTitle(termsFor(menu->property("untranslated").toString(),
                                 Term(menu->property("term").toInt())));
+    // The menus named by the organisation's terms take the letters the others leave.
+    QString taken;
+    const QList<QAction*> bar = menuBar()->actions();
+    for (QAction* a : bar)
+        if (const int at = a->text().indexOf('&'); at >= 0 && at + 1 < a->text().size())
+            taken += a->text()[at + 1].toLower();
+    for (QAction* a : bar)
+        if (QMenu* menu = a->menu()) menu->setTitle(withAccelerator(menu->title(), taken));
     for (auto& [path, a] : actions_) {
         if (path.rfind("toolbar/", 0) != 0) continue;
         a->setToolTip(termsFor(a->property("untranslatedTip").toString(),
@@ -273,7 +361,12 @@ bool MAIN::INIT() {
     refused_ = start != StoreStart::Ready;
     if (refused_) return false;
     setCurrentTerms(Terms::fromSysPref(db_.SYP));
+    // The organisation's words are in the menus behind the log-in window already.
+    setTexts();
 
+    // Placed before it shows, so that the log-in window finds the frame where it is: the
+    // middle of the screen until the stored placement is restored after log-in.
+    framework::centreOver(*this, nullptr);
     show();
     LOGIN login(db_, this);
     if (!login.ASK()) {
@@ -292,6 +385,7 @@ bool MAIN::INIT() {
     setTexts();
     INITTRANSLATOR(QString::fromStdString(db_.engine().folder() + "/" + kLanguageFile), 0, 0);
     framework::restoreWindow(*this, ini_, "Main");
+    framework::keepOnScreen(*this);
     timer_->start(kTimerMilliseconds);
     return true;
 }

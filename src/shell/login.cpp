@@ -6,6 +6,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "framework/window_placement.h"
 #include "shell/startup.h"
 #include "store/questions.h"
 #include "store/session.h"
@@ -105,6 +106,9 @@ void LOGIN::TAKEACCEPTED() {
 
 bool LOGIN::ASK() {
     admitted_ = false;
+    // Over the middle of the frame (or of the screen), wherever the frame was put.
+    adjustSize();
+    framework::centreOver(*this, parentWidget());
     exec();
     return admitted_;
 }

@@ -7,6 +7,7 @@
 #include <cctype>
 #include <cerrno>
 #include <chrono>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -874,6 +875,88 @@ int Engine::checkFiles() {
             return FileSystemErr;
         }
     }
+    status_.clear();
+    return 0;
+}
+
+namespace {
+
+/// What a stored value is, as a user reads it: "the text \"abc\"", "the number 1.5".
+std::string storedValueText(sqlite3_stmt* st, int col) {
+    switch (sqlite3_column_type(st, col)) {
+        case SQLITE_INTEGER:
+            return "the number " + std::to_string(sqlite3_column_int64(st, col));
+        case SQLITE_FLOAT: {
+            char text[40];
+            std::snprintf(text, sizeof text, "%.10g", sqlite3_column_double(st, col));
+            return std::string("the number ") + text;
+        }
+        case SQLITE_TEXT: {
+            const auto* p = reinterpret_cast<const char*>(sqlite3_column_text(st, col));
+            std::string text(p ? p : "", std::size_t(sqlite3_column_bytes(st, col)));
+            if (text.size() > 30) text = text.substr(0, 30) + "...";
+            return "the text \"" + text + "\"";
+        }
+        case SQLITE_BLOB:
+            return "binary data of " + std::to_string(sqlite3_column_bytes(st, col)) + " bytes";
+        default:
+            return "no value";
+    }
+}
+
+/// True when the stored value fits the field as a record buffer holds it.
+bool valueFits(const FieldDecl& f, sqlite3_stmt* st, int col) {
+    const int type = sqlite3_column_type(st, col);
+    if (isText(f.type)) return type == SQLITE_TEXT && sqlite3_column_bytes(st, col) <= f.width;
+    if (type != SQLITE_INTEGER) return false;
+    const long long v = sqlite3_column_int64(st, col);
+    switch (f.type) {
+        case FieldType::LONG:
+            return v >= INT32_MIN && v <= INT32_MAX;
+        case FieldType::SHORT:
+            return v >= INT16_MIN && v <= INT16_MAX;
+        case FieldType::BYTE:
+            return v >= 0 && v <= UINT8_MAX;
+        default:
+            return false;
+    }
+}
+
+}  // namespace
+
+int Engine::findUnfitValue(Table& t, UnfitValue& unfit) {
+    unfit = UnfitValue{};
+    const TableDecl& d = t.decl();
+    if (!t.open_ || !d_->db) return fail(FileNotOpenErr);
+    switch (int rc = checkColumns(d_->db, d)) {
+        case SQLITE_OK:
+            break;
+        case SQLITE_NOTFOUND:
+            return fail(FileNotFoundErr);
+        case SQLITE_SCHEMA:
+            return fail(InvalidRecordDeclarationErr);
+        default:
+            return failSql(rc, false);
+    }
+    const std::string sql = "SELECT " + selectList(d) + " FROM " + tableRef(d) + " ORDER BY _rid";
+    sqlite3_stmt* st = nullptr;
+    int rc = sqlite3_prepare_v2(d_->db, sql.c_str(), -1, &st, nullptr);
+    if (rc != SQLITE_OK) return failSql(rc, false);
+    long long record = 0;
+    while (unfit.record == 0 && (rc = sqlite3_step(st)) == SQLITE_ROW) {
+        ++record;
+        int col = 2;
+        for (const FieldDecl& f : d.fields) {
+            for (int e = 1; e <= f.count && unfit.record == 0; ++e, ++col) {
+                if (valueFits(f, st, col)) continue;
+                unfit.record = record;
+                unfit.field = f.count == 1 ? f.name : f.name + ("_" + std::to_string(e));
+                unfit.found = storedValueText(st, col);
+            }
+        }
+    }
+    sqlite3_finalize(st);
+    if (unfit.record == 0 && rc != SQLITE_DONE) return failSql(rc, false);
     status_.clear();
     return 0;
 }

@@ -110,6 +110,14 @@ struct Unlinked {
     long long low = 0, high = 0;
 };
 
+/// A stored value that its field cannot hold, as Engine::findUnfitValue finds it.
+struct UnfitValue {
+    long long record = 0;  // the record's place in the order records were added, from 1;
+                           // 0 when every value fits
+    std::string field;     // the field's name, NAME_2 for the second element of an array
+    std::string found;     // what is stored there, as a user reads it: "the text \"abc\""
+};
+
 /// Options for opening a data folder.
 struct EngineOptions {
     /// Open both files for reading only (a viewing station, or files on read-only media).
@@ -158,6 +166,14 @@ class Engine {
     /// Reads the connected files through and checks their structure: FileSystemErr, with
     /// the engine's own description, for a file that is damaged or cut short.
     int checkFiles();
+    /// Reads an open table through, in the order its records were added, for the first
+    /// value that its field cannot hold: anything but a whole number in a number field or a
+    /// number beyond the field's range, anything but text in a text field or a text longer
+    /// than the field. A record buffer would hold such a value cut or as 0, so a reader that
+    /// must take a file's values exactly asks here first. 0 with unfit.record 0 when every
+    /// value fits; InvalidRecordDeclarationErr when the table's columns are not the declared
+    /// ones (a missing column would otherwise read as its own name).
+    int findUnfitValue(Table& t, UnfitValue& unfit);
     /// Puts the rows of `from` in the place of the table `target` declares: the table of
     /// that name (in whatever layout, if there is one) is dropped, `from` takes its name,
     /// the target's keys are built and the catalog records the target's layout. `from` must

@@ -147,6 +147,31 @@ TEST_F(BookingWindowTest, AWeeklyBookingWithOneConflictSkipped) {
     EXPECT_EQ(1, count(store::Tbl::REPACT));
 }
 
+TEST_F(BookingWindowTest, TheFormKeepsItsShapeWhenARuleAndAPrimaryAppear) {
+    addResource(a, "LECTURETHEATRE1", 1);
+    picked = {"LECTURETHEATRE1"};
+    ui::UpdateAct w(db);
+    run(w, store::InsertRecord, [&] {
+        QPushButton* insert = nullptr;
+        for (QPushButton* b : w.findChildren<QPushButton*>())
+            if (b->text() == "Insert") insert = b;
+        ASSERT_NE(nullptr, insert);
+        const int before = insert->width();
+        QTest::mouseClick(insert, Qt::LeftButton);
+        // A long rule in the repeat line.
+        w.descriptionLabel()->setText(
+            "REPEATED - Every 2 weeks on Monday, Wednesday and Friday until 31/12/2027, "
+            "weekends skipped");
+        QApplication::processEvents();
+        // The buttons beside the resources keep their width when "Primary:" appears.
+        EXPECT_EQ(before, insert->width());
+        // The repeat line takes the form's width: two lines at most, never a strip.
+        EXPECT_LE(w.descriptionLabel()->height(),
+                  2 * w.descriptionLabel()->fontMetrics().lineSpacing() + 8);
+        QTimer::singleShot(0, &w, [&w] { w.reject(); });
+    });
+}
+
 TEST_F(BookingWindowTest, JustThisOneChangeFromTheForm) {
     const store::LONG weekly =
         book(db, "Weekly", {{"ROOM2", 1}}, {{monday, at(9), at(10)}, {monday + 7, at(9), at(10)}},

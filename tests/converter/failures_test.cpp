@@ -79,6 +79,16 @@ TEST_F(BadFolder, AMissingTableIsNamed) {
     // A table a stage of this run writes first need not be there: 2.x has no SYSPREF.
 }
 
+TEST_F(BadFolder, AnUnreadableUsersFileIsNamedWhateverTheRelease) {
+    // The main program reads the users file after any conversion, not only after the
+    // one that writes it.
+    writeSample(Release::R320);
+    std::ofstream(dir.file("USERS.TPS"), std::ios::trunc) << "Not the users at all.\n";
+    const std::string users = readFile(dir.file("USERS.TPS"));
+    expectRefused(Release::R320, "USERS.TPS in " + folder() + " cannot be read");
+    EXPECT_EQ(users, readFile(dir.file("USERS.TPS")));
+}
+
 TEST_F(BadFolder, DataOfAnotherReleaseIsNamedAndLeftAlone) {
     writeSample(Release::R320);
     expectRefused(Release::R31, "not in the layout of release 3.1: it looks like release 3.20");

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
+
 #include <unistd.h>
+#include <QScreen>
 
 #include <QDialog>
 #include <QLineEdit>
@@ -259,6 +261,16 @@ class HelpWindowTest : public ::testing::Test {
     }
     ScratchFile file_{kSample};
 };
+
+TEST_F(HelpWindowTest, TheWindowFitsOnTheScreen) {
+    showHelp("~Scan");
+    HelpWindow* w = helpWindow();
+    ASSERT_NE(nullptr, w);
+    const QRect screen = w->screen()->availableGeometry();
+    EXPECT_TRUE(screen.contains(w->geometry()))
+        << w->geometry().width() << "x" << w->geometry().height() << " on " << screen.width() << "x"
+        << screen.height();
+}
 
 TEST_F(HelpWindowTest, OpensAtTheTopicFollowsLinksAndGoesBack) {
     showHelp("~Scan");

@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -18,10 +19,13 @@
 
 #include "../store/store_fixture.h"
 #include "../test_app.h"
+#include "../widget_keys.h"
+#include "framework/browse.h"
 #include "framework/program.h"
 #include "masterdata/master_names.h"
 #include "masterdata/tag_lists.h"
 #include "masterdata/ui/windows.h"
+#include "store/datetime.h"
 #include "store/session.h"
 
 namespace store::test {
@@ -451,6 +455,86 @@ TEST_F(MasterWindowsTest, UserBrowseOrdersByEachTabAndTheMenuWindowsAreDefined) 
     type(child<QLineEdit>(w, "Locator"), "Zi");
     EXPECT_EQ("AMY", list->model()->index(list->currentIndex().row(), 0).data().toString());
     w->close();
+}
+
+TEST_F(MasterWindowsTest, DownInALocatorMovesTheHighlightIntoTheList) {
+    for (const char* name : {"AMY", "BOB", "ZED"}) {
+        a.fm(Tbl::USERS).PRIMERECORD();
+        db.USE.USERNAME = name;
+        db.USE.PASSWORD = "secret";
+        ASSERT_EQ(Level_Benign, a.fm(Tbl::USERS).INSERT());
+    }
+    callWindow("BROWSEUSERS", db, nullptr, NoRequest);
+    QWidget* w = topLevel("BROWSEUSERS");
+    ASSERT_NE(nullptr, w);
+    auto* list = child<QTableView>(w, "List");
+    auto* locator = child<QLineEdit>(w, "Locator");
+    type(locator, "BO");
+    ASSERT_EQ("BOB", list->currentIndex().data().toString());
+    tembrix::test::press(locator, Qt::Key_Down);
+    EXPECT_EQ(list, w->focusWidget());
+    EXPECT_EQ("ZED", list->currentIndex().data().toString());
+    w->close();
+
+    // The resource browse hands Down to the list of the tab shown.
+    addResource("ROOM1");
+    addResource("ROOM2");
+    callWindow("BROWSERESOURCE", db, nullptr, NoRequest);
+    QWidget* r = topLevel("BROWSERESOURCE");
+    ASSERT_NE(nullptr, r);
+    auto* all = child<QTableView>(r, "AllList");
+    all->setCurrentIndex({});
+    tembrix::test::press(child<QLineEdit>(r, "Locator"), Qt::Key_Down);
+    EXPECT_EQ(all, r->focusWidget());
+    EXPECT_EQ("ROOM1", all->currentIndex().data().toString());
+    r->close();
+}
+
+/// Every heading of a list fits its column.
+void expectHeadingsFit(QTableView* list) {
+    ASSERT_NE(nullptr, list);
+    QHeaderView* header = list->horizontalHeader();
+    for (int i = 0; i < list->model()->columnCount(); ++i)
+        EXPECT_GE(list->columnWidth(i), framework::headingWidth(*header, i))
+            << list->model()->headerData(i, Qt::Horizontal).toString().toStdString();
+}
+
+TEST_F(MasterWindowsTest, ListsOpenWithColumnsAndRowsTheirContentsNeed) {
+    addResource("ROOM1");
+    callWindow("BROWSERESOURCE", db, nullptr, NoRequest);
+    QWidget* resources = topLevel("BROWSERESOURCE");
+    ASSERT_NE(nullptr, resources);
+    auto* all = child<QTableView>(resources, "AllList");
+    expectHeadingsFit(all);
+    // The long name has room for its thirty characters; the units keep to their number.
+    EXPECT_GE(all->columnWidth(1), all->fontMetrics().horizontalAdvance(QString(30, 'n')));
+    EXPECT_LT(all->columnWidth(2), all->columnWidth(1) / 2);
+    expectHeadingsFit(child<QTableView>(resources, "GroupList"));
+    resources->close();
+
+    callWindow("BROWSEUSERS", db, nullptr, NoRequest);
+    QWidget* users = topLevel("BROWSEUSERS");
+    ASSERT_NE(nullptr, users);
+    auto* list = child<QTableView>(users, "List");
+    expectHeadingsFit(list);
+    EXPECT_GE(list->columnWidth(0), list->fontMetrics().horizontalAdvance(QString(15, 'A')));
+    users->close();
+
+    // The standard eleven lengths all show, the last one whole.
+    for (int minutes : {5, 10, 15, 20, 30, 45, 60, 90, 120, 180, 240}) {
+        a.fm(Tbl::DURLIST).PRIMERECORD();
+        db.DUR.DURATION = store::lengthFromMinutes(minutes);
+        db.DUR.USERNAME = masterdata::kSysPref;
+        ASSERT_EQ(Level_Benign, a.fm(Tbl::DURLIST).INSERT());
+    }
+    callWindow("BROWSEDUR2", db, nullptr, NoRequest);
+    QWidget* durations = topLevel("BROWSEDUR2");
+    ASSERT_NE(nullptr, durations);
+    auto* lengths = child<QTableView>(durations, "List");
+    ASSERT_EQ(11, lengths->model()->rowCount());
+    EXPECT_LE(lengths->visualRect(lengths->model()->index(10, 0)).bottom(),
+              lengths->viewport()->height());
+    durations->close();
 }
 
 TEST_F(MasterWindowsTest, NeitherTheAllResourcesGroupNorTheLoggedInUserCanBeDeleted) {

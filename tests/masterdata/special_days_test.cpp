@@ -1,6 +1,8 @@
 // Special days: the periods a user may save, and adding the periods of a special-days file.
 #include <gtest/gtest.h>
+#include <sqlite3.h>
 
+#include <chrono>
 #include <fstream>
 
 #include "../store/store_fixture.h"
@@ -106,6 +108,123 @@ TEST_F(SpecialImportTest, ABadFileImportsNothingAndSaysWhy) {
 
     EXPECT_EQ(1, count(a, Tbl::SPECIAL));
     EXPECT_TRUE(a.exits.empty()) << "the program goes on";
+}
+
+/// Special-days files damaged by hand or by another program: each is imported exactly as
+/// it stands or refused as a whole, naming the file and what is wrong, and promptly.
+class DamagedSpecialDaysFile : public SpecialImportTest {
+  protected:
+    /// A file of ten periods, (80000 + i, 80000 + i, "Holiday i") in record i + 1.
+    std::string tenPeriodFile(const char* name) {
+        std::vector<SpecialPeriod> p;
+        for (int i = 0; i < 10; ++i)
+            p.push_back({Date(80000 + i), Date(80000 + i), "Holiday " + std::to_string(i)});
+        const std::string file = dir.file(name);
+        EXPECT_EQ("", masterdata::writeSpecialDaysFile(file, p));
+        return file;
+    }
+    /// Runs SQL on a file as a hand or another program would.
+    static void rawSql(const std::string& file, const std::string& sql) {
+        sqlite3* raw = nullptr;
+        ASSERT_EQ(SQLITE_OK, sqlite3_open(file.c_str(), &raw));
+        EXPECT_EQ(SQLITE_OK, sqlite3_exec(raw, sql.c_str(), nullptr, nullptr, nullptr))
+            << sqlite3_errmsg(raw) << "\n"
+            << sql;
+        sqlite3_close(raw);
+    }
+    /// The import adds nothing and its message names the file and holds `words`.
+    void expectRefused(const std::string& file, const std::string& words) {
+        const long long before = count(a, Tbl::SPECIAL);
+        const auto r = masterdata::importSpecialDays(db, file);
+        EXPECT_EQ(0, r.added) << words;
+        EXPECT_NE(std::string::npos, r.problem.find(file)) << r.problem;
+        EXPECT_NE(std::string::npos, r.problem.find(words)) << r.problem;
+        EXPECT_EQ(before, count(a, Tbl::SPECIAL)) << r.problem;
+    }
+};
+
+TEST_F(DamagedSpecialDaysFile, ATableWithoutOneOfItsFieldsIsRefused) {
+    const char* columns[] = {"STARTDATE", "ENDDATE", "DESCRIPTION"};
+    for (const char* missing : columns) {
+        const std::string file =
+            tenPeriodFile((std::string("without-") + missing + ".tps").c_str());
+        // The table made anew without the column, with its date key; its catalog entry
+        // still names every field. (A quoted name that is no column is a constant to
+        // SQLite, so the key is made even without the start date.)
+        std::string kept = "_rid INTEGER PRIMARY KEY, _ver INTEGER";
+        for (const char* c : columns)
+            if (c != missing)
+                kept += std::string(", ") + c + (c == columns[2] ? " TEXT" : " INTEGER");
+        rawSql(file, "CREATE TABLE T (" + kept + "); INSERT INTO T SELECT * FROM (SELECT " +
+                         "_rid, _ver" + (missing == columns[0] ? "" : ", STARTDATE") +
+                         (missing == columns[1] ? "" : ", ENDDATE") +
+                         (missing == columns[2] ? "" : ", DESCRIPTION") +
+                         " FROM SPECDAYS); DROP TABLE SPECDAYS; ALTER TABLE T RENAME TO SPECDAYS;"
+                         "CREATE INDEX SPECDAYS_DATE_KEY ON SPECDAYS (\"STARTDATE\");");
+        expectRefused(file, "another layout");
+    }
+}
+
+TEST_F(DamagedSpecialDaysFile, AValueItsFieldCannotHoldRefusesTheWholeFile) {
+    struct Case {
+        const char* set;  // what record 4 holds
+        const char* words;
+    };
+    const Case cases[] = {
+        {"STARTDATE = 'Holiday'", "record 4 holds the text \"Holiday\" where the start date"},
+        {"ENDDATE = x'00013880'", "record 4 holds binary data of 4 bytes where the end date"},
+        {"STARTDATE = 5000000000", "record 4 holds the number 5000000000 where the start"},
+        {"ENDDATE = 80003.5", "record 4 holds the number 80003.5 where the end date"},
+        {"DESCRIPTION = x'41'", "record 4 holds binary data of 1 bytes where the description"},
+        {"DESCRIPTION = 'A holiday of twenty-one'", "where the description (up to 20"},
+        {"STARTDATE = 0", "record 4 has no start date"},
+        {"ENDDATE = 0", "record 4 has no end date"},
+        {"STARTDATE = 99999999", "record 4 holds 99999999 as its start date, which is no day"},
+        {"STARTDATE = -5", "record 4 holds -5 as its start date"},
+        {"ENDDATE = 79990", "record 4 ends on"},
+    };
+    for (const Case& c : cases) {
+        const std::string file = tenPeriodFile("damaged.tps");
+        rawSql(file, std::string("UPDATE SPECDAYS SET ") + c.set + " WHERE _rid = 4;");
+        expectRefused(file, c.words);
+        EXPECT_NE(std::string::npos, masterdata::importSpecialDays(db, file).problem.find(
+                                         "No special days were added"));
+    }
+    EXPECT_EQ(0, count(a, Tbl::SPECIAL));
+}
+
+TEST_F(DamagedSpecialDaysFile, ExactlyTheFileRowsArriveWhateverItsKey) {
+    // The date order is gone from the file and a stray key orders it by description; the
+    // records are stored out of date order.
+    const std::string file = tenPeriodFile("keyless.tps");
+    rawSql(file,
+           "DROP INDEX SPECDAYS_DATE_KEY; UPDATE SPECDAYS SET STARTDATE = 160009 - STARTDATE, "
+           "ENDDATE = 160009 - ENDDATE; CREATE INDEX stray ON SPECDAYS (DESCRIPTION DESC);");
+    const std::string before = store::test::readFile(file);
+    const auto r = masterdata::importSpecialDays(db, file);
+    EXPECT_EQ("", r.problem);
+    EXPECT_EQ(10, r.added);
+    // Record i + 1 holds (80009 - i, 80009 - i, "Holiday i"): date order is from the last.
+    std::vector<std::string> expected;
+    for (int i = 9; i >= 0; --i)
+        expected.push_back(Date(80009 - i).iso() + ".." + Date(80009 - i).iso() + " Holiday " +
+                           std::to_string(i));
+    EXPECT_EQ(expected, periods());
+    EXPECT_EQ(before, store::test::readFile(file)) << "the file itself is only read";
+}
+
+TEST_F(DamagedSpecialDaysFile, ThousandsOfOverflowingDatesAreRefusedPromptly) {
+    // Start dates beyond a date's range in every record of a large file: a walk along
+    // the date key would start again from the cut-down value for ever.
+    const std::string file = tenPeriodFile("overflow.tps");
+    std::string sql = "BEGIN;";
+    for (int i = 0; i < 2000; ++i)
+        sql += "INSERT INTO SPECDAYS (STARTDATE, ENDDATE, DESCRIPTION) VALUES (" +
+               std::to_string(5000000000LL + i) + ", 80000, 'Broken');";
+    rawSql(file, sql + "UPDATE SPECDAYS SET STARTDATE = 5000000000 + _rid; COMMIT;");
+    const auto start = std::chrono::steady_clock::now();
+    expectRefused(file, "record 1 holds the number 5000000001 where the start date belongs");
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(10));
 }
 
 }  // namespace

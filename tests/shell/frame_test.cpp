@@ -3,8 +3,12 @@
 #include "shell/frame.h"
 
 #include <QAction>
+#include <QImage>
 #include <QMenu>
+#include <QMenuBar>
+#include <QPixmap>
 #include <QScreen>
+#include <algorithm>
 #include <climits>
 
 #include "shell/app.h"
@@ -22,7 +26,9 @@ class FrameTest : public ShellTest {
     void SetUp() override {
         ShellTest::SetUp();
         registerShellProcedures();
-        // Every procedure of the menu, so that gating alone decides what is enabled.
+        // Every procedure of the menu, so that gating alone decides what is enabled. An
+        // earlier test of the program may have registered a real window on a store that is
+        // gone by now: each is replaced here. (Help and the frame's own windows need none.)
         for (const char* p :
              {"SYSPREF",        "BROWSEUSERS",    "BROWSEUSERGROUPS", "USERPREF",
               "UPDATEACT",      "BROWSEALL",      "BROWSEBYNAME",     "BATCHDELETE",
@@ -30,11 +36,11 @@ class FrameTest : public ShellTest {
               "GROUPUTIL",      "RESUTIL",        "UPDATECLIENT",     "BROWSECLIENT",
               "SCANSINGLE",     "SCANMONTH",      "SCANGROUP",        "SCANGROUPWEEK",
               "SCANGROUPMONTH", "SCANFREE",       "SCANPOOLED",       "FINDFREETIME",
-              "CALENDARMAIN",   "HELPCONTENTS",   "HELPSEARCH",       "HELPHOWTO"})
-            if (!MAIN::hasProcedure(p))
-                MAIN::registerProcedure(p, [this, p](MAIN&, int request) {
-                    ran.push_back(std::string(p) + ":" + std::to_string(request));
-                });
+              "CALENDARMAIN"})
+            MAIN::registerProcedure(p, [p](MAIN&, int request) {
+                ranLog().push_back(std::string(p) + ":" + std::to_string(request));
+            });
+        ran.clear();
         ASSERT_EQ(StoreStart::Ready, OPENSTORE(*db));
         addUser("GENERAL", "Gen", 1);
         addUser("RESADMIN", "Res", 2);
@@ -65,7 +71,13 @@ class FrameTest : public ShellTest {
         reopen();
         return off;
     }
-    std::vector<std::string> ran;
+    /// What the frame ran. The procedures are registered once for the whole program, so
+    /// they write to a log that outlives each test rather than to a test of the past.
+    static std::vector<std::string>& ranLog() {
+        static std::vector<std::string> log;
+        return log;
+    }
+    std::vector<std::string>& ran = ranLog();
 };
 
 TEST_F(FrameTest, MenusAreGatedByTheUsersAccessLevel) {
@@ -117,11 +129,121 @@ TEST_F(FrameTest, TheOrganisationsTermsAppearInMenusAndTips) {
     EXPECT_EQ("Browse appointments", text("Bookings/Browse %1"));
     EXPECT_EQ("Room groups", text("Resources/%1 groups"));
     EXPECT_EQ("One room", text("Utilization/One %1"));
-    EXPECT_EQ("Appointments", frame.findChild<QMenu*>("Bookings")->title().toStdString());
+    EXPECT_EQ("&Appointments", frame.findChild<QMenu*>("Bookings")->title().toStdString());
     EXPECT_EQ("Single room", frame.findChild<QMenu*>("Scan/Single %1")->title().toStdString());
     EXPECT_EQ("Scan appointments of a room for a week",
               frame.action("toolbar/Single week")->toolTip().toStdString());
     EXPECT_EQ("Add a new appointment", frame.action("toolbar/New")->toolTip().toStdString());
+}
+
+/// Every text of the frame's menus and toolbar, one a line: titles, entries and tips.
+std::string frameTexts(MAIN& frame) {
+    std::string out;
+    for (QMenu* m : frame.findChildren<QMenu*>()) out += m->title().toStdString() + "\n";
+    for (QAction* a : frame.findChildren<QAction*>())
+        out += a->text().toStdString() + " | " + a->toolTip().toStdString() + "\n";
+    return out;
+}
+
+TEST_F(FrameTest, TheMenusShowTheOrganisationsWordsBeforeLogIn) {
+    ASSERT_EQ(StoreStart::Ready, OPENSTORE(*db));
+    db->SYP.LABELS1_2 = "Sessions";
+    db->SYP.LABELS2_1 = "Room";
+    ASSERT_EQ(0, db->engine().put(db->table(Tbl::SYSPREF)));
+    CLOSESTORE(*db);
+    reopen();
+
+    MAIN frame(*db, *ini);
+    // A frame not yet opened shows the system's own words.
+    EXPECT_EQ(std::string::npos, frameTexts(frame).find('%')) << frameTexts(frame);
+    std::string behindLogIn;
+    onNextModal([&](QWidget* w) {
+        behindLogIn = frameTexts(frame);
+        auto* login = qobject_cast<LOGIN*>(w);
+        login->userName()->setText(kAdministrator);
+        login->password()->setText(kAdministratorPassword);
+        pressButton(login, "OK");
+    });
+    ASSERT_TRUE(frame.INIT());
+    EXPECT_EQ(std::string::npos, behindLogIn.find('%')) << behindLogIn;
+    EXPECT_NE(std::string::npos, behindLogIn.find("Single room")) << behindLogIn;
+}
+
+TEST_F(FrameTest, TheLogInWindowOpensOverTheMiddleOfTheFrame) {
+    MAIN frame(*db, *ini);
+    QRect login, under;
+    onNextModal([&](QWidget* w) {
+        login = w->geometry();
+        under = frame.geometry();
+        pressButton(w, "Cancel");
+    });
+    EXPECT_FALSE(frame.INIT());
+    EXPECT_LE((login.center() - under.center()).manhattanLength(), 4)
+        << login.x() << "," << login.y() << " over " << under.x() << "," << under.y();
+    EXPECT_TRUE(frame.screen()->availableGeometry().contains(under));
+}
+
+TEST_F(FrameTest, FileMenuInCommandOrderAndEveryMenuWithItsAccelerator) {
+    ASSERT_EQ(StoreStart::Ready, OPENSTORE(*db));
+    // A bookings word whose first letter the Scan menu has already.
+    db->SYP.LABELS1_2 = "Sessions";
+    db->SYP.LABELS3_2 = "Customers";
+    ASSERT_EQ(0, db->engine().put(db->table(Tbl::SYSPREF)));
+    CLOSESTORE(*db);
+    reopen();
+    MAIN frame(*db, *ini);
+    typeLogin(kAdministrator, kAdministratorPassword);
+    ASSERT_TRUE(frame.INIT());
+
+    std::vector<std::string> file;
+    for (QAction* a : frame.findChild<QMenu*>("File")->actions())
+        if (!a->isSeparator()) file.push_back(a->text().toStdString());
+    EXPECT_EQ((std::vector<std::string>{"Print setup...", "System preferences", "Users",
+                                        "User preferences", "Change password", "Exit"}),
+              file);
+
+    std::vector<std::string> bar;
+    std::string letters;
+    for (QAction* a : frame.menuBar()->actions()) {
+        const QString t = a->text();
+        bar.push_back(t.toStdString());
+        ASSERT_TRUE(t.contains('&')) << t.toStdString();
+        letters += t[t.indexOf('&') + 1].toLower().toLatin1();
+    }
+    EXPECT_EQ((std::vector<std::string>{"&File", "S&essions", "&Resources", "&Utilization",
+                                        "&Customers", "&Scan", "&Help"}),
+              bar);
+    // No two menus share a letter.
+    std::string sorted = letters;
+    std::sort(sorted.begin(), sorted.end());
+    EXPECT_EQ(sorted.end(), std::adjacent_find(sorted.begin(), sorted.end())) << letters;
+}
+
+/// How much a toolbar image stands out on a light bar: the opacity-weighted darkness
+/// and colour of its pixels.
+double ink(const QPixmap& p) {
+    const QImage image = p.toImage().convertToFormat(QImage::Format_ARGB32);
+    double sum = 0;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x) {
+            const QColor c = image.pixelColor(x, y);
+            sum += c.alphaF() * (1.0 - c.valueF() + c.hsvSaturationF()) / 2;
+        }
+    return sum;
+}
+
+TEST_F(FrameTest, EnabledAndDisabledToolbarButtonsAreToldApartAtAGlance) {
+    MAIN frame(*db, *ini);
+    double faintestEnabled = 1e9, strongestDisabled = 0;
+    for (const char* b : {"New", "Browse", "Group day", "Group week", "Group free", "Single week",
+                          "Single month"}) {
+        const QIcon icon = frame.action(std::string("toolbar/") + b)->icon();
+        const double on = ink(icon.pixmap(24, 24, QIcon::Normal));
+        const double off = ink(icon.pixmap(24, 24, QIcon::Disabled));
+        faintestEnabled = std::min(faintestEnabled, on);
+        strongestDisabled = std::max(strongestDisabled, off);
+    }
+    EXPECT_GT(faintestEnabled, 2 * strongestDisabled);
 }
 
 TEST_F(FrameTest, AFailedLogInEndsTheFrame) {

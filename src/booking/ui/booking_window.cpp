@@ -134,6 +134,10 @@ void UpdateAct::build() {
     auto* repeatRow = new QHBoxLayout;
     description_ = new QLabel;
     description_->setWordWrap(true);
+    // The rule's line takes the width the button leaves: a long rule wraps onto a second
+    // line, never into a narrow strip of one word a line.
+    description_->setMinimumWidth(description_->fontMetrics().averageCharWidth() * 40);
+    description_->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
     repeat_ = new QPushButton(text("Repeat/Multi-Day"));
     repeat_->setToolTip(
         text("Repeat this %1 or make it span several days", booking::lower(words_.booking)));
@@ -158,7 +162,13 @@ void UpdateAct::build() {
                 if (const int w = stored[i].toInt(); w > 0 && w < 2000) widths[i] = w;
     }
     for (int i = 0; i < 2; ++i) resources_->setColumnWidth(i, widths[i]);
-    rl->addWidget(resources_, 1);
+    // The primary resource is named under the list, so that a long code never widens the
+    // column of buttons beside it.
+    primary_ = new QLabel;
+    auto* listColumn = new QVBoxLayout;
+    listColumn->addWidget(resources_, 1);
+    listColumn->addWidget(primary_);
+    rl->addLayout(listColumn, 1);
     auto* rb = new QVBoxLayout;
     insert_ = new QPushButton(text("Insert"));
     insert_->setToolTip(text("Add %1 to this %2", booking::lower(words_.resources),
@@ -172,12 +182,10 @@ void UpdateAct::build() {
     makePrimary_ = new QPushButton(text("Make primary"));
     makePrimary_->setToolTip(
         text("Make the highlighted %1 the primary one", booking::lower(words_.resource)));
-    primary_ = new QLabel;
     for (QWidget* w : {static_cast<QWidget*>(insert_), static_cast<QWidget*>(delete_),
                        static_cast<QWidget*>(addGroup_), static_cast<QWidget*>(deleteGroup_),
                        static_cast<QWidget*>(makePrimary_)})
         rb->addWidget(w);
-    rb->addWidget(primary_);
     rb->addStretch();
     rl->addLayout(rb);
     g->addWidget(resBox, 1);

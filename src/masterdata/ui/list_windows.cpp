@@ -85,6 +85,9 @@ DurationBrowse::DurationBrowse(Store& db, const std::string& name, std::string o
     setTip(*this, "Insert", tipOf("Add new duration"));
     setTip(*this, "Delete", tipOf("Delete highlighted duration"));
     addListActions(*this);
+    // One narrow column: the standard eleven lengths and one more show whole.
+    resize(360, height());
+    fitRows(12);
 }
 
 void DurationBrowse::LOCATE(const QString& text) {

@@ -56,7 +56,7 @@ QTableView* listView(QWidget* parent, BrowseModel* model, const char* name) {
     v->setSelectionMode(QAbstractItemView::SingleSelection);
     v->setEditTriggers(QAbstractItemView::NoEditTriggers);
     v->verticalHeader()->hide();
-    v->horizontalHeader()->setStretchLastSection(true);
+    framework::fitColumns(*v);
     return v;
 }
 
@@ -88,6 +88,8 @@ class BrowseResource : public framework::WindowProcedure {
         const QString plural = resourceWord(db, true), singular = resourceWord(db, false);
         setWindowTitle(text("Browse %1", plural));
 
+        // A long name of thirty characters of ordinary text shows whole.
+        const int longName = fontMetrics().horizontalAdvance(QString(30, 'n')) + 16;
         all_ = new BrowseModel(db.Access(Tbl::RESOURCE), RES::RESOURCE_KEY, this);
         const TableDecl& rd = db.table(Tbl::RESOURCE).decl();
         auto resField = [&rd](int f) { return rd.fields[f - 1]; };
@@ -95,7 +97,7 @@ class BrowseResource : public framework::WindowProcedure {
             {singular,
              [f = resField(RES::RESOURCE)](const std::byte* r) { return qs(getText(f, r)); }, 110},
             {text("Long Name"),
-             [f = resField(RES::NAME)](const std::byte* r) { return qs(getText(f, r)); }, 220},
+             [f = resField(RES::NAME)](const std::byte* r) { return qs(getText(f, r)); }, longName},
             {text("Units"),
              [f = resField(RES::UNITS)](const std::byte* r) {
                  return QString::number(getNumber(f, r));
@@ -111,7 +113,7 @@ class BrowseResource : public framework::WindowProcedure {
              [this, code](const std::byte* r) {
                  return describe(std::string(getText(code, r))).first;
              },
-             220},
+             longName},
             {text("Units"),
              [this, code](const std::byte* r) {
                  return describe(std::string(getText(code, r))).second;
@@ -166,6 +168,9 @@ class BrowseResource : public framework::WindowProcedure {
         layout->addWidget(tabs_);
         layout->addLayout(buttons);
         setTabOrder(locator_, tabs_);
+        framework::leadDownIntoList(locator_, [this]() -> QAbstractItemView* {
+            return onGroupTab() ? groupView_ : allView_;
+        });
         resize(560, 420);
         translatedAlready(*this, true);
 

@@ -74,7 +74,7 @@ class BrowseUsers : public framework::BrowseProcedure {
         };
         const FieldDecl level = d.fields[USE::ACCESSLEVEL - 1], fail = d.fields[USE::FAILFLAG - 1];
         setColumns({
-            {text("User name"), textOf(USE::USERNAME), 110},
+            {text("User name"), textOf(USE::USERNAME), framework::textColumnWidth(*this, 15)},
             {text("Last name"), textOf(USE::LASTNAME), 120},
             {text("First name"), textOf(USE::FIRSTNAME), 100},
             {text("Department"), textOf(USE::DEPARTMENT), 140},

@@ -556,6 +556,7 @@ BROWSEBYNAME::BROWSEBYNAME(store::Store& db, QWidget* parent)
         nameModel_->locate(values.data(), 1);
     });
     watch(locator_);
+    framework::leadDownIntoList(locator_, [this]() -> QAbstractItemView* { return names_; });
     connect(nameModel_, &QAbstractItemModel::modelReset, this, [this] {
         if (nameModel_->rowCount() > 0) names_->selectRow(0);
         highlighted();
