@@ -18,18 +18,49 @@ bool stopBox(Store& db, const std::string& tag) {
     return questions().stop(db.engine().status().message() + tag);
 }
 
-/// Data of an earlier release is recognised by a stored layout other than today's.
-bool oldFormat(Store& db) {
+/// What the folder's files say before anything is opened for writing.
+enum class FolderState { Usable, OldFormat, Refused };
+
+/// Where to find a good copy of a store file: the internal backups beside it.
+std::string backupOf(StoreFile f) {
+    return f == StoreFile::USERS ? "the backup USERS.BK1"
+                                 : "the backup RESDATA.BK1 (or RESDATA.BAK)";
+}
+
+/// Refuses a damaged file in one message that names it and says what to do; nothing has
+/// been written.
+FolderState refuse(Store& db, StoreFile f, const std::string& problem) {
+    questions().message(kProductName,
+                        damagedFileMessage(db.engine().pathOf(f), problem, backupOf(f)),
+                        Icon::Exclamation, BUTTON_OK, BUTTON_OK);
+    return FolderState::Refused;
+}
+
+/// Reads every table's layout. Data of an earlier release is recognised by a stored layout
+/// other than today's; a table whose catalogue entry is today's but whose columns are not is
+/// damaged, and its file is refused before any of it is read.
+FolderState checkFolder(Store& db) {
     for (int i = 0; i < kTableCount; ++i) {
         Table& t = db.table(Tbl(i));
         const int rc = db.engine().open(t, false);
         if (rc == NoError) db.engine().close(t);
-        if (rc == InvalidRecordDeclarationErr) return true;
+        if (rc != InvalidRecordDeclarationErr) continue;
+        const std::string detail = db.engine().status().detail;
+        if (detail.empty()) return FolderState::OldFormat;
+        return refuse(db, t.decl().file,
+                      std::string("is damaged: in its table ") + t.decl().name + " the " + detail);
     }
-    return false;
+    return FolderState::Usable;
 }
 
 }  // namespace
+
+std::string damagedFileMessage(const std::string& path, const std::string& problem,
+                               const std::string& backup) {
+    return "The file " + path + " " + problem +
+           ". Nothing has been changed. Restore the file from " + backup +
+           " in the same folder, then start " + kProductName + " again.";
+}
 
 void copyDefaultsToUserPref(Store& db) {
     masterdata::copySystemDefaults(db);
@@ -150,10 +181,15 @@ bool readSysPref(Store& db) {
 }
 
 StoreStart OPENSTORE(Store& db) {
-    if (oldFormat(db)) {
-        questions().message(kProductName, kOldFormatMessage, Icon::Exclamation, BUTTON_OK,
-                            BUTTON_OK);
-        return StoreStart::OldFormat;
+    switch (checkFolder(db)) {
+        case FolderState::Usable:
+            break;
+        case FolderState::OldFormat:
+            questions().message(kProductName, kOldFormatMessage, Icon::Exclamation, BUTTON_OK,
+                                BUTTON_OK);
+            return StoreStart::OldFormat;
+        case FolderState::Refused:
+            return StoreStart::Stopped;
     }
     for (Tbl t : {Tbl::CLIENT, Tbl::DURLIST, Tbl::SYSPREF})
         if (db.Relate(t).OPEN() != Level_Benign) return StoreStart::Stopped;

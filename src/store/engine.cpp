@@ -205,11 +205,11 @@ std::string createIndexSql(const TableDecl& d, const KeyDecl& k) {
 }
 
 /// Whether the table the file holds has exactly the columns the declaration makes, with
-/// their types. Keys built on a column that is not there would index the column's name as
-/// a constant (SQLite reads an unknown quoted name as text), so nothing is built then.
+/// their types. SQLite reads a quoted name that is no column as text, so a statement on a
+/// table without one of its columns would read (or index) the column's name as its value.
 /// SQLITE_OK when they match, SQLITE_NOTFOUND when the table is missing, SQLITE_SCHEMA
-/// when it differs, or the failing SQLite code.
-int checkColumns(sqlite3* db, const TableDecl& d) {
+/// when it differs (with the first difference in `difference`), or the failing SQLite code.
+int checkColumns(sqlite3* db, const TableDecl& d, std::string* difference = nullptr) {
     std::vector<std::pair<std::string, std::string>> want{{"_rid", "INTEGER"}, {"_ver", "INTEGER"}};
     for (const FieldDecl& f : d.fields)
         for (const std::string& c : columnsOf(f))
@@ -232,11 +232,30 @@ int checkColumns(sqlite3* db, const TableDecl& d) {
         for (char& c : s) c = char(std::toupper(static_cast<unsigned char>(c)));
         return s;
     };
-    for (auto* list : {&want, &have}) {
+    for (auto* list : {&want, &have})
         for (auto& [name, type] : *list) name = upper(name), type = upper(type);
-        std::sort(list->begin(), list->end());
+    auto find = [](const auto& list, const std::string& name) {
+        return std::find_if(list.begin(), list.end(),
+                            [&](const auto& c) { return c.first == name; });
+    };
+    // The first difference in the declaration's order, then a column it does not declare.
+    std::string found;
+    for (const auto& [name, type] : want) {
+        const auto it = find(have, name);
+        if (it == have.end())
+            found = "column " + name + " is missing";
+        else if (it->second != type)
+            found = "column " + name + " is of type " + (it->second.empty() ? "none" : it->second) +
+                    " instead of " + type;
+        if (!found.empty()) break;
     }
-    return have == want ? SQLITE_OK : SQLITE_SCHEMA;
+    for (std::size_t i = 0; found.empty() && i < have.size(); ++i)
+        if (find(want, have[i].first) == want.end())
+            found = "column " + have[i].first + " is not one of its own";
+    if (found.empty() && have.size() != want.size()) found = "a column appears twice";
+    if (found.empty()) return SQLITE_OK;
+    if (difference) *difference = found;
+    return SQLITE_SCHEMA;
 }
 
 const char* typeName(FieldType t) {
@@ -678,6 +697,19 @@ int Engine::open(Table& t, bool write) {
         if (std::find(indexes.begin(), indexes.end(), indexName(d, k)) == indexes.end())
             return fail(KeysMustBeRebuiltErr);
     }
+    // The catalogue says what layout was written, the table's columns what is there: a
+    // column lost or renamed by hand would otherwise read back as its own name.
+    std::string difference;
+    switch (rc = checkColumns(d_->db, d, &difference)) {
+        case SQLITE_OK:
+            break;
+        case SQLITE_SCHEMA:
+            fail(InvalidRecordDeclarationErr);
+            status_.detail = difference;
+            return InvalidRecordDeclarationErr;
+        default:
+            return failSql(rc, false);
+    }
 
     t.open_ = true;
     t.readOnly_ = !write;
@@ -768,13 +800,16 @@ int Engine::buildKeys(Table& t) {
     if (int rc = connect(false)) return rc;
     if (d.file == StoreFile::USERS)
         if (int rc = attachUsers(false)) return rc;
-    switch (int rc = checkColumns(d_->db, d)) {
+    std::string difference;
+    switch (int rc = checkColumns(d_->db, d, &difference)) {
         case SQLITE_OK:
             break;
         case SQLITE_NOTFOUND:
             return fail(FileNotFoundErr);
         case SQLITE_SCHEMA:
-            return fail(InvalidRecordDeclarationErr);
+            fail(InvalidRecordDeclarationErr);
+            status_.detail = difference;
+            return InvalidRecordDeclarationErr;
         default:
             return failSql(rc, false);
     }

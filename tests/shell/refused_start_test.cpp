@@ -9,6 +9,7 @@
 #include "shell/app.h"
 #include "shell/backup.h"
 #include "shell/frame.h"
+#include "shell/login.h"
 #include "shell/startup.h"
 #include "shell_fixture.h"
 #include "store/engine.h"
@@ -104,6 +105,50 @@ TEST_F(RefusedStartTest, AUsersFileOfAnotherLayoutIsRefusedUnchanged) {
     // The program ends with a code that says it did not succeed.
     EXPECT_EQ(std::vector<int>{Level_Fatal}, exits);
     EXPECT_EQ(before, snapshot());
+}
+
+TEST_F(RefusedStartTest, ATableWithoutOneOfItsColumnsRefusesTheFileByName) {
+    // PASSWORD renamed by hand: its rows and keys stay, the catalogue names today's layout.
+    const std::string rename =
+        "PRAGMA writable_schema = 1; UPDATE sqlite_master SET sql = replace(sql, "
+        "'\"PASSWORD\"', '\"PASSWORX\"') WHERE name = 'USERS'; PRAGMA writable_schema = 0;";
+    rawSql("USERS.TPS", rename, true);
+    const Folder before = snapshot();
+    EXPECT_FALSE(start());
+    EXPECT_TRUE(refused);
+    EXPECT_EQ(std::vector<std::string>{damagedFileMessage(
+                  (dir / "USERS.TPS").string(),
+                  "is damaged: in its table USERS the column PASSWORD is missing",
+                  "the backup USERS.BK1")},
+              user.texts());
+    EXPECT_EQ(before, snapshot());
+    // Had the start gone on, the name of the missing column would have been its value.
+    reopen();
+    db->Relate(Tbl::SYSPREF).OPEN();
+    db->Relate(Tbl::USERS).OPEN();
+    LoginCheck check(*db);
+    EXPECT_NE(LoginCheck::Admitted, check.TRY(kAdministrator, "PASSWORD"));
+    EXPECT_NE(LoginCheck::Admitted, check.TRY(kAdministrator, kAdministratorPassword));
+    db.reset();
+    EXPECT_EQ(before, snapshot());
+
+    // The system preferences without one of the organisation's terms.
+    rawSql("USERS.TPS",
+           "PRAGMA writable_schema = 1; UPDATE sqlite_master SET sql = replace(sql, "
+           "'\"PASSWORX\"', '\"PASSWORD\"') WHERE name = 'USERS';",
+           true);
+    rawSql("RESDATA.TPS",
+           "PRAGMA writable_schema = 1; UPDATE sqlite_master SET sql = replace(sql, "
+           "'\"LABELS1_2\"', '\"PLURAL\"') WHERE name = 'SYSPREF';");
+    user.clearAsked();
+    const Folder second = snapshot();
+    EXPECT_FALSE(start());
+    EXPECT_EQ((dir / "RESDATA.TPS").string() +
+                  " is damaged: in its table SYSPREF the column "
+                  "LABELS1_2 is missing",
+              user.lastText().substr(9, user.lastText().find(". Nothing") - 9));
+    EXPECT_NE(std::string::npos, user.lastText().find("RESDATA.BK1"));
+    EXPECT_EQ(second, snapshot());
 }
 
 TEST_F(RefusedStartTest, ACancelledLogInWritesNoPlacementAndNoBackup) {
