@@ -1,5 +1,7 @@
 #include "shell/startup.h"
 
+#include <filesystem>
+
 #include "masterdata/user_save.h"
 #include "store/error_class.h"
 #include "store/questions.h"
@@ -51,6 +53,40 @@ FolderState checkFolder(Store& db) {
                       std::string("is damaged: in its table ") + t.decl().name + " the " + detail);
     }
     return FolderState::Usable;
+}
+
+/// Seeding is for a new folder. Beside a RESDATA.TPS that holds data, a users file that is
+/// missing, empty or damaged was lost, and a new one would let anybody in with the built-in
+/// password: the start is refused and nothing is written.
+FolderState checkUsersFile(Store& db) {
+    Engine& e = db.engine();
+    bool holds = false;
+    if (e.holdsRecords(StoreFile::RESDATA, holds) != NoError || !holds) return FolderState::Usable;
+    const std::string path = e.pathOf(StoreFile::USERS);
+    std::error_code ec;
+    std::string problem;
+    if (!std::filesystem::exists(path, ec)) {
+        problem = "is missing";
+    } else if (std::filesystem::file_size(path, ec) == 0) {
+        problem = "is empty";
+    } else if (e.connectFile(StoreFile::USERS, false) != NoError ||
+               e.checkFile(StoreFile::USERS) != NoError) {
+        problem = "is damaged (" + e.status().message() + ")";
+    } else {
+        Table& users = db.table(Tbl::USERS);
+        const int rc = e.open(users, false);
+        if (rc == NoError) {
+            if (e.records(users) == 0) problem = "holds no users";
+            e.close(users);
+        } else if (rc == FileNotFoundErr) {
+            problem = "holds no users";
+        }
+    }
+    if (problem.empty()) return FolderState::Usable;
+    return refuse(db, StoreFile::USERS,
+                  problem +
+                      ", although RESDATA.TPS beside it holds data; a new users file would let "
+                      "anybody in with the built-in password");
 }
 
 }  // namespace
@@ -191,6 +227,7 @@ StoreStart OPENSTORE(Store& db) {
         case FolderState::Refused:
             return StoreStart::Stopped;
     }
+    if (checkUsersFile(db) != FolderState::Usable) return StoreStart::Stopped;
     for (Tbl t : {Tbl::CLIENT, Tbl::DURLIST, Tbl::SYSPREF})
         if (db.Relate(t).OPEN() != Level_Benign) return StoreStart::Stopped;
     for (Tbl t : {Tbl::RESOURCE, Tbl::USERS, Tbl::GROUP, Tbl::USERPREF})

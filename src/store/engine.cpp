@@ -859,24 +859,67 @@ int Engine::connectFile(StoreFile f, bool create) {
 
 int Engine::checkFiles() {
     if (!d_->db) return fail(FileNotOpenErr);
-    for (const char* schema : {"main", "users"}) {
-        if (std::strcmp(schema, "users") == 0 && !d_->usersAttached) continue;
-        sqlite3_stmt* st = nullptr;
-        const std::string sql = std::string("PRAGMA ") + schema + ".quick_check";
-        int rc = sqlite3_prepare_v2(d_->db, sql.c_str(), -1, &st, nullptr);
-        std::string problem;
-        if (rc == SQLITE_OK) {
-            while ((rc = sqlite3_step(st)) == SQLITE_ROW) {
-                const char* line = reinterpret_cast<const char*>(sqlite3_column_text(st, 0));
-                if (problem.empty() && line && std::strcmp(line, "ok") != 0) problem = line;
-            }
+    if (int rc = checkFile(StoreFile::RESDATA)) return rc;
+    if (d_->usersAttached)
+        if (int rc = checkFile(StoreFile::USERS)) return rc;
+    status_.clear();
+    return 0;
+}
+
+int Engine::checkFile(StoreFile f) {
+    if (!d_->db || (f == StoreFile::USERS && !d_->usersAttached)) return fail(FileNotOpenErr);
+    const char* schema = f == StoreFile::USERS ? "users" : "main";
+    sqlite3_stmt* st = nullptr;
+    const std::string sql = std::string("PRAGMA ") + schema + ".quick_check";
+    int rc = sqlite3_prepare_v2(d_->db, sql.c_str(), -1, &st, nullptr);
+    std::string problem;
+    if (rc == SQLITE_OK) {
+        while ((rc = sqlite3_step(st)) == SQLITE_ROW) {
+            const char* line = reinterpret_cast<const char*>(sqlite3_column_text(st, 0));
+            if (problem.empty() && line && std::strcmp(line, "ok") != 0) problem = line;
         }
+    }
+    sqlite3_finalize(st);
+    if (rc != SQLITE_DONE && rc != SQLITE_OK) return failSql(rc, false);
+    if (!problem.empty()) {
+        status_.setFileError(SQLITE_CORRUPT, problem);
+        return FileSystemErr;
+    }
+    status_.clear();
+    return 0;
+}
+
+int Engine::holdsRecords(StoreFile f, bool& holds) {
+    holds = false;
+    if (!fileExists(pathOf(f))) return status_.clear(), 0;
+    if (int rc = connectFile(f, false)) return rc;
+    const std::string schema = f == StoreFile::USERS ? "users" : "main";
+    const std::string q = "SELECT name FROM " + schema +
+                          ".sqlite_master WHERE type = 'table' AND name NOT LIKE 'sqlite!_%' "
+                          "ESCAPE '!' AND name <> '" +
+                          kCatalog + "'";
+    sqlite3_stmt* st = nullptr;
+    int rc = sqlite3_prepare_v2(d_->db, q.c_str(), -1, &st, nullptr);
+    std::vector<std::string> names;
+    if (rc == SQLITE_OK) {
+        while ((rc = sqlite3_step(st)) == SQLITE_ROW)
+            names.emplace_back(reinterpret_cast<const char*>(sqlite3_column_text(st, 0)));
         sqlite3_finalize(st);
-        if (rc != SQLITE_DONE && rc != SQLITE_OK) return failSql(rc, false);
-        if (!problem.empty()) {
-            status_.setFileError(SQLITE_CORRUPT, problem);
-            return FileSystemErr;
+    }
+    if (rc != SQLITE_DONE) return failSql(rc, false);
+    for (const std::string& name : names) {
+        rc = sqlite3_prepare_v2(
+            d_->db, ("SELECT 1 FROM " + schema + "." + quoted(name) + " LIMIT 1").c_str(), -1, &st,
+            nullptr);
+        if (rc == SQLITE_OK) {
+            rc = sqlite3_step(st);
+            sqlite3_finalize(st);
         }
+        if (rc == SQLITE_ROW) {
+            holds = true;
+            break;
+        }
+        if (rc != SQLITE_DONE) return failSql(rc, false);
     }
     status_.clear();
     return 0;

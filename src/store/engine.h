@@ -143,6 +143,11 @@ class Engine {
     /// Reads the connected files through and checks their structure: FileSystemErr, with
     /// the engine's own description, for a file that is damaged or cut short.
     int checkFiles();
+    /// The same for one connected file.
+    int checkFile(StoreFile f);
+    /// Whether any table of a store file holds a record. A missing file holds none; an
+    /// existing one is connected (never made) to look.
+    int holdsRecords(StoreFile f, bool& holds);
     /// Puts the rows of `from` in the place of the table `target` declares: the table of
     /// that name (in whatever layout, if there is one) is dropped, `from` takes its name,
     /// the target's keys are built and the catalog records the target's layout. `from` must

@@ -2,6 +2,7 @@
 // cancelled log-in leave every file of the folder byte for byte as they were.
 #include <sqlite3.h>
 
+#include <fstream>
 #include <map>
 
 #include "converter/releases.h"
@@ -149,6 +150,52 @@ TEST_F(RefusedStartTest, ATableWithoutOneOfItsColumnsRefusesTheFileByName) {
               user.lastText().substr(9, user.lastText().find(". Nothing") - 9));
     EXPECT_NE(std::string::npos, user.lastText().find("RESDATA.BK1"));
     EXPECT_EQ(second, snapshot());
+}
+
+TEST_F(RefusedStartTest, AUsersFileLostBesideDataIsReportedAndNeverSeededAnew) {
+    // Enough users for the file to span many pages.
+    rawSql("USERS.TPS",
+           "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 300) "
+           "INSERT INTO USERS (USERNAME, PASSWORD) SELECT 'USER' || i, 'secret' FROM n;",
+           true);
+    const std::string path = (dir / "USERS.TPS").string();
+    const std::string kept = store::test::readFile(path);
+    auto restore = [&] { std::ofstream(path, std::ios::binary | std::ios::trunc) << kept; };
+    // The start is refused with one message naming the file and its backup; no file of the
+    // folder changes, so no users file with the built-in password appears.
+    auto expectRefused = [&](const std::string& problem) {
+        SCOPED_TRACE(problem);
+        const Folder before = snapshot();
+        user.clearAsked();
+        EXPECT_FALSE(start());
+        EXPECT_TRUE(refused);
+        ASSERT_EQ(1u, user.texts().size());
+        const std::string text = user.lastText();
+        EXPECT_EQ(0u, text.find("The file " + path + " " + problem)) << text;
+        EXPECT_NE(std::string::npos, text.find("the built-in password")) << text;
+        EXPECT_NE(std::string::npos, text.find("the backup USERS.BK1 in the same folder")) << text;
+        EXPECT_EQ(before, snapshot());
+        db.reset();
+        EXPECT_EQ(before, snapshot());
+    };
+
+    rawSql("USERS.TPS", "DELETE FROM USERS;", true);
+    expectRefused("holds no users");
+    restore();
+    std::filesystem::resize_file(path, std::filesystem::file_size(path) / 2);
+    expectRefused("is damaged");
+    std::filesystem::resize_file(path, 0);
+    expectRefused("is empty");
+    std::filesystem::remove(path);
+    expectRefused("is missing");
+    EXPECT_FALSE(std::filesystem::exists(path));
+
+    // Put back from its copy, the users file is used as it was.
+    restore();
+    user.clearAsked();
+    reopen();
+    ASSERT_EQ(StoreStart::Ready, OPENSTORE(*db));
+    EXPECT_EQ(301, count(Tbl::USERS));
 }
 
 TEST_F(RefusedStartTest, ACancelledLogInWritesNoPlacementAndNoBackup) {
