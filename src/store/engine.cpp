@@ -7,6 +7,7 @@
 #include <cctype>
 #include <cerrno>
 #include <chrono>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -451,6 +452,67 @@ RecordPosition readRow(sqlite3_stmt* st, const TableDecl& d, std::byte* rec, int
         }
     }
     return {sqlite3_column_int64(st, first), sqlite3_column_int64(st, first + 1)};
+}
+
+/// The column of the current row that holds a field's first element.
+int columnOf(const TableDecl& d, int field, int first = 0) {
+    int col = first + 2;
+    for (int i = 0; i < field; ++i) col += d.fields[i].count;
+    return col;
+}
+
+/// What a stored value is, in words, for a message about a value that does not fit.
+std::string describeValue(sqlite3_stmt* st, int col) {
+    switch (sqlite3_column_type(st, col)) {
+        case SQLITE_NULL:
+            return "no value";
+        case SQLITE_BLOB:
+            return "binary data";
+        case SQLITE_TEXT: {
+            std::string v(reinterpret_cast<const char*>(sqlite3_column_text(st, col)),
+                          std::size_t(sqlite3_column_bytes(st, col)));
+            if (v.size() > 20) v = v.substr(0, 20) + "...";
+            return "the text '" + v + "'";
+        }
+        default:
+            return reinterpret_cast<const char*>(sqlite3_column_text(st, col));
+    }
+}
+
+/// Empty when every value of the current row fits its field; else what is wrong with the
+/// first that does not ("DAT:DATE holds 5000000000"). A value that does not fit is never
+/// cut down to fit: it would be read as another value, and a walk that goes on from it
+/// would come back to it for ever.
+std::string misfitOf(sqlite3_stmt* st, const TableDecl& d, int first = 0) {
+    int col = first + 2;
+    for (const FieldDecl& f : d.fields) {
+        for (int e = 0; e < f.count; ++e, ++col) {
+            const int type = sqlite3_column_type(st, col);
+            bool fits;
+            if (isText(f.type)) {
+                fits = type == SQLITE_TEXT && sqlite3_column_bytes(st, col) <= f.width;
+            } else {
+                const long long v = sqlite3_column_int64(st, col);
+                const long long low = f.type == FieldType::LONG    ? INT32_MIN
+                                      : f.type == FieldType::SHORT ? INT16_MIN
+                                                                   : 0;
+                const long long high = f.type == FieldType::LONG    ? INT32_MAX
+                                       : f.type == FieldType::SHORT ? INT16_MAX
+                                                                    : UINT8_MAX;
+                fits = type == SQLITE_INTEGER && v >= low && v <= high;
+            }
+            if (fits) continue;
+            std::string name = std::string(d.prefix) + ":" + f.name;
+            if (f.count > 1) name += "_" + std::to_string(e + 1);
+            const std::string what =
+                isText(f.type) && type == SQLITE_TEXT
+                    ? "a text of " + std::to_string(sqlite3_column_bytes(st, col)) +
+                          " characters, longer than its " + std::to_string(f.width)
+                    : describeValue(st, col);
+            return "Damaged data: " + name + " holds " + what + ", which does not fit the field";
+        }
+    }
+    return {};
 }
 
 /// What SQLite's planner makes of a statement, one line per step.
@@ -992,6 +1054,8 @@ void Engine::dropPage(Table& t) {
     t.pageDirection_ = 0;
     t.page_.clear();
     t.pagePositions_.clear();
+    t.pageKeys_.clear();
+    t.pageFault_.clear();
     t.pageNext_ = 0;
     t.pageExhausted_ = false;
 }
@@ -1000,6 +1064,7 @@ int Engine::set(Table& t, int key) {
     if (!t.open_) return fail(FileNotOpenErr);
     t.cursor_ = Table::CursorState::AtStart;
     t.cursorKey_ = key < int(t.decl().keys.size()) ? key : -1;
+    t.cursorStored_ = false;
     t.pageLimit_ = kFirstPage / 2;
     dropPage(t);
     status_.clear();
@@ -1015,6 +1080,7 @@ int Engine::setAtValue(Table& t, int key, int components) {
                               ? -1
                               : std::min(components, int(t.decl().keys[key].components.size()));
     std::memcpy(t.cursorRecord_.get(), t.buffer(), t.recordSize());
+    t.cursorStored_ = false;
     t.pageLimit_ = kFirstPage / 2;
     dropPage(t);
     status_.clear();
@@ -1029,6 +1095,7 @@ int Engine::setAt(Table& t, int key, const std::byte* record, RecordPosition p) 
     t.cursorComponents_ = -1;
     std::memcpy(t.cursorRecord_.get(), record, t.recordSize());
     t.cursorRowid_ = p.rowid;
+    t.cursorStored_ = false;
     t.pageLimit_ = kFirstPage / 2;
     dropPage(t);
     status_.clear();
@@ -1042,40 +1109,73 @@ int Engine::fetchPage(Table& t, int direction) {
         t.pageDirection_ == direction ? std::min(t.pageLimit_ * 2, kLargestPage) : kFirstPage;
     t.page_.resize(std::size_t(limit) * t.recordSize());
     t.pagePositions_.clear();
+    t.pageKeys_.clear();
+    t.pageFault_.clear();
+    const int n = key < 0 ? 0 : int(d.keys[key].components.size());
+    std::vector<int> keyColumns;
+    for (int i = 0; i < n; ++i) keyColumns.push_back(columnOf(d, d.keys[key].components[i].field));
 
-    // Runs one level of the seek, appending its records to the page.
+    // Binds key component i as parameter `param`: the value the file held for the record
+    // last read, else the cursor record's.
+    auto bindComponent = [&](sqlite3_stmt* st, int param, int i) {
+        if (t.cursorStored_) {
+            const Table::StoredValue& v = t.cursorKeys_[i];
+            if (v.text)
+                sqlite3_bind_text(st, param, v.bytes.data(), int(v.bytes.size()), SQLITE_TRANSIENT);
+            else
+                sqlite3_bind_int64(st, param, v.number);
+            return;
+        }
+        const FieldDecl& f = d.fields[d.keys[key].components[i].field];
+        if (isText(f.type)) {
+            std::string_view v = getText(f, t.cursorRecord_.get());
+            sqlite3_bind_text(st, param, v.data(), int(v.size()), SQLITE_TRANSIENT);
+        } else {
+            sqlite3_bind_int64(st, param, getNumber(f, t.cursorRecord_.get()));
+        }
+    };
+    // Runs one level of the seek, appending its records to the page; stops at a record
+    // that cannot be read.
     auto run = [&](int equal, bool range) {
         sqlite3_stmt* st = d_->statement(t, pageKind(key, direction, equal, range),
                                          [&] { return pageSql(d, key, direction, equal, range); });
         if (!st) return failSql(sqlite3_errcode(d_->db), false);
-        if (key >= 0) bindKey(st, d, d.keys[key], t.cursorRecord_.get(), equal);
+        for (int i = 0; i < equal; ++i) bindComponent(st, i + 1, i);
         if (range) {
             const int param = key < 0 ? 1 : equal + 1;
-            if (key < 0 || equal == int(d.keys[key].components.size())) {
+            if (key < 0 || equal == n)
                 sqlite3_bind_int64(st, param, t.cursorRowid_);
-            } else {
-                const FieldDecl& f = d.fields[d.keys[key].components[equal].field];
-                if (isText(f.type)) {
-                    std::string_view v = getText(f, t.cursorRecord_.get());
-                    sqlite3_bind_text(st, param, v.data(), int(v.size()), SQLITE_TRANSIENT);
-                } else {
-                    sqlite3_bind_int64(st, param, getNumber(f, t.cursorRecord_.get()));
-                }
-            }
+            else
+                bindComponent(st, param, equal);
         }
         sqlite3_bind_int(st, 99, limit - int(t.pagePositions_.size()));
         int rc;
         while ((rc = sqlite3_step(st)) == SQLITE_ROW) {
+            const std::string misfit = misfitOf(st, d);
+            if (!misfit.empty()) {
+                t.pageFault_.setFileError(SQLITE_CORRUPT, misfit);
+                rc = SQLITE_DONE;
+                break;
+            }
             std::byte* rec = t.page_.data() + t.pagePositions_.size() * t.recordSize();
             t.pagePositions_.push_back(readRow(st, d, rec));
+            for (int col : keyColumns) {
+                Table::StoredValue v;
+                v.text = sqlite3_column_type(st, col) == SQLITE_TEXT;
+                if (v.text)
+                    v.bytes.assign(reinterpret_cast<const char*>(sqlite3_column_text(st, col)),
+                                   std::size_t(sqlite3_column_bytes(st, col)));
+                else
+                    v.number = sqlite3_column_int64(st, col);
+                t.pageKeys_.push_back(std::move(v));
+            }
         }
         sqlite3_reset(st);
         return rc == SQLITE_DONE ? 0 : failSql(rc, false);
     };
-    auto full = [&] { return int(t.pagePositions_.size()) >= limit; };
+    auto full = [&] { return t.pageFault_.code != 0 || int(t.pagePositions_.size()) >= limit; };
 
     int rc = 0;
-    const int n = key < 0 ? 0 : int(d.keys[key].components.size());
     if (t.cursor_ == Table::CursorState::AtStart) {
         rc = run(0, false);
     } else if (t.cursor_ == Table::CursorState::AtValue) {
@@ -1104,29 +1204,35 @@ int Engine::deliver(Table& t) {
     t.position_ = t.pagePositions_[t.pageNext_];
     t.cursorRowid_ = t.position_.rowid;
     t.cursor_ = Table::CursorState::After;
+    const std::size_t n = t.cursorKey_ < 0 ? 0 : t.decl().keys[t.cursorKey_].components.size();
+    t.cursorKeys_.assign(t.pageKeys_.begin() + long(t.pageNext_ * n),
+                         t.pageKeys_.begin() + long((t.pageNext_ + 1) * n));
+    t.cursorStored_ = n > 0;
     ++t.pageNext_;
     status_.clear();
     return 0;
 }
 
-int Engine::next(Table& t) {
+int Engine::step(Table& t, int direction) {
     if (!t.open_) return fail(FileNotOpenErr);
     if (t.cursor_ == Table::CursorState::None) return fail(RecordNotAvailableErr);
-    if (t.pageDirection_ == +1 && t.pageNext_ < t.pagePositions_.size()) return deliver(t);
-    if (t.pageDirection_ == +1 && t.pageExhausted_) return fail(RecordNotAvailableErr);
-    if (int rc = fetchPage(t, +1)) return rc;
-    if (t.pagePositions_.empty()) return fail(RecordNotAvailableErr);
-    return deliver(t);
+    const bool paging = t.pageDirection_ == direction;
+    if (paging && t.pageNext_ < t.pagePositions_.size()) return deliver(t);
+    // The record after the last one read is damaged: each further step reports it again.
+    if (paging && t.pageFault_.code != 0) return status_ = t.pageFault_, status_.code;
+    if (paging && t.pageExhausted_) return fail(RecordNotAvailableErr);
+    if (int rc = fetchPage(t, direction)) return rc;
+    if (!t.pagePositions_.empty()) return deliver(t);
+    if (t.pageFault_.code != 0) return status_ = t.pageFault_, status_.code;
+    return fail(RecordNotAvailableErr);
+}
+
+int Engine::next(Table& t) {
+    return step(t, +1);
 }
 
 int Engine::previous(Table& t) {
-    if (!t.open_) return fail(FileNotOpenErr);
-    if (t.cursor_ == Table::CursorState::None) return fail(RecordNotAvailableErr);
-    if (t.pageDirection_ == -1 && t.pageNext_ < t.pagePositions_.size()) return deliver(t);
-    if (t.pageDirection_ == -1 && t.pageExhausted_) return fail(RecordNotAvailableErr);
-    if (int rc = fetchPage(t, -1)) return rc;
-    if (t.pagePositions_.empty()) return fail(RecordNotAvailableErr);
-    return deliver(t);
+    return step(t, -1);
 }
 
 int Engine::get(Table& t, int key) {
@@ -1140,8 +1246,7 @@ int Engine::get(Table& t, int key) {
     if (!st) return failSql(sqlite3_errcode(d_->db), false);
     bindKey(st, d, k, t.buffer());
     int rc = sqlite3_step(st);
-    if (rc == SQLITE_ROW) t.position_ = readRow(st, d, t.buffer());
-    sqlite3_reset(st);
+    if (int bad = readChecked(st, rc, t)) return bad;
     if (rc == SQLITE_DONE) return fail(RecordNotFoundErr);
     if (rc != SQLITE_ROW) return failSql(rc, false);
     status_.clear();
@@ -1157,11 +1262,24 @@ int Engine::reget(Table& t, RecordPosition p) {
     if (!st) return failSql(sqlite3_errcode(d_->db), false);
     sqlite3_bind_int64(st, 1, p.rowid);
     int rc = sqlite3_step(st);
-    if (rc == SQLITE_ROW) t.position_ = readRow(st, d, t.buffer());
-    sqlite3_reset(st);
+    if (int bad = readChecked(st, rc, t)) return bad;
     if (rc == SQLITE_DONE) return fail(RecordNotFoundErr);
     if (rc != SQLITE_ROW) return failSql(rc, false);
     status_.clear();
+    return 0;
+}
+
+int Engine::readChecked(sqlite3_stmt* st, int rc, Table& t) {
+    if (rc == SQLITE_ROW) {
+        const std::string misfit = misfitOf(st, t.decl());
+        if (!misfit.empty()) {
+            sqlite3_reset(st);
+            status_.setFileError(SQLITE_CORRUPT, misfit);
+            return FileSystemErr;
+        }
+        t.position_ = readRow(st, t.decl(), t.buffer());
+    }
+    sqlite3_reset(st);
     return 0;
 }
 
@@ -1486,7 +1604,14 @@ int Engine::join(Table& outer, Table& inner, const JoinQuery& q, const std::func
     std::vector<RecordPosition> positions;
     std::vector<std::byte> image(width);
     int rc;
+    std::string misfit;
     while ((rc = sqlite3_step(st)) == SQLITE_ROW) {
+        misfit = misfitOf(st, o);
+        if (misfit.empty()) misfit = misfitOf(st, i, selectColumns(o));
+        if (misfit.empty() && lookup &&
+            sqlite3_column_type(st, selectColumns(o) + selectColumns(i)) != SQLITE_NULL)
+            misfit = misfitOf(st, *l, selectColumns(o) + selectColumns(i));
+        if (!misfit.empty()) break;
         positions.push_back(readRow(st, o, image.data()));
         positions.push_back(readRow(st, i, image.data() + os, selectColumns(o)));
         if (lookup) {
@@ -1503,6 +1628,10 @@ int Engine::join(Table& outer, Table& inner, const JoinQuery& q, const std::func
     }
     sqlite3_reset(st);
     sqlite3_clear_bindings(st);
+    if (!misfit.empty()) {
+        status_.setFileError(SQLITE_CORRUPT, misfit);
+        return FileSystemErr;
+    }
     if (rc != SQLITE_DONE) return failSql(rc, false);
     status_.clear();
     for (std::size_t r = 0; r < positions.size() / tables; ++r) {

@@ -10,6 +10,8 @@
 #include "engine_status.h"
 #include "table_decl.h"
 
+struct sqlite3_stmt;
+
 namespace store {
 
 class Engine;
@@ -75,6 +77,19 @@ class Table {
     std::size_t pageNext_ = 0;
     int pageLimit_ = 0;
     bool pageExhausted_ = false;
+    // A walk goes on from the key values as the file holds them, with the row number:
+    // the record image may hold them otherwise (a text's trailing blanks dropped).
+    struct StoredValue {
+        bool text = false;
+        long long number = 0;
+        std::string bytes;
+    };
+    std::vector<StoredValue> pageKeys_;    // the cursor key's values of each page record
+    std::vector<StoredValue> cursorKeys_;  // those of the record last read
+    bool cursorStored_ = false;            // whether cursorKeys_ say where the cursor is
+    // A record the page stopped at because it could not be read (damaged data): reported
+    // once the records before it have been read.
+    EngineStatus pageFault_;
 };
 
 /// A read along a relation in one statement: the records of an outer table at a value of
@@ -231,6 +246,11 @@ class Engine {
   private:
     int fetchPage(Table& t, int direction);
     int deliver(Table& t);
+    /// NEXT (+1) or PREVIOUS (-1).
+    int step(Table& t, int direction);
+    /// After a fetch's step `rc`: reads the row into the buffer when its values fit their
+    /// fields, resets the statement; FileSystemErr for a damaged row, the buffer untouched.
+    int readChecked(sqlite3_stmt* st, int rc, Table& t);
     int connect(bool create);
     int attachUsers(bool create);
     /// Deletes super-journal files that no commit will ever finish, when both files can

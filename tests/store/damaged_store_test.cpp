@@ -3,6 +3,8 @@
 // files are left as they were.
 #include <sqlite3.h>
 
+#include <chrono>
+
 #include "store/record_image.h"
 #include "store_fixture.h"
 
@@ -82,6 +84,110 @@ TEST_F(DamagedStoreTest, ATableWhoseColumnsAreNotItsDeclarationDoesNotOpen) {
     EXPECT_EQ("column LABELS1_2 is missing", engine.status().detail);
     EXPECT_EQ(resdata, fileHash(dir.file("RESDATA.TPS")));
     EXPECT_EQ(users, fileHash(dir.file("USERS.TPS")));
+}
+
+/// A walk that must end: at most `cap` records, and what stopped it.
+struct Walk {
+    std::vector<std::string> read;
+    Level end = Level_Benign;
+    double seconds = 0;
+};
+Walk walkUpTo(FileManager& fm, int key, int cap, const std::function<std::string()>& get) {
+    Walk w;
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(Level_Benign, fm.SET(key));
+    while (int(w.read.size()) < cap && (w.end = fm.NEXT()) == Level_Benign) w.read.push_back(get());
+    w.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    return w;
+}
+
+TEST_F(DamagedStoreTest, ValuesThatDoNotFitTheirFieldsAreReportedNeverCut) {
+    openAll(a);
+    ASSERT_EQ(Level_Benign, a.fm(Tbl::SPECIAL).USEFILE());
+    a.db.reset();
+    // Two good periods, then 2,000 whose start is far beyond any LONG: cut to 32 bits each
+    // would read as 705032704, and a walk that went on from that would start again.
+    rawSql("RESDATA.TPS",
+           "INSERT INTO SPECIAL (STARTDATE, ENDDATE, DESCRIPTION) VALUES (80001, 80002, 'A'), "
+           "(80003, 80004, 'B');"
+           "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 2000) "
+           "INSERT INTO SPECIAL (STARTDATE, ENDDATE, DESCRIPTION) "
+           "SELECT 5000000000, 80005, 'Far' FROM n;");
+    const std::size_t before = fileHash(dir.file("RESDATA.TPS"));
+
+    Station s(dir.path);
+    s.rm(Tbl::SPECIAL).OPEN();
+    auto description = [&] { return s.db->SPE.DESCRIPTION.str(); };
+    Walk w = walkUpTo(s.fm(Tbl::SPECIAL), SPE::DATE_KEY, 5000, description);
+    EXPECT_EQ((std::vector<std::string>{"A", "B"}), w.read);
+    EXPECT_EQ(Level_Notify, w.end);
+    EXPECT_LT(w.seconds, 10.0);
+    EXPECT_EQ(
+        "Error: (Damaged data: SPE:STARTDATE holds 5000000000, which does not fit the field (11)) "
+        "attempting to access a record from the RESDATA\\!SPECIAL file.  Returning to previous "
+        "window.",
+        user.lastText());
+    // Backwards the damaged records come first: nothing is read past them either.
+    s.fm(Tbl::SPECIAL).SET(SPE::DATE_KEY);
+    EXPECT_EQ(Level_Notify, s.fm(Tbl::SPECIAL).PREVIOUS());
+    // A fetch of one of them leaves the buffer as it was.
+    Engine& e = s.db->engine();
+    Table& t = s.db->table(Tbl::SPECIAL);
+    t.clearBuffer();
+    s.db->SPE.DESCRIPTION = "kept";
+    EXPECT_EQ(FileSystemErr, e.reget(t, RecordPosition{3, 1}));
+    EXPECT_EQ("kept", s.db->SPE.DESCRIPTION.str());
+    EXPECT_EQ(before, fileHash(dir.file("RESDATA.TPS")));
+
+    // Text where a number belongs, and a text longer than its field.
+    rawSql("RESDATA.TPS",
+           "DELETE FROM SPECIAL WHERE STARTDATE > 80003;"
+           "UPDATE SPECIAL SET ENDDATE = 'soon' WHERE DESCRIPTION = 'A';"
+           "UPDATE SPECIAL SET DESCRIPTION = 'A description of thirty chars' WHERE "
+           "DESCRIPTION = 'B';");
+    EXPECT_EQ(FileSystemErr, e.reget(t, RecordPosition{1, 1}));
+    EXPECT_EQ("Damaged data: SPE:ENDDATE holds the text 'soon', which does not fit the field",
+              e.status().fileText);
+    EXPECT_EQ(FileSystemErr, e.reget(t, RecordPosition{2, 1}));
+    EXPECT_EQ(
+        "Damaged data: SPE:DESCRIPTION holds a text of 29 characters, longer than its 20, "
+        "which does not fit the field",
+        e.status().fileText);
+    const std::size_t edited = fileHash(dir.file("RESDATA.TPS"));
+    w = walkUpTo(s.fm(Tbl::SPECIAL), SPE::DATE_KEY, 5000, description);
+    EXPECT_TRUE(w.read.empty());
+    EXPECT_EQ(Level_Notify, w.end);
+    EXPECT_EQ(edited, fileHash(dir.file("RESDATA.TPS")));
+}
+
+TEST_F(DamagedStoreTest, AWalkGoesOnFromTheKeyAsStoredNotAsRead) {
+    openAll(a);
+    ASSERT_EQ(Level_Benign, a.fm(Tbl::ACTIVITY).USEFILE());
+    a.db.reset();
+    // Names stored with a trailing blank, as no station of ours writes them: the record
+    // image drops the blank, and a walk that went on from the image's "Meeting" would meet
+    // all 2,000 "Meeting " again, a page at a time, for ever.
+    rawSql("RESDATA.TPS",
+           "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 2000) "
+           "INSERT INTO ACTIVITY (ACTNUMBER, NAME) SELECT i, 'Meeting ' FROM n;"
+           "INSERT INTO ACTIVITY (ACTNUMBER, NAME) VALUES (3000, 'Meeting'), (3001, 'Zoo');");
+    const std::size_t before = fileHash(dir.file("RESDATA.TPS"));
+    Station s(dir.path);
+    s.rm(Tbl::ACTIVITY).OPEN();
+    auto number = [&] { return std::to_string(s.db->ACT.ACTNUMBER); };
+    const Walk w = walkUpTo(s.fm(Tbl::ACTIVITY), ACT::NAME_KEY, 5000, number);
+    ASSERT_EQ(2002u, w.read.size());
+    EXPECT_EQ("3000", w.read.front());
+    EXPECT_EQ("3001", w.read.back());
+    EXPECT_EQ(Level_Notify, w.end);
+    EXPECT_TRUE(s.fm(Tbl::ACTIVITY).atEnd());
+    EXPECT_LT(w.seconds, 10.0);
+    // And back again from the end.
+    s.fm(Tbl::ACTIVITY).SET(ACT::NAME_KEY);
+    int back = 0;
+    while (back < 5000 && s.fm(Tbl::ACTIVITY).PREVIOUS() == Level_Benign) ++back;
+    EXPECT_EQ(2002, back);
+    EXPECT_EQ(before, fileHash(dir.file("RESDATA.TPS")));
 }
 
 }  // namespace
