@@ -46,6 +46,9 @@ FolderState checkFolder(Store& db) {
         Table& t = db.table(Tbl(i));
         const int rc = db.engine().open(t, false);
         if (rc == NoError) db.engine().close(t);
+        if (rc == FileSystemErr)
+            return refuse(db, t.decl().file,
+                          "cannot be read (" + db.engine().status().message() + ")");
         if (rc != InvalidRecordDeclarationErr) continue;
         const std::string detail = db.engine().status().detail;
         if (detail.empty()) return FolderState::OldFormat;
@@ -96,6 +99,12 @@ std::string damagedFileMessage(const std::string& path, const std::string& probl
     return "The file " + path + " " + problem +
            ". Nothing has been changed. Restore the file from " + backup +
            " in the same folder, then start " + kProductName + " again.";
+}
+
+std::string readOnlyFolderQuestion(const std::string& folder) {
+    return "The data folder " + folder + " cannot be written from this workstation. Open it " +
+           "for viewing only? Nothing can be added or changed until you have write access to " +
+           "the folder and its files.";
 }
 
 void copyDefaultsToUserPref(Store& db) {
@@ -217,6 +226,16 @@ bool readSysPref(Store& db) {
 }
 
 StoreStart OPENSTORE(Store& db) {
+    if (!db.engine().writable()) {
+        // Asked once for the folder, rather than told once for every table opened.
+        const Button answer =
+            questions().message(kProductName, readOnlyFolderQuestion(db.engine().folder()),
+                                Icon::Question, BUTTON_YES | BUTTON_NO, BUTTON_YES);
+        if (answer != BUTTON_YES) return StoreStart::Stopped;
+        db.engine().setReadOnly();
+        db.engine().setWriteRefusalTold(StoreFile::RESDATA);
+        db.engine().setWriteRefusalTold(StoreFile::USERS);
+    }
     switch (checkFolder(db)) {
         case FolderState::Usable:
             break;

@@ -39,6 +39,9 @@ StoreStart OPENSTORE(store::Store& db);
 std::string damagedFileMessage(const std::string& path, const std::string& problem,
                                const std::string& backup);
 
+/// The question OPENSTORE asks, once, about a data folder that cannot be written.
+std::string readOnlyFolderQuestion(const std::string& folder);
+
 /// Closes what OPENSTORE opened.
 void CLOSESTORE(store::Store& db);
 

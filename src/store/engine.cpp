@@ -2,6 +2,7 @@
 
 #include <sqlite3.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cctype>
@@ -589,6 +590,18 @@ std::string Engine::pathOf(StoreFile f) const {
     return dir + (f == StoreFile::USERS ? "USERS.TPS" : "RESDATA.TPS");
 }
 
+bool Engine::writable() const {
+    if (options_.readOnly) return false;
+    // A folder that is not there is reported when its files are made.
+    const std::string dir = folder_.empty() ? std::string(".") : folder_;
+    if (::access(dir.c_str(), W_OK) != 0 && errno != ENOENT) return false;
+    for (StoreFile f : {StoreFile::RESDATA, StoreFile::USERS}) {
+        const std::string path = pathOf(f);
+        if (fileExists(path) && ::access(path.c_str(), W_OK) != 0) return false;
+    }
+    return true;
+}
+
 int Engine::fail(int code) {
     status_.set(code);
     return code;
@@ -677,6 +690,10 @@ int Engine::attachUsers(bool create) {
     }
     if (rc != SQLITE_DONE) {
         int code = failSql(rc, false);
+        // SQLite's own text names the file by the URI it was given ("file:...?mode=rw"):
+        // the general text of the code says the same without it.
+        if (code == FileSystemErr && status_.fileText.find(uri) != std::string::npos)
+            status_.fileText = sqlite3_errstr(rc);
         sqlite3_finalize(st);
         return code;
     }

@@ -151,6 +151,17 @@ class Engine {
     /// How many records the table holds.
     long long records(Table& t);
 
+    /// Whether this station may write the folder: not opened for reading only, and the
+    /// folder and its store files writable.
+    bool writable() const;
+    /// From now on every table opens for reading only (a folder that cannot be written,
+    /// opened for viewing once the user agreed).
+    void setReadOnly() { options_.readOnly = true; }
+    /// Whether the user has been told that a file cannot be written: one message per file,
+    /// not one per table of it.
+    bool writeRefusalTold(StoreFile f) const { return writeRefusalTold_[int(f)]; }
+    void setWriteRefusalTold(StoreFile f) { writeRefusalTold_[int(f)] = true; }
+
     /// Connects one store file without touching its tables (USERS.TPS is attached), making
     /// it, empty, when `create` and it is missing. Tables of USERS.TPS can take part in a
     /// transaction only when the file was connected before the transaction began.
@@ -274,6 +285,7 @@ class Engine {
     EngineStatus status_;
     bool inTransaction_ = false;
     int lockWait_ = 10;
+    bool writeRefusalTold_[2] = {false, false};
     std::unique_ptr<Impl> d_;
 };
 

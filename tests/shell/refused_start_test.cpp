@@ -163,7 +163,7 @@ TEST_F(RefusedStartTest, AUsersFileLostBesideDataIsReportedAndNeverSeededAnew) {
     auto restore = [&] { std::ofstream(path, std::ios::binary | std::ios::trunc) << kept; };
     // The start is refused with one message naming the file and its backup; no file of the
     // folder changes, so no users file with the built-in password appears.
-    auto expectRefused = [&](const std::string& problem) {
+    auto expectRefused = [&](const std::string& problem, bool lost = true) {
         SCOPED_TRACE(problem);
         const Folder before = snapshot();
         user.clearAsked();
@@ -172,7 +172,7 @@ TEST_F(RefusedStartTest, AUsersFileLostBesideDataIsReportedAndNeverSeededAnew) {
         ASSERT_EQ(1u, user.texts().size());
         const std::string text = user.lastText();
         EXPECT_EQ(0u, text.find("The file " + path + " " + problem)) << text;
-        EXPECT_NE(std::string::npos, text.find("the built-in password")) << text;
+        EXPECT_EQ(lost, text.find("the built-in password") != std::string::npos) << text;
         EXPECT_NE(std::string::npos, text.find("the backup USERS.BK1 in the same folder")) << text;
         EXPECT_EQ(before, snapshot());
         db.reset();
@@ -183,7 +183,7 @@ TEST_F(RefusedStartTest, AUsersFileLostBesideDataIsReportedAndNeverSeededAnew) {
     expectRefused("holds no users");
     restore();
     std::filesystem::resize_file(path, std::filesystem::file_size(path) / 2);
-    expectRefused("is damaged");
+    expectRefused("cannot be read (", false);
     std::filesystem::resize_file(path, 0);
     expectRefused("is empty");
     std::filesystem::remove(path);
@@ -196,6 +196,71 @@ TEST_F(RefusedStartTest, AUsersFileLostBesideDataIsReportedAndNeverSeededAnew) {
     reopen();
     ASSERT_EQ(StoreStart::Ready, OPENSTORE(*db));
     EXPECT_EQ(301, count(Tbl::USERS));
+}
+
+TEST_F(RefusedStartTest, AFileThatCannotBeReadIsNamedOnceByItsPath) {
+    for (const char* name : {"USERS.TPS", "RESDATA.TPS"}) {
+        SCOPED_TRACE(name);
+        const std::string path = (dir / name).string();
+        const std::string kept = store::test::readFile(path);
+        std::ofstream(path, std::ios::binary | std::ios::trunc)
+            << "Not a store: a page of notes saved under the wrong name.\n";
+        const Folder before = snapshot();
+        user.clearAsked();
+        EXPECT_FALSE(start());
+        EXPECT_TRUE(refused);
+        ASSERT_EQ(1u, user.texts().size());
+        const std::string text = user.lastText();
+        EXPECT_EQ(0u, text.find("The file " + path + " cannot be read (")) << text;
+        EXPECT_NE(std::string::npos, text.find("not a database")) << text;
+        EXPECT_EQ(std::string::npos, text.find("?mode=")) << text;
+        EXPECT_NE(std::string::npos,
+                  text.find(std::string(name).substr(0, std::string(name).find('.')) + ".BK1"))
+            << text;
+        EXPECT_TRUE(exits.empty());
+        db.reset();
+        EXPECT_EQ(before, snapshot());
+        std::ofstream(path, std::ios::binary | std::ios::trunc) << kept;
+    }
+}
+
+TEST_F(RefusedStartTest, AFolderThatCannotBeWrittenIsAskedAboutOnce) {
+    reopen();
+    for (int i = 0; i < kTableCount; ++i) {
+        db->Relate(Tbl(i)).OPEN();
+        ASSERT_EQ(Level_Benign, db->Access(Tbl(i)).USEFILE());
+    }
+    db.reset();
+    const Folder before = snapshot();
+    auto readOnlyStart = [&] {
+        db.reset();
+        db = std::make_unique<Store>(dir.string(), errors, EngineOptions{.readOnly = true});
+        db->DCTINIT();
+        user.clearAsked();
+        return OPENSTORE(*db);
+    };
+    // One question for the folder, then every table opens for reading without a word.
+    ASSERT_EQ(StoreStart::Ready, readOnlyStart());
+    EXPECT_EQ(std::vector<std::string>{readOnlyFolderQuestion(dir.string())}, user.texts());
+    EXPECT_EQ(Icon::Question, user.asked.back().icon);
+    for (int i = 0; i < kTableCount; ++i) {
+        db->Relate(Tbl(i)).OPEN();
+        EXPECT_EQ(Level_Benign, db->Access(Tbl(i)).USEFILE()) << tableDecl(Tbl(i)).name;
+    }
+    EXPECT_EQ(1u, user.texts().size()) << user.lastText();
+    // Nothing can be written.
+    db->Access(Tbl::CLIENT).PRIMERECORD();
+    db->CLI.CLIENT = "New";
+    EXPECT_NE(0, db->engine().add(db->table(Tbl::CLIENT)));
+    CLOSESTORE(*db);
+
+    // No: the program goes no further.
+    user.answer(BUTTON_NO);
+    EXPECT_EQ(StoreStart::Stopped, readOnlyStart());
+    EXPECT_EQ(1u, user.texts().size());
+    db.reset();
+    EXPECT_EQ(before, snapshot());
+    EXPECT_TRUE(exits.empty());
 }
 
 TEST_F(RefusedStartTest, ACancelledLogInWritesNoPlacementAndNoBackup) {

@@ -86,6 +86,23 @@ TEST_F(DamagedStoreTest, ATableWhoseColumnsAreNotItsDeclarationDoesNotOpen) {
     EXPECT_EQ(users, fileHash(dir.file("USERS.TPS")));
 }
 
+TEST_F(DamagedStoreTest, AStoreThatCannotBeWrittenIsToldOncePerFile) {
+    openAll(a);
+    for (Tbl t : {Tbl::CLIENT, Tbl::SPECIAL, Tbl::DATES, Tbl::USERS})
+        ASSERT_EQ(Level_Benign, a.fm(t).USEFILE());
+    a.db.reset();
+    Station s(dir.path, EngineOptions{.readOnly = true});
+    for (Tbl t : {Tbl::CLIENT, Tbl::SPECIAL, Tbl::DATES, Tbl::USERS}) {
+        s.rm(t).OPEN();
+        EXPECT_EQ(Level_Benign, s.fm(t).USEFILE());
+        EXPECT_FALSE(s.fm(t).writeAccess());
+    }
+    EXPECT_EQ((std::vector<std::string>{
+                  "Could not get write access to RESDATA\\!CLIENT so trying read-only.",
+                  "Could not get write access to USERS\\!USERS so trying read-only."}),
+              user.texts());
+}
+
 /// A walk that must end: at most `cap` records, and what stopped it.
 struct Walk {
     std::vector<std::string> read;
