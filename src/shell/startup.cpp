@@ -1,5 +1,7 @@
 #include "shell/startup.h"
 
+#include <filesystem>
+
 #include "masterdata/user_save.h"
 #include "store/error_class.h"
 #include "store/questions.h"
@@ -18,18 +20,92 @@ bool stopBox(Store& db, const std::string& tag) {
     return questions().stop(db.engine().status().message() + tag);
 }
 
-/// Data of an earlier release is recognised by a stored layout other than today's.
-bool oldFormat(Store& db) {
+/// What the folder's files say before anything is opened for writing.
+enum class FolderState { Usable, OldFormat, Refused };
+
+/// Where to find a good copy of a store file: the internal backups beside it.
+std::string backupOf(StoreFile f) {
+    return f == StoreFile::USERS ? "the backup USERS.BK1"
+                                 : "the backup RESDATA.BK1 (or RESDATA.BAK)";
+}
+
+/// Refuses a damaged file in one message that names it and says what to do; nothing has
+/// been written.
+FolderState refuse(Store& db, StoreFile f, const std::string& problem) {
+    questions().message(kProductName,
+                        damagedFileMessage(db.engine().pathOf(f), problem, backupOf(f)),
+                        Icon::Exclamation, BUTTON_OK, BUTTON_OK);
+    return FolderState::Refused;
+}
+
+/// Reads every table's layout. Data of an earlier release is recognised by a stored layout
+/// other than today's; a table whose catalogue entry is today's but whose columns are not is
+/// damaged, and its file is refused before any of it is read.
+FolderState checkFolder(Store& db) {
     for (int i = 0; i < kTableCount; ++i) {
         Table& t = db.table(Tbl(i));
         const int rc = db.engine().open(t, false);
         if (rc == NoError) db.engine().close(t);
-        if (rc == InvalidRecordDeclarationErr) return true;
+        if (rc == FileSystemErr)
+            return refuse(db, t.decl().file,
+                          "cannot be read (" + db.engine().status().message() + ")");
+        if (rc != InvalidRecordDeclarationErr) continue;
+        const std::string detail = db.engine().status().detail;
+        if (detail.empty()) return FolderState::OldFormat;
+        return refuse(db, t.decl().file,
+                      std::string("is damaged: in its table ") + t.decl().name + " the " + detail);
     }
-    return false;
+    return FolderState::Usable;
+}
+
+/// Seeding is for a new folder. Beside a RESDATA.TPS that holds data, a users file that is
+/// missing, empty or damaged was lost, and a new one would let anybody in with the built-in
+/// password: the start is refused and nothing is written.
+FolderState checkUsersFile(Store& db) {
+    Engine& e = db.engine();
+    bool holds = false;
+    if (e.holdsRecords(StoreFile::RESDATA, holds) != NoError || !holds) return FolderState::Usable;
+    const std::string path = e.pathOf(StoreFile::USERS);
+    std::error_code ec;
+    std::string problem;
+    if (!std::filesystem::exists(path, ec)) {
+        problem = "is missing";
+    } else if (std::filesystem::file_size(path, ec) == 0) {
+        problem = "is empty";
+    } else if (e.connectFile(StoreFile::USERS, false) != NoError ||
+               e.checkFile(StoreFile::USERS) != NoError) {
+        problem = "is damaged (" + e.status().message() + ")";
+    } else {
+        Table& users = db.table(Tbl::USERS);
+        const int rc = e.open(users, false);
+        if (rc == NoError) {
+            if (e.records(users) == 0) problem = "holds no users";
+            e.close(users);
+        } else if (rc == FileNotFoundErr) {
+            problem = "holds no users";
+        }
+    }
+    if (problem.empty()) return FolderState::Usable;
+    return refuse(db, StoreFile::USERS,
+                  problem +
+                      ", although RESDATA.TPS beside it holds data; a new users file would let "
+                      "anybody in with the built-in password");
 }
 
 }  // namespace
+
+std::string damagedFileMessage(const std::string& path, const std::string& problem,
+                               const std::string& backup) {
+    return "The file " + path + " " + problem +
+           ". Nothing has been changed. Restore the file from " + backup +
+           " in the same folder, then start " + kProductName + " again.";
+}
+
+std::string readOnlyFolderQuestion(const std::string& folder) {
+    return "The data folder " + folder + " cannot be written from this workstation. Open it " +
+           "for viewing only? Nothing can be added or changed until you have write access to " +
+           "the folder and its files.";
+}
 
 void copyDefaultsToUserPref(Store& db) {
     masterdata::copySystemDefaults(db);
@@ -150,11 +226,27 @@ bool readSysPref(Store& db) {
 }
 
 StoreStart OPENSTORE(Store& db) {
-    if (oldFormat(db)) {
-        questions().message(kProductName, kOldFormatMessage, Icon::Exclamation, BUTTON_OK,
-                            BUTTON_OK);
-        return StoreStart::OldFormat;
+    if (!db.engine().writable()) {
+        // Asked once for the folder, rather than told once for every table opened.
+        const Button answer =
+            questions().message(kProductName, readOnlyFolderQuestion(db.engine().folder()),
+                                Icon::Question, BUTTON_YES | BUTTON_NO, BUTTON_YES);
+        if (answer != BUTTON_YES) return StoreStart::Stopped;
+        db.engine().setReadOnly();
+        db.engine().setWriteRefusalTold(StoreFile::RESDATA);
+        db.engine().setWriteRefusalTold(StoreFile::USERS);
     }
+    switch (checkFolder(db)) {
+        case FolderState::Usable:
+            break;
+        case FolderState::OldFormat:
+            questions().message(kProductName, kOldFormatMessage, Icon::Exclamation, BUTTON_OK,
+                                BUTTON_OK);
+            return StoreStart::OldFormat;
+        case FolderState::Refused:
+            return StoreStart::Stopped;
+    }
+    if (checkUsersFile(db) != FolderState::Usable) return StoreStart::Stopped;
     for (Tbl t : {Tbl::CLIENT, Tbl::DURLIST, Tbl::SYSPREF})
         if (db.Relate(t).OPEN() != Level_Benign) return StoreStart::Stopped;
     for (Tbl t : {Tbl::RESOURCE, Tbl::USERS, Tbl::GROUP, Tbl::USERPREF})

@@ -28,10 +28,19 @@ enum class StoreStart {
     Stopped,    // a failure the program cannot go on from (the user was told)
 };
 
-/// The first steps of the frame: refuse data in an old layout, open the tables, seed an
-/// empty store with the records every store needs, and read the system preferences.
+/// The first steps of the frame: refuse data in an old layout and files that are damaged
+/// (naming the file and its backup, writing nothing), open the tables, seed an empty store
+/// with the records every store needs, and read the system preferences.
 /// Every message goes through the program's user questions.
 StoreStart OPENSTORE(store::Store& db);
+
+/// The message that refuses a store file which cannot be used as it is: the file's path,
+/// what is wrong with it ("is damaged: ...") and the backup to restore it from.
+std::string damagedFileMessage(const std::string& path, const std::string& problem,
+                               const std::string& backup);
+
+/// The question OPENSTORE asks, once, about a data folder that cannot be written.
+std::string readOnlyFolderQuestion(const std::string& folder);
 
 /// Closes what OPENSTORE opened.
 void CLOSESTORE(store::Store& db);

@@ -2,6 +2,7 @@
 
 #include <sqlite3.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cctype>
@@ -206,11 +207,11 @@ std::string createIndexSql(const TableDecl& d, const KeyDecl& k) {
 }
 
 /// Whether the table the file holds has exactly the columns the declaration makes, with
-/// their types. Keys built on a column that is not there would index the column's name as
-/// a constant (SQLite reads an unknown quoted name as text), so nothing is built then.
+/// their types. SQLite reads a quoted name that is no column as text, so a statement on a
+/// table without one of its columns would read (or index) the column's name as its value.
 /// SQLITE_OK when they match, SQLITE_NOTFOUND when the table is missing, SQLITE_SCHEMA
-/// when it differs, or the failing SQLite code.
-int checkColumns(sqlite3* db, const TableDecl& d) {
+/// when it differs (with the first difference in `difference`), or the failing SQLite code.
+int checkColumns(sqlite3* db, const TableDecl& d, std::string* difference = nullptr) {
     std::vector<std::pair<std::string, std::string>> want{{"_rid", "INTEGER"}, {"_ver", "INTEGER"}};
     for (const FieldDecl& f : d.fields)
         for (const std::string& c : columnsOf(f))
@@ -233,11 +234,30 @@ int checkColumns(sqlite3* db, const TableDecl& d) {
         for (char& c : s) c = char(std::toupper(static_cast<unsigned char>(c)));
         return s;
     };
-    for (auto* list : {&want, &have}) {
+    for (auto* list : {&want, &have})
         for (auto& [name, type] : *list) name = upper(name), type = upper(type);
-        std::sort(list->begin(), list->end());
+    auto find = [](const auto& list, const std::string& name) {
+        return std::find_if(list.begin(), list.end(),
+                            [&](const auto& c) { return c.first == name; });
+    };
+    // The first difference in the declaration's order, then a column it does not declare.
+    std::string found;
+    for (const auto& [name, type] : want) {
+        const auto it = find(have, name);
+        if (it == have.end())
+            found = "column " + name + " is missing";
+        else if (it->second != type)
+            found = "column " + name + " is of type " + (it->second.empty() ? "none" : it->second) +
+                    " instead of " + type;
+        if (!found.empty()) break;
     }
-    return have == want ? SQLITE_OK : SQLITE_SCHEMA;
+    for (std::size_t i = 0; found.empty() && i < have.size(); ++i)
+        if (find(want, have[i].first) == want.end())
+            found = "column " + have[i].first + " is not one of its own";
+    if (found.empty() && have.size() != want.size()) found = "a column appears twice";
+    if (found.empty()) return SQLITE_OK;
+    if (difference) *difference = found;
+    return SQLITE_SCHEMA;
 }
 
 const char* typeName(FieldType t) {
@@ -435,6 +455,67 @@ RecordPosition readRow(sqlite3_stmt* st, const TableDecl& d, std::byte* rec, int
     return {sqlite3_column_int64(st, first), sqlite3_column_int64(st, first + 1)};
 }
 
+/// The column of the current row that holds a field's first element.
+int columnOf(const TableDecl& d, int field, int first = 0) {
+    int col = first + 2;
+    for (int i = 0; i < field; ++i) col += d.fields[i].count;
+    return col;
+}
+
+/// What a stored value is, in words, for a message about a value that does not fit.
+std::string describeValue(sqlite3_stmt* st, int col) {
+    switch (sqlite3_column_type(st, col)) {
+        case SQLITE_NULL:
+            return "no value";
+        case SQLITE_BLOB:
+            return "binary data";
+        case SQLITE_TEXT: {
+            std::string v(reinterpret_cast<const char*>(sqlite3_column_text(st, col)),
+                          std::size_t(sqlite3_column_bytes(st, col)));
+            if (v.size() > 20) v = v.substr(0, 20) + "...";
+            return "the text '" + v + "'";
+        }
+        default:
+            return reinterpret_cast<const char*>(sqlite3_column_text(st, col));
+    }
+}
+
+/// Empty when every value of the current row fits its field; else what is wrong with the
+/// first that does not ("DAT:DATE holds 5000000000"). A value that does not fit is never
+/// cut down to fit: it would be read as another value, and a walk that goes on from it
+/// would come back to it for ever.
+std::string misfitOf(sqlite3_stmt* st, const TableDecl& d, int first = 0) {
+    int col = first + 2;
+    for (const FieldDecl& f : d.fields) {
+        for (int e = 0; e < f.count; ++e, ++col) {
+            const int type = sqlite3_column_type(st, col);
+            bool fits;
+            if (isText(f.type)) {
+                fits = type == SQLITE_TEXT && sqlite3_column_bytes(st, col) <= f.width;
+            } else {
+                const long long v = sqlite3_column_int64(st, col);
+                const long long low = f.type == FieldType::LONG    ? INT32_MIN
+                                      : f.type == FieldType::SHORT ? INT16_MIN
+                                                                   : 0;
+                const long long high = f.type == FieldType::LONG    ? INT32_MAX
+                                       : f.type == FieldType::SHORT ? INT16_MAX
+                                                                    : UINT8_MAX;
+                fits = type == SQLITE_INTEGER && v >= low && v <= high;
+            }
+            if (fits) continue;
+            std::string name = std::string(d.prefix) + ":" + f.name;
+            if (f.count > 1) name += "_" + std::to_string(e + 1);
+            const std::string what =
+                isText(f.type) && type == SQLITE_TEXT
+                    ? "a text of " + std::to_string(sqlite3_column_bytes(st, col)) +
+                          " characters, longer than its " + std::to_string(f.width)
+                    : describeValue(st, col);
+            return "Damaged data: " + name + " holds " + what + ", which does not fit the field";
+        }
+    }
+    return {};
+}
+
 /// What SQLite's planner makes of a statement, one line per step.
 std::string planOf(sqlite3* db, const std::string& sql) {
     sqlite3_stmt* st = nullptr;
@@ -540,6 +621,18 @@ std::string Engine::pathOf(StoreFile f) const {
     return dir + (f == StoreFile::USERS ? "USERS.TPS" : "RESDATA.TPS");
 }
 
+bool Engine::writable() const {
+    if (options_.readOnly) return false;
+    // A folder that is not there is reported when its files are made.
+    const std::string dir = folder_.empty() ? std::string(".") : folder_;
+    if (::access(dir.c_str(), W_OK) != 0 && errno != ENOENT) return false;
+    for (StoreFile f : {StoreFile::RESDATA, StoreFile::USERS}) {
+        const std::string path = pathOf(f);
+        if (fileExists(path) && ::access(path.c_str(), W_OK) != 0) return false;
+    }
+    return true;
+}
+
 int Engine::fail(int code) {
     status_.set(code);
     return code;
@@ -628,6 +721,10 @@ int Engine::attachUsers(bool create) {
     }
     if (rc != SQLITE_DONE) {
         int code = failSql(rc, false);
+        // SQLite's own text names the file by the URI it was given ("file:...?mode=rw"):
+        // the general text of the code says the same without it.
+        if (code == FileSystemErr && status_.fileText.find(uri) != std::string::npos)
+            status_.fileText = sqlite3_errstr(rc);
         sqlite3_finalize(st);
         return code;
     }
@@ -709,6 +806,19 @@ int Engine::open(Table& t, bool write) {
     for (const KeyDecl& k : d.keys) {
         if (std::find(indexes.begin(), indexes.end(), indexName(d, k)) == indexes.end())
             return fail(KeysMustBeRebuiltErr);
+    }
+    // The catalogue says what layout was written, the table's columns what is there: a
+    // column lost or renamed by hand would otherwise read back as its own name.
+    std::string difference;
+    switch (rc = checkColumns(d_->db, d, &difference)) {
+        case SQLITE_OK:
+            break;
+        case SQLITE_SCHEMA:
+            fail(InvalidRecordDeclarationErr);
+            status_.detail = difference;
+            return InvalidRecordDeclarationErr;
+        default:
+            return failSql(rc, false);
     }
 
     t.open_ = true;
@@ -800,13 +910,16 @@ int Engine::buildKeys(Table& t) {
     if (int rc = connect(false)) return rc;
     if (d.file == StoreFile::USERS)
         if (int rc = attachUsers(false)) return rc;
-    switch (int rc = checkColumns(d_->db, d)) {
+    std::string difference;
+    switch (int rc = checkColumns(d_->db, d, &difference)) {
         case SQLITE_OK:
             break;
         case SQLITE_NOTFOUND:
             return fail(FileNotFoundErr);
         case SQLITE_SCHEMA:
-            return fail(InvalidRecordDeclarationErr);
+            fail(InvalidRecordDeclarationErr);
+            status_.detail = difference;
+            return InvalidRecordDeclarationErr;
         default:
             return failSql(rc, false);
     }
@@ -856,24 +969,67 @@ int Engine::connectFile(StoreFile f, bool create) {
 
 int Engine::checkFiles() {
     if (!d_->db) return fail(FileNotOpenErr);
-    for (const char* schema : {"main", "users"}) {
-        if (std::strcmp(schema, "users") == 0 && !d_->usersAttached) continue;
-        sqlite3_stmt* st = nullptr;
-        const std::string sql = std::string("PRAGMA ") + schema + ".quick_check";
-        int rc = sqlite3_prepare_v2(d_->db, sql.c_str(), -1, &st, nullptr);
-        std::string problem;
-        if (rc == SQLITE_OK) {
-            while ((rc = sqlite3_step(st)) == SQLITE_ROW) {
-                const char* line = reinterpret_cast<const char*>(sqlite3_column_text(st, 0));
-                if (problem.empty() && line && std::strcmp(line, "ok") != 0) problem = line;
-            }
+    if (int rc = checkFile(StoreFile::RESDATA)) return rc;
+    if (d_->usersAttached)
+        if (int rc = checkFile(StoreFile::USERS)) return rc;
+    status_.clear();
+    return 0;
+}
+
+int Engine::checkFile(StoreFile f) {
+    if (!d_->db || (f == StoreFile::USERS && !d_->usersAttached)) return fail(FileNotOpenErr);
+    const char* schema = f == StoreFile::USERS ? "users" : "main";
+    sqlite3_stmt* st = nullptr;
+    const std::string sql = std::string("PRAGMA ") + schema + ".quick_check";
+    int rc = sqlite3_prepare_v2(d_->db, sql.c_str(), -1, &st, nullptr);
+    std::string problem;
+    if (rc == SQLITE_OK) {
+        while ((rc = sqlite3_step(st)) == SQLITE_ROW) {
+            const char* line = reinterpret_cast<const char*>(sqlite3_column_text(st, 0));
+            if (problem.empty() && line && std::strcmp(line, "ok") != 0) problem = line;
         }
+    }
+    sqlite3_finalize(st);
+    if (rc != SQLITE_DONE && rc != SQLITE_OK) return failSql(rc, false);
+    if (!problem.empty()) {
+        status_.setFileError(SQLITE_CORRUPT, problem);
+        return FileSystemErr;
+    }
+    status_.clear();
+    return 0;
+}
+
+int Engine::holdsRecords(StoreFile f, bool& holds) {
+    holds = false;
+    if (!fileExists(pathOf(f))) return status_.clear(), 0;
+    if (int rc = connectFile(f, false)) return rc;
+    const std::string schema = f == StoreFile::USERS ? "users" : "main";
+    const std::string q = "SELECT name FROM " + schema +
+                          ".sqlite_master WHERE type = 'table' AND name NOT LIKE 'sqlite!_%' "
+                          "ESCAPE '!' AND name <> '" +
+                          kCatalog + "'";
+    sqlite3_stmt* st = nullptr;
+    int rc = sqlite3_prepare_v2(d_->db, q.c_str(), -1, &st, nullptr);
+    std::vector<std::string> names;
+    if (rc == SQLITE_OK) {
+        while ((rc = sqlite3_step(st)) == SQLITE_ROW)
+            names.emplace_back(reinterpret_cast<const char*>(sqlite3_column_text(st, 0)));
         sqlite3_finalize(st);
-        if (rc != SQLITE_DONE && rc != SQLITE_OK) return failSql(rc, false);
-        if (!problem.empty()) {
-            status_.setFileError(SQLITE_CORRUPT, problem);
-            return FileSystemErr;
+    }
+    if (rc != SQLITE_DONE) return failSql(rc, false);
+    for (const std::string& name : names) {
+        rc = sqlite3_prepare_v2(
+            d_->db, ("SELECT 1 FROM " + schema + "." + quoted(name) + " LIMIT 1").c_str(), -1, &st,
+            nullptr);
+        if (rc == SQLITE_OK) {
+            rc = sqlite3_step(st);
+            sqlite3_finalize(st);
         }
+        if (rc == SQLITE_ROW) {
+            holds = true;
+            break;
+        }
+        if (rc != SQLITE_DONE) return failSql(rc, false);
     }
     status_.clear();
     return 0;
@@ -1028,6 +1184,8 @@ void Engine::dropPage(Table& t) {
     t.pageDirection_ = 0;
     t.page_.clear();
     t.pagePositions_.clear();
+    t.pageKeys_.clear();
+    t.pageFault_.clear();
     t.pageNext_ = 0;
     t.pageExhausted_ = false;
 }
@@ -1036,6 +1194,7 @@ int Engine::set(Table& t, int key) {
     if (!t.open_) return fail(FileNotOpenErr);
     t.cursor_ = Table::CursorState::AtStart;
     t.cursorKey_ = key < int(t.decl().keys.size()) ? key : -1;
+    t.cursorStored_ = false;
     t.pageLimit_ = kFirstPage / 2;
     dropPage(t);
     status_.clear();
@@ -1051,6 +1210,7 @@ int Engine::setAtValue(Table& t, int key, int components) {
                               ? -1
                               : std::min(components, int(t.decl().keys[key].components.size()));
     std::memcpy(t.cursorRecord_.get(), t.buffer(), t.recordSize());
+    t.cursorStored_ = false;
     t.pageLimit_ = kFirstPage / 2;
     dropPage(t);
     status_.clear();
@@ -1065,6 +1225,7 @@ int Engine::setAt(Table& t, int key, const std::byte* record, RecordPosition p) 
     t.cursorComponents_ = -1;
     std::memcpy(t.cursorRecord_.get(), record, t.recordSize());
     t.cursorRowid_ = p.rowid;
+    t.cursorStored_ = false;
     t.pageLimit_ = kFirstPage / 2;
     dropPage(t);
     status_.clear();
@@ -1078,40 +1239,73 @@ int Engine::fetchPage(Table& t, int direction) {
         t.pageDirection_ == direction ? std::min(t.pageLimit_ * 2, kLargestPage) : kFirstPage;
     t.page_.resize(std::size_t(limit) * t.recordSize());
     t.pagePositions_.clear();
+    t.pageKeys_.clear();
+    t.pageFault_.clear();
+    const int n = key < 0 ? 0 : int(d.keys[key].components.size());
+    std::vector<int> keyColumns;
+    for (int i = 0; i < n; ++i) keyColumns.push_back(columnOf(d, d.keys[key].components[i].field));
 
-    // Runs one level of the seek, appending its records to the page.
+    // Binds key component i as parameter `param`: the value the file held for the record
+    // last read, else the cursor record's.
+    auto bindComponent = [&](sqlite3_stmt* st, int param, int i) {
+        if (t.cursorStored_) {
+            const Table::StoredValue& v = t.cursorKeys_[i];
+            if (v.text)
+                sqlite3_bind_text(st, param, v.bytes.data(), int(v.bytes.size()), SQLITE_TRANSIENT);
+            else
+                sqlite3_bind_int64(st, param, v.number);
+            return;
+        }
+        const FieldDecl& f = d.fields[d.keys[key].components[i].field];
+        if (isText(f.type)) {
+            std::string_view v = getText(f, t.cursorRecord_.get());
+            sqlite3_bind_text(st, param, v.data(), int(v.size()), SQLITE_TRANSIENT);
+        } else {
+            sqlite3_bind_int64(st, param, getNumber(f, t.cursorRecord_.get()));
+        }
+    };
+    // Runs one level of the seek, appending its records to the page; stops at a record
+    // that cannot be read.
     auto run = [&](int equal, bool range) {
         sqlite3_stmt* st = d_->statement(t, pageKind(key, direction, equal, range),
                                          [&] { return pageSql(d, key, direction, equal, range); });
         if (!st) return failSql(sqlite3_errcode(d_->db), false);
-        if (key >= 0) bindKey(st, d, d.keys[key], t.cursorRecord_.get(), equal);
+        for (int i = 0; i < equal; ++i) bindComponent(st, i + 1, i);
         if (range) {
             const int param = key < 0 ? 1 : equal + 1;
-            if (key < 0 || equal == int(d.keys[key].components.size())) {
+            if (key < 0 || equal == n)
                 sqlite3_bind_int64(st, param, t.cursorRowid_);
-            } else {
-                const FieldDecl& f = d.fields[d.keys[key].components[equal].field];
-                if (isText(f.type)) {
-                    std::string_view v = getText(f, t.cursorRecord_.get());
-                    sqlite3_bind_text(st, param, v.data(), int(v.size()), SQLITE_TRANSIENT);
-                } else {
-                    sqlite3_bind_int64(st, param, getNumber(f, t.cursorRecord_.get()));
-                }
-            }
+            else
+                bindComponent(st, param, equal);
         }
         sqlite3_bind_int(st, 99, limit - int(t.pagePositions_.size()));
         int rc;
         while ((rc = sqlite3_step(st)) == SQLITE_ROW) {
+            const std::string misfit = misfitOf(st, d);
+            if (!misfit.empty()) {
+                t.pageFault_.setFileError(SQLITE_CORRUPT, misfit);
+                rc = SQLITE_DONE;
+                break;
+            }
             std::byte* rec = t.page_.data() + t.pagePositions_.size() * t.recordSize();
             t.pagePositions_.push_back(readRow(st, d, rec));
+            for (int col : keyColumns) {
+                Table::StoredValue v;
+                v.text = sqlite3_column_type(st, col) == SQLITE_TEXT;
+                if (v.text)
+                    v.bytes.assign(reinterpret_cast<const char*>(sqlite3_column_text(st, col)),
+                                   std::size_t(sqlite3_column_bytes(st, col)));
+                else
+                    v.number = sqlite3_column_int64(st, col);
+                t.pageKeys_.push_back(std::move(v));
+            }
         }
         sqlite3_reset(st);
         return rc == SQLITE_DONE ? 0 : failSql(rc, false);
     };
-    auto full = [&] { return int(t.pagePositions_.size()) >= limit; };
+    auto full = [&] { return t.pageFault_.code != 0 || int(t.pagePositions_.size()) >= limit; };
 
     int rc = 0;
-    const int n = key < 0 ? 0 : int(d.keys[key].components.size());
     if (t.cursor_ == Table::CursorState::AtStart) {
         rc = run(0, false);
     } else if (t.cursor_ == Table::CursorState::AtValue) {
@@ -1140,29 +1334,35 @@ int Engine::deliver(Table& t) {
     t.position_ = t.pagePositions_[t.pageNext_];
     t.cursorRowid_ = t.position_.rowid;
     t.cursor_ = Table::CursorState::After;
+    const std::size_t n = t.cursorKey_ < 0 ? 0 : t.decl().keys[t.cursorKey_].components.size();
+    t.cursorKeys_.assign(t.pageKeys_.begin() + long(t.pageNext_ * n),
+                         t.pageKeys_.begin() + long((t.pageNext_ + 1) * n));
+    t.cursorStored_ = n > 0;
     ++t.pageNext_;
     status_.clear();
     return 0;
 }
 
-int Engine::next(Table& t) {
+int Engine::step(Table& t, int direction) {
     if (!t.open_) return fail(FileNotOpenErr);
     if (t.cursor_ == Table::CursorState::None) return fail(RecordNotAvailableErr);
-    if (t.pageDirection_ == +1 && t.pageNext_ < t.pagePositions_.size()) return deliver(t);
-    if (t.pageDirection_ == +1 && t.pageExhausted_) return fail(RecordNotAvailableErr);
-    if (int rc = fetchPage(t, +1)) return rc;
-    if (t.pagePositions_.empty()) return fail(RecordNotAvailableErr);
-    return deliver(t);
+    const bool paging = t.pageDirection_ == direction;
+    if (paging && t.pageNext_ < t.pagePositions_.size()) return deliver(t);
+    // The record after the last one read is damaged: each further step reports it again.
+    if (paging && t.pageFault_.code != 0) return status_ = t.pageFault_, status_.code;
+    if (paging && t.pageExhausted_) return fail(RecordNotAvailableErr);
+    if (int rc = fetchPage(t, direction)) return rc;
+    if (!t.pagePositions_.empty()) return deliver(t);
+    if (t.pageFault_.code != 0) return status_ = t.pageFault_, status_.code;
+    return fail(RecordNotAvailableErr);
+}
+
+int Engine::next(Table& t) {
+    return step(t, +1);
 }
 
 int Engine::previous(Table& t) {
-    if (!t.open_) return fail(FileNotOpenErr);
-    if (t.cursor_ == Table::CursorState::None) return fail(RecordNotAvailableErr);
-    if (t.pageDirection_ == -1 && t.pageNext_ < t.pagePositions_.size()) return deliver(t);
-    if (t.pageDirection_ == -1 && t.pageExhausted_) return fail(RecordNotAvailableErr);
-    if (int rc = fetchPage(t, -1)) return rc;
-    if (t.pagePositions_.empty()) return fail(RecordNotAvailableErr);
-    return deliver(t);
+    return step(t, -1);
 }
 
 int Engine::get(Table& t, int key) {
@@ -1176,8 +1376,7 @@ int Engine::get(Table& t, int key) {
     if (!st) return failSql(sqlite3_errcode(d_->db), false);
     bindKey(st, d, k, t.buffer());
     int rc = sqlite3_step(st);
-    if (rc == SQLITE_ROW) t.position_ = readRow(st, d, t.buffer());
-    sqlite3_reset(st);
+    if (int bad = readChecked(st, rc, t)) return bad;
     if (rc == SQLITE_DONE) return fail(RecordNotFoundErr);
     if (rc != SQLITE_ROW) return failSql(rc, false);
     status_.clear();
@@ -1193,11 +1392,24 @@ int Engine::reget(Table& t, RecordPosition p) {
     if (!st) return failSql(sqlite3_errcode(d_->db), false);
     sqlite3_bind_int64(st, 1, p.rowid);
     int rc = sqlite3_step(st);
-    if (rc == SQLITE_ROW) t.position_ = readRow(st, d, t.buffer());
-    sqlite3_reset(st);
+    if (int bad = readChecked(st, rc, t)) return bad;
     if (rc == SQLITE_DONE) return fail(RecordNotFoundErr);
     if (rc != SQLITE_ROW) return failSql(rc, false);
     status_.clear();
+    return 0;
+}
+
+int Engine::readChecked(sqlite3_stmt* st, int rc, Table& t) {
+    if (rc == SQLITE_ROW) {
+        const std::string misfit = misfitOf(st, t.decl());
+        if (!misfit.empty()) {
+            sqlite3_reset(st);
+            status_.setFileError(SQLITE_CORRUPT, misfit);
+            return FileSystemErr;
+        }
+        t.position_ = readRow(st, t.decl(), t.buffer());
+    }
+    sqlite3_reset(st);
     return 0;
 }
 
@@ -1526,7 +1738,14 @@ int Engine::join(Table& outer, Table& inner, const JoinQuery& q, const std::func
     std::vector<RecordPosition> positions;
     std::vector<std::byte> image(width);
     int rc;
+    std::string misfit;
     while ((rc = sqlite3_step(st)) == SQLITE_ROW) {
+        misfit = misfitOf(st, o);
+        if (misfit.empty()) misfit = misfitOf(st, i, selectColumns(o));
+        if (misfit.empty() && lookup &&
+            sqlite3_column_type(st, selectColumns(o) + selectColumns(i)) != SQLITE_NULL)
+            misfit = misfitOf(st, *l, selectColumns(o) + selectColumns(i));
+        if (!misfit.empty()) break;
         positions.push_back(readRow(st, o, image.data()));
         positions.push_back(readRow(st, i, image.data() + os, selectColumns(o)));
         if (lookup) {
@@ -1543,6 +1762,10 @@ int Engine::join(Table& outer, Table& inner, const JoinQuery& q, const std::func
     }
     sqlite3_reset(st);
     sqlite3_clear_bindings(st);
+    if (!misfit.empty()) {
+        status_.setFileError(SQLITE_CORRUPT, misfit);
+        return FileSystemErr;
+    }
     if (rc != SQLITE_DONE) return failSql(rc, false);
     status_.clear();
     for (std::size_t r = 0; r < positions.size() / tables; ++r) {

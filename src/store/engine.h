@@ -10,6 +10,8 @@
 #include "engine_status.h"
 #include "table_decl.h"
 
+struct sqlite3_stmt;
+
 namespace store {
 
 class Engine;
@@ -75,6 +77,19 @@ class Table {
     std::size_t pageNext_ = 0;
     int pageLimit_ = 0;
     bool pageExhausted_ = false;
+    // A walk goes on from the key values as the file holds them, with the row number:
+    // the record image may hold them otherwise (a text's trailing blanks dropped).
+    struct StoredValue {
+        bool text = false;
+        long long number = 0;
+        std::string bytes;
+    };
+    std::vector<StoredValue> pageKeys_;    // the cursor key's values of each page record
+    std::vector<StoredValue> cursorKeys_;  // those of the record last read
+    bool cursorStored_ = false;            // whether cursorKeys_ say where the cursor is
+    // A record the page stopped at because it could not be read (damaged data): reported
+    // once the records before it have been read.
+    EngineStatus pageFault_;
 };
 
 /// A read along a relation in one statement: the records of an outer table at a value of
@@ -159,6 +174,17 @@ class Engine {
     /// How many records the table holds.
     long long records(Table& t);
 
+    /// Whether this station may write the folder: not opened for reading only, and the
+    /// folder and its store files writable.
+    bool writable() const;
+    /// From now on every table opens for reading only (a folder that cannot be written,
+    /// opened for viewing once the user agreed).
+    void setReadOnly() { options_.readOnly = true; }
+    /// Whether the user has been told that a file cannot be written: one message per file,
+    /// not one per table of it.
+    bool writeRefusalTold(StoreFile f) const { return writeRefusalTold_[int(f)]; }
+    void setWriteRefusalTold(StoreFile f) { writeRefusalTold_[int(f)] = true; }
+
     /// Connects one store file without touching its tables (USERS.TPS is attached), making
     /// it, empty, when `create` and it is missing. Tables of USERS.TPS can take part in a
     /// transaction only when the file was connected before the transaction began.
@@ -174,6 +200,11 @@ class Engine {
     /// value fits; InvalidRecordDeclarationErr when the table's columns are not the declared
     /// ones (a missing column would otherwise read as its own name).
     int findUnfitValue(Table& t, UnfitValue& unfit);
+    /// The same for one connected file.
+    int checkFile(StoreFile f);
+    /// Whether any table of a store file holds a record. A missing file holds none; an
+    /// existing one is connected (never made) to look.
+    int holdsRecords(StoreFile f, bool& holds);
     /// Puts the rows of `from` in the place of the table `target` declares: the table of
     /// that name (in whatever layout, if there is one) is dropped, `from` takes its name,
     /// the target's keys are built and the catalog records the target's layout. `from` must
@@ -279,6 +310,11 @@ class Engine {
   private:
     int fetchPage(Table& t, int direction);
     int deliver(Table& t);
+    /// NEXT (+1) or PREVIOUS (-1).
+    int step(Table& t, int direction);
+    /// After a fetch's step `rc`: reads the row into the buffer when its values fit their
+    /// fields, resets the statement; FileSystemErr for a damaged row, the buffer untouched.
+    int readChecked(sqlite3_stmt* st, int rc, Table& t);
     int connect(bool create);
     int attachUsers(bool create);
     /// Deletes super-journal files that no commit will ever finish, when both files can
@@ -306,6 +342,7 @@ class Engine {
     EngineStatus status_;
     bool inTransaction_ = false;
     int lockWait_ = 10;
+    bool writeRefusalTold_[2] = {false, false};
     std::unique_ptr<Impl> d_;
 };
 

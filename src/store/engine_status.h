@@ -32,6 +32,10 @@ struct EngineStatus {
     std::string text;
     int fileCode = 0;
     std::string fileText;
+    /// What exactly is wrong, where the engine can say more than its code: for error 47 on
+    /// a table whose catalogue entry is today's, the column that differs ("column PASSWORD
+    /// is missing"). Empty for a layout of another release.
+    std::string detail;
 
     void clear() { *this = EngineStatus{}; }
     /// The failure as messages show it: for error 90 the system's text and code, else the
@@ -45,12 +49,14 @@ struct EngineStatus {
         text = engineErrorText(c);
         fileCode = 0;
         fileText.clear();
+        detail.clear();
     }
     void setFileError(int osCode, std::string osText) {
         code = FileSystemErr;
         text = engineErrorText(FileSystemErr);
         fileCode = osCode;
         fileText = std::move(osText);
+        detail.clear();
     }
 };
 

@@ -78,7 +78,13 @@ Level FileManager::openForReal() {
         }
         if (rc == AccessDeniedErr && writeAccess_) {
             writeAccess_ = false;
-            THROW(2);
+            // Once per file: the other tables of a file that cannot be written open for
+            // reading without a message each.
+            const StoreFile file = table_.decl().file;
+            if (!engine_.writeRefusalTold(file)) {
+                engine_.setWriteRefusalTold(file);
+                THROW(2);
+            }
             continue;
         }
         return THROW(23);

@@ -1,6 +1,7 @@
 // Folders that are not right, data of another release, and failures in the middle of a
 // stage: each says what is wrong, and nothing is lost.
 #include <signal.h>
+#include <sqlite3.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 
@@ -87,6 +88,25 @@ TEST_F(BadFolder, AnUnreadableUsersFileIsNamedWhateverTheRelease) {
     const std::string users = readFile(dir.file("USERS.TPS"));
     expectRefused(Release::R320, "USERS.TPS in " + folder() + " cannot be read");
     EXPECT_EQ(users, readFile(dir.file("USERS.TPS")));
+}
+
+TEST_F(BadFolder, ATableWithoutOneOfItsColumnsIsNotConverted) {
+    writeSample(Release::R31);
+    {
+        // ACTIVITY's NAME renamed by hand; the catalogue still names release 3.1's layout.
+        sqlite3* raw = nullptr;
+        ASSERT_EQ(SQLITE_OK, sqlite3_open(dir.file("RESDATA.TPS").c_str(), &raw));
+        ASSERT_EQ(SQLITE_OK,
+                  sqlite3_exec(raw,
+                               "PRAGMA writable_schema = 1; UPDATE sqlite_master SET sql = "
+                               "replace(sql, '\"NAME\"', '\"TITLE\"') WHERE type = 'table' "
+                               "AND name = 'ACTIVITY';",
+                               nullptr, nullptr, nullptr));
+        sqlite3_close(raw);
+    }
+    // Converted, every booking would have been named "NAME".
+    expectRefused(Release::R31, "ACTIVITY");
+    EXPECT_EQ(Outcome::NothingDone, convert(Release::R31));
 }
 
 TEST_F(BadFolder, DataOfAnotherReleaseIsNamedAndLeftAlone) {

@@ -2,6 +2,8 @@
 #include <gtest/gtest.h>
 #include <sqlite3.h>
 
+#include <sqlite3.h>
+
 #include <chrono>
 #include <fstream>
 
@@ -225,6 +227,31 @@ TEST_F(DamagedSpecialDaysFile, ThousandsOfOverflowingDatesAreRefusedPromptly) {
     const auto start = std::chrono::steady_clock::now();
     expectRefused(file, "record 1 holds the number 5000000001 where the start date belongs");
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(10));
+}
+
+TEST_F(SpecialImportTest, AFileWithDatesBeyondTheirFieldEndsAndAddsNothing) {
+    const std::string file = dir.file("Damaged.tps");
+    std::vector<SpecialPeriod> many(2000, {dmy(1, 5, 2027), dmy(2, 5, 2027), "Far"});
+    ASSERT_EQ("", masterdata::writeSpecialDaysFile(file, many));
+    {
+        // Starts no date field can hold: read cut to 32 bits, the file's date order would
+        // start again from its beginning for ever.
+        sqlite3* raw = nullptr;
+        ASSERT_EQ(SQLITE_OK, sqlite3_open(file.c_str(), &raw));
+        ASSERT_EQ(SQLITE_OK, sqlite3_exec(raw, "UPDATE SPECDAYS SET STARTDATE = 5000000000",
+                                          nullptr, nullptr, nullptr));
+        sqlite3_close(raw);
+    }
+    const std::size_t before = store::test::fileHash(file);
+    const auto start = std::chrono::steady_clock::now();
+    const auto r = masterdata::importSpecialDays(db, file);
+    EXPECT_LT(std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count(),
+              10.0);
+    EXPECT_EQ(0, r.added);
+    EXPECT_NE(std::string::npos, r.problem.find(file)) << r.problem;
+    EXPECT_NE(std::string::npos, r.problem.find("5000000000")) << r.problem;
+    EXPECT_EQ(0, count(a, Tbl::SPECIAL));
+    EXPECT_EQ(before, store::test::fileHash(file));
 }
 
 }  // namespace

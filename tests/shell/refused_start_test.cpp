@@ -2,6 +2,7 @@
 // cancelled log-in leave every file of the folder byte for byte as they were.
 #include <sqlite3.h>
 
+#include <fstream>
 #include <map>
 
 #include "converter/releases.h"
@@ -9,6 +10,7 @@
 #include "shell/app.h"
 #include "shell/backup.h"
 #include "shell/frame.h"
+#include "shell/login.h"
 #include "shell/startup.h"
 #include "shell_fixture.h"
 #include "store/engine.h"
@@ -104,6 +106,161 @@ TEST_F(RefusedStartTest, AUsersFileOfAnotherLayoutIsRefusedUnchanged) {
     // The program ends with a code that says it did not succeed.
     EXPECT_EQ(std::vector<int>{Level_Fatal}, exits);
     EXPECT_EQ(before, snapshot());
+}
+
+TEST_F(RefusedStartTest, ATableWithoutOneOfItsColumnsRefusesTheFileByName) {
+    // PASSWORD renamed by hand: its rows and keys stay, the catalogue names today's layout.
+    const std::string rename =
+        "PRAGMA writable_schema = 1; UPDATE sqlite_master SET sql = replace(sql, "
+        "'\"PASSWORD\"', '\"PASSWORX\"') WHERE name = 'USERS'; PRAGMA writable_schema = 0;";
+    rawSql("USERS.TPS", rename, true);
+    const Folder before = snapshot();
+    EXPECT_FALSE(start());
+    EXPECT_TRUE(refused);
+    EXPECT_EQ(std::vector<std::string>{damagedFileMessage(
+                  (dir / "USERS.TPS").string(),
+                  "is damaged: in its table USERS the column PASSWORD is missing",
+                  "the backup USERS.BK1")},
+              user.texts());
+    EXPECT_EQ(before, snapshot());
+    // Had the start gone on, the name of the missing column would have been its value.
+    reopen();
+    db->Relate(Tbl::SYSPREF).OPEN();
+    db->Relate(Tbl::USERS).OPEN();
+    LoginCheck check(*db);
+    EXPECT_NE(LoginCheck::Admitted, check.TRY(kAdministrator, "PASSWORD"));
+    EXPECT_NE(LoginCheck::Admitted, check.TRY(kAdministrator, kAdministratorPassword));
+    db.reset();
+    EXPECT_EQ(before, snapshot());
+
+    // The system preferences without one of the organisation's terms.
+    rawSql("USERS.TPS",
+           "PRAGMA writable_schema = 1; UPDATE sqlite_master SET sql = replace(sql, "
+           "'\"PASSWORX\"', '\"PASSWORD\"') WHERE name = 'USERS';",
+           true);
+    rawSql("RESDATA.TPS",
+           "PRAGMA writable_schema = 1; UPDATE sqlite_master SET sql = replace(sql, "
+           "'\"LABELS1_2\"', '\"PLURAL\"') WHERE name = 'SYSPREF';");
+    user.clearAsked();
+    const Folder second = snapshot();
+    EXPECT_FALSE(start());
+    EXPECT_EQ((dir / "RESDATA.TPS").string() +
+                  " is damaged: in its table SYSPREF the column "
+                  "LABELS1_2 is missing",
+              user.lastText().substr(9, user.lastText().find(". Nothing") - 9));
+    EXPECT_NE(std::string::npos, user.lastText().find("RESDATA.BK1"));
+    EXPECT_EQ(second, snapshot());
+}
+
+TEST_F(RefusedStartTest, AUsersFileLostBesideDataIsReportedAndNeverSeededAnew) {
+    // Enough users for the file to span many pages.
+    rawSql("USERS.TPS",
+           "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 300) "
+           "INSERT INTO USERS (USERNAME, PASSWORD) SELECT 'USER' || i, 'secret' FROM n;",
+           true);
+    const std::string path = (dir / "USERS.TPS").string();
+    const std::string kept = store::test::readFile(path);
+    auto restore = [&] { std::ofstream(path, std::ios::binary | std::ios::trunc) << kept; };
+    // The start is refused with one message naming the file and its backup; no file of the
+    // folder changes, so no users file with the built-in password appears.
+    auto expectRefused = [&](const std::string& problem, bool lost = true) {
+        SCOPED_TRACE(problem);
+        const Folder before = snapshot();
+        user.clearAsked();
+        EXPECT_FALSE(start());
+        EXPECT_TRUE(refused);
+        ASSERT_EQ(1u, user.texts().size());
+        const std::string text = user.lastText();
+        EXPECT_EQ(0u, text.find("The file " + path + " " + problem)) << text;
+        EXPECT_EQ(lost, text.find("the built-in password") != std::string::npos) << text;
+        EXPECT_NE(std::string::npos, text.find("the backup USERS.BK1 in the same folder")) << text;
+        EXPECT_EQ(before, snapshot());
+        db.reset();
+        EXPECT_EQ(before, snapshot());
+    };
+
+    rawSql("USERS.TPS", "DELETE FROM USERS;", true);
+    expectRefused("holds no users");
+    restore();
+    std::filesystem::resize_file(path, std::filesystem::file_size(path) / 2);
+    expectRefused("cannot be read (", false);
+    std::filesystem::resize_file(path, 0);
+    expectRefused("is empty");
+    std::filesystem::remove(path);
+    expectRefused("is missing");
+    EXPECT_FALSE(std::filesystem::exists(path));
+
+    // Put back from its copy, the users file is used as it was.
+    restore();
+    user.clearAsked();
+    reopen();
+    ASSERT_EQ(StoreStart::Ready, OPENSTORE(*db));
+    EXPECT_EQ(301, count(Tbl::USERS));
+}
+
+TEST_F(RefusedStartTest, AFileThatCannotBeReadIsNamedOnceByItsPath) {
+    for (const char* name : {"USERS.TPS", "RESDATA.TPS"}) {
+        SCOPED_TRACE(name);
+        const std::string path = (dir / name).string();
+        const std::string kept = store::test::readFile(path);
+        std::ofstream(path, std::ios::binary | std::ios::trunc)
+            << "Not a store: a page of notes saved under the wrong name.\n";
+        const Folder before = snapshot();
+        user.clearAsked();
+        EXPECT_FALSE(start());
+        EXPECT_TRUE(refused);
+        ASSERT_EQ(1u, user.texts().size());
+        const std::string text = user.lastText();
+        EXPECT_EQ(0u, text.find("The file " + path + " cannot be read (")) << text;
+        EXPECT_NE(std::string::npos, text.find("not a database")) << text;
+        EXPECT_EQ(std::string::npos, text.find("?mode=")) << text;
+        EXPECT_NE(std::string::npos,
+                  text.find(std::string(name).substr(0, std::string(name).find('.')) + ".BK1"))
+            << text;
+        EXPECT_TRUE(exits.empty());
+        db.reset();
+        EXPECT_EQ(before, snapshot());
+        std::ofstream(path, std::ios::binary | std::ios::trunc) << kept;
+    }
+}
+
+TEST_F(RefusedStartTest, AFolderThatCannotBeWrittenIsAskedAboutOnce) {
+    reopen();
+    for (int i = 0; i < kTableCount; ++i) {
+        db->Relate(Tbl(i)).OPEN();
+        ASSERT_EQ(Level_Benign, db->Access(Tbl(i)).USEFILE());
+    }
+    db.reset();
+    const Folder before = snapshot();
+    auto readOnlyStart = [&] {
+        db.reset();
+        db = std::make_unique<Store>(dir.string(), errors, EngineOptions{.readOnly = true});
+        db->DCTINIT();
+        user.clearAsked();
+        return OPENSTORE(*db);
+    };
+    // One question for the folder, then every table opens for reading without a word.
+    ASSERT_EQ(StoreStart::Ready, readOnlyStart());
+    EXPECT_EQ(std::vector<std::string>{readOnlyFolderQuestion(dir.string())}, user.texts());
+    EXPECT_EQ(Icon::Question, user.asked.back().icon);
+    for (int i = 0; i < kTableCount; ++i) {
+        db->Relate(Tbl(i)).OPEN();
+        EXPECT_EQ(Level_Benign, db->Access(Tbl(i)).USEFILE()) << tableDecl(Tbl(i)).name;
+    }
+    EXPECT_EQ(1u, user.texts().size()) << user.lastText();
+    // Nothing can be written.
+    db->Access(Tbl::CLIENT).PRIMERECORD();
+    db->CLI.CLIENT = "New";
+    EXPECT_NE(0, db->engine().add(db->table(Tbl::CLIENT)));
+    CLOSESTORE(*db);
+
+    // No: the program goes no further.
+    user.answer(BUTTON_NO);
+    EXPECT_EQ(StoreStart::Stopped, readOnlyStart());
+    EXPECT_EQ(1u, user.texts().size());
+    db.reset();
+    EXPECT_EQ(before, snapshot());
+    EXPECT_TRUE(exits.empty());
 }
 
 TEST_F(RefusedStartTest, ACancelledLogInWritesNoPlacementAndNoBackup) {
