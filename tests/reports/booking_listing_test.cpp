@@ -4,19 +4,12 @@
 #include <gtest/gtest.h>
 
 #include "../booking/booking_fixture.h"
+#include "report_texts.h"
 
 namespace reports::test {
 namespace {
 
 using booking::test::at;
-
-std::vector<std::string> texts(const Document& doc) {
-    std::vector<std::string> out;
-    for (int p = 0; p < doc.pageCount(); ++p)
-        for (const Item& i : doc.pages[p].items)
-            if (const auto* t = std::get_if<TextItem>(&i)) out.push_back(t->text);
-    return out;
-}
 
 class BookingListingTest : public booking::test::BookingTest {};
 
@@ -47,9 +40,9 @@ TEST_F(BookingListingTest, AListingRunsFromTheFirstToTheLastDayAndNamesEachDateO
     ASSERT_TRUE(readListing(db, scan::BookingList::ByResource, "ROOM2", store::Date(monday),
                             store::Date(monday + 7), rows, nullptr, error));
     EXPECT_EQ(1u, rows.size());
-    EXPECT_FALSE(readListing(db, scan::BookingList::ByDate, "", store::Date(monday),
-                             store::Date(monday + 40), rows,
-                             [](store::Date) { return false; }, error));
+    EXPECT_FALSE(readListing(
+        db, scan::BookingList::ByDate, "", store::Date(monday), store::Date(monday + 40), rows,
+        [](store::Date) { return false; }, error));
     // A period without bookings still prints its title on one page.
     EXPECT_EQ(1, bookingListing(title, w, {}).pageCount());
 }

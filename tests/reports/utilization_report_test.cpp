@@ -7,20 +7,12 @@
 #include <sstream>
 
 #include "../booking/booking_fixture.h"
+#include "report_texts.h"
 
 namespace reports::test {
 namespace {
 
 using booking::test::at;
-
-/// Every text of a document, one a line, in the order drawn.
-std::vector<std::string> texts(const Document& doc) {
-    std::vector<std::string> out;
-    for (int p = 0; p < doc.pageCount(); ++p)
-        for (const Item& i : doc.pages[p].items)
-            if (const auto* t = std::get_if<TextItem>(&i)) out.push_back(t->text);
-    return out;
-}
 
 bool has(const std::vector<std::string>& all, const std::string& text) {
     return std::find(all.begin(), all.end(), text) != all.end();
@@ -90,7 +82,8 @@ TEST_F(UtilizationReportTest, TheResourceReportShowsItsFiguresAndFlags) {
     std::string error;
     q.weekends = true;
     ASSERT_TRUE(resourceUtilization(db, q, "ROOM1", r, error)) << error;
-    const std::vector<std::string> all = texts(RESUTILRPT(q, {"ROOM1", "Resource", at(8), at(18)}, r));
+    const std::vector<std::string> all =
+        texts(RESUTILRPT(q, {"ROOM1", "Resource", at(8), at(18)}, r));
     EXPECT_TRUE(has(all, "Utilization for ROOM1"));
     EXPECT_TRUE(has(all, "From " + store::shortDate(q.first) + " To " + store::shortDate(q.last)));
     const auto hours = std::find(all.begin(), all.end(), "Work hours used");

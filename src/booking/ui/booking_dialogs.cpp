@@ -38,26 +38,14 @@ int CHANGEREP(QWidget* parent, const Words& words) {
     auto* question = new QLabel(text("Which occurrences do the changes apply to?"), &dialog);
     layout->addWidget(question);
 
-    auto* group = new QButtonGroup(&dialog);
-    const struct {
-        int scope;
-        const char* caption;
-        const char* tip;
-        const char* name;
-    } choices[] = {
-        {JustThisOne, "Just this one", "Only change this occurrence of the %1", "JustThisOne"},
-        {AllOccurrences, "All", "Change all occurrences of the %1", "All"},
-        {ThisOneAndFuture, "This one and future",
-         "Only change this occurrence of the %1 and those that come after it", "ThisOneAndFuture"},
-    };
-    for (const auto& c : choices) {
-        auto* radio = new QRadioButton(text(c.caption), &dialog);
-        radio->setObjectName(c.name);
-        radio->setToolTip(text(c.tip, words.booking));
-        group->addButton(radio, c.scope);
-        layout->addWidget(radio);
-    }
-    group->button(JustThisOne)->setChecked(true);
+    QButtonGroup* group = scopeButtons(
+        &dialog, layout,
+        {{JustThisOne, "Just this one", "Only change this occurrence of the %1", "JustThisOne"},
+         {AllOccurrences, "All", "Change all occurrences of the %1", "All"},
+         {ThisOneAndFuture, "This one and future",
+          "Only change this occurrence of the %1 and those that come after it",
+          "ThisOneAndFuture"}},
+        words.booking);
 
     QDialogButtonBox* buttons = okCancelHelp(&dialog, "~Change_Repeat_Window");
     QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);

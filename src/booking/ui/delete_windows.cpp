@@ -50,26 +50,13 @@ int DELETESCOPE(QWidget* parent, const Words& words) {
     layout->addWidget(new QLabel(text("This is a repeated %1", lower(words.booking)), &dialog));
     layout->addWidget(new QLabel(text("Which occurrences do you want to delete?"), &dialog));
 
-    auto* group = new QButtonGroup(&dialog);
-    const struct {
-        int scope;
-        const char* caption;
-        const char* tip;
-        const char* name;
-    } choices[] = {
-        {DeleteJustThisOne, "Just this one", "Only delete this occurrence", "JustThisOne"},
-        {DeleteAll, "All", "Delete all occurrences", "All"},
-        {DeleteThisOneAndFuture, "This one and future",
-         "Delete this occurrence and any that come after it", "ThisOneAndFuture"},
-    };
-    for (const auto& c : choices) {
-        auto* radio = new QRadioButton(text(c.caption), &dialog);
-        radio->setObjectName(c.name);
-        radio->setToolTip(text(c.tip));
-        group->addButton(radio, c.scope);
-        layout->addWidget(radio);
-    }
-    group->button(DeleteJustThisOne)->setChecked(true);
+    QButtonGroup* group = scopeButtons(
+        &dialog, layout,
+        {{DeleteJustThisOne, "Just this one", "Only delete this occurrence", "JustThisOne"},
+         {DeleteAll, "All", "Delete all occurrences", "All"},
+         {DeleteThisOneAndFuture, "This one and future",
+          "Delete this occurrence and any that come after it", "ThisOneAndFuture"}},
+        words.booking);
 
     // Deleting is not undone: Enter answers "No" unless the user has moved to "Yes".
     auto* buttons = new QDialogButtonBox(&dialog);

@@ -1,5 +1,7 @@
 #include "booking/ui/dialog_parts.h"
 
+#include <QRadioButton>
+
 #include <QApplication>
 #include <QDialog>
 #include <QDialogButtonBox>
@@ -70,6 +72,21 @@ QDialogButtonBox* okCancelHelp(QDialog* dialog, const std::string& topic) {
     auto* f1 = new QShortcut(QKeySequence(Qt::Key_F1), dialog);
     QObject::connect(f1, &QShortcut::activated, dialog, showHelp);
     return box;
+}
+
+QButtonGroup* scopeButtons(QDialog* dialog, QBoxLayout* layout,
+                           const std::vector<ScopeChoice>& choices,
+                           const std::string& bookingWord) {
+    auto* group = new QButtonGroup(dialog);
+    for (const ScopeChoice& c : choices) {
+        auto* radio = new QRadioButton(text(c.caption), dialog);
+        radio->setObjectName(c.name);
+        radio->setToolTip(text(c.tip, bookingWord));
+        group->addButton(radio, c.scope);
+        layout->addWidget(radio);
+    }
+    if (!choices.empty()) group->button(choices.front().scope)->setChecked(true);
+    return group;
 }
 
 }  // namespace booking::ui

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QBoxLayout>
+#include <QButtonGroup>
 #include <QComboBox>
 #include <QString>
 #include <string>
@@ -47,5 +49,19 @@ void refuse(QWidget* window, const QString& message, QWidget* field);
 /// OK (the default button: Enter), Cancel (Escape) and Help for a dialog; Help opens the
 /// help at `topic`. OK is connected to nothing: the dialog checks its input first.
 QDialogButtonBox* okCancelHelp(QDialog* dialog, const std::string& topic);
+
+/// One answer to "which occurrences" of a repeated booking: its scope value, caption, tip
+/// (its "%1" the booking word) and object name.
+struct ScopeChoice {
+    int scope;
+    const char* caption;
+    const char* tip;
+    const char* name;
+};
+
+/// The radio buttons of the choices, one under the other in `layout`, in one group whose
+/// ids are the scopes; the first is checked.
+QButtonGroup* scopeButtons(QDialog* dialog, QBoxLayout* layout,
+                           const std::vector<ScopeChoice>& choices, const std::string& bookingWord);
 
 }  // namespace booking::ui
