@@ -44,6 +44,14 @@ std::string transactionFailed(store::Engine& e) {
     return merge(tr("Transaction cancelled - %1"), e.status().message());
 }
 
+/// Whether a booking read now is still the one read before: same row, same version, same
+/// values.
+bool sameBooking(store::RecordPosition now, const store::ACTIVITY& record,
+                 const booking::ListedBooking& before) {
+    return now.rowid == before.position.rowid && now.version == before.position.version &&
+           std::memcmp(&record, &before.record, sizeof(store::ACTIVITY)) == 0;
+}
+
 }  // namespace
 
 // ---------------------------------------------------------------------------------------
@@ -79,13 +87,8 @@ DeleteResult DeleteBooking::open(const store::DATES& occurrence,
     read_.position = db_.table(Tbl::ACTIVITY).position();
     // The list showed the booking as it read it; one changed since must be looked at again.
     if (listed && listed->position.valid() && listed->record.ACTNUMBER == occurrence_.ACTNUMBER &&
-        (listed->position.rowid != read_.position.rowid ||
-         listed->position.version != read_.position.version ||
-         std::memcmp(&listed->record, &read_.record, sizeof(store::ACTIVITY)) != 0))
-        return fail(DeleteOutcome::Changed,
-                    merge(tr("This %1 has been changed by another station or window since it "
-                             "was listed. Nothing was deleted: look at it again first."),
-                          lower(words_.booking)));
+        !sameBooking(read_.position, read_.record, *listed))
+        return changedSinceListed();
 
     db_.DAT = occurrence_;
     if (e.get(db_.table(Tbl::DATES), store::DAT::ACTDATES_KEY) != 0)
@@ -109,6 +112,13 @@ DeleteResult DeleteBooking::open(const store::DATES& occurrence,
             false};
 }
 
+DeleteResult DeleteBooking::changedSinceListed() {
+    return fail(DeleteOutcome::Changed,
+                merge(tr("This %1 has been changed by another station or window since it was "
+                         "listed. Nothing was deleted: look at it again first."),
+                      lower(words_.booking)));
+}
+
 DeleteResult DeleteBooking::DELETEPROCESS(int scope) {
     if (ran_) return {DeleteOutcome::AlreadyRan, {}, false};
     ran_ = true;
@@ -123,13 +133,7 @@ DeleteResult DeleteBooking::DELETEPROCESS(int scope) {
         return fail(DeleteOutcome::Missing,
                     merge(tr("This %1 no longer exists: another station or window deleted it."),
                           lower(words_.booking)));
-    if (act.position().rowid != read_.position.rowid ||
-        act.position().version != read_.position.version ||
-        std::memcmp(&db_.ACT, &read_.record, sizeof(store::ACTIVITY)) != 0)
-        return fail(DeleteOutcome::Changed,
-                    merge(tr("This %1 has been changed by another station or window since it "
-                             "was listed. Nothing was deleted: look at it again first."),
-                          lower(words_.booking)));
+    if (!sameBooking(act.position(), db_.ACT, read_)) return changedSinceListed();
     db_.DAT = occurrence_;
     if (e.get(db_.table(Tbl::DATES), store::DAT::ACTDATES_KEY) != 0)
         return fail(DeleteOutcome::Changed,

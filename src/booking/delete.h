@@ -75,6 +75,8 @@ class DeleteBooking {
 
   private:
     DeleteResult fail(DeleteOutcome o, const std::string& text);
+    /// Changed, telling the user the booking changed since it was listed.
+    DeleteResult changedSinceListed();
     /// Deletes the whole booking (ACTIVITY, DATES, RESACT, ACTNOTES, REPACT); an engine code.
     int eraseBooking();
     int eraseFromOccurrence();
