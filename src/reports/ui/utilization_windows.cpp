@@ -19,6 +19,7 @@
 #include "masterdata/ui/lookup_cal.h"
 #include "masterdata/ui/window_words.h"
 #include "masterdata/ui/windows.h"
+#include "reports/ui/printout_windows.h"
 #include "scan/scans.h"
 #include "store/questions.h"
 #include "store/session.h"
@@ -355,6 +356,7 @@ void UtilizationWindow::TAKEEVENT() {
 void registerWindows(store::Store& db,
                      const std::function<void(const std::string& name,
                                               std::function<void(QWidget*, int)> run)>& add) {
+    definePrintouts();
     // Started: both may stand open beside the rest of the program.
     add("RESUTIL",
         [&db](QWidget* frame, int) { (new UtilizationWindow(db, false, frame))->START(); });
