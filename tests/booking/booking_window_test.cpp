@@ -13,6 +13,7 @@
 #include <QTimer>
 #include <QTreeWidget>
 
+#include "../preview_catcher.h"
 #include "../test_app.h"
 #include "booking_fixture.h"
 #include "dialog_keys.h"
@@ -75,7 +76,17 @@ TEST_F(BookingWindowTest, ANewSingleBookingTypedAndSaved) {
             if (b->text() == "Insert") QTest::mouseClick(b, Qt::LeftButton);
         EXPECT_EQ(1, w.resourceList()->topLevelItemCount());
         EXPECT_TRUE(w.okButton()->isEnabled());
-        EXPECT_FALSE(w.printButton()->isEnabled());
+        // Print shows the booking as typed, before it is saved.
+        ASSERT_TRUE(w.printButton()->isEnabled());
+        std::string printed;
+        tembrix::test::catchPreview(
+            [&](const reports::Document& doc) { printed = tembrix::test::allText(doc); });
+        QTest::mouseClick(w.printButton(), Qt::LeftButton);
+        EXPECT_NE(std::string::npos, printed.find("Board meeting\n")) << printed;
+        EXPECT_NE(std::string::npos, printed.find("Booking " + std::to_string(number) + "\n"));
+        EXPECT_NE(std::string::npos, printed.find("No Repeats\n"));
+        EXPECT_NE(std::string::npos, printed.find("Projector\n"));
+        EXPECT_NE(std::string::npos, printed.find("14:00\n"));
         QTest::mouseClick(w.okButton(), Qt::LeftButton);
     });
     EXPECT_EQ(store::RequestCompleted, r);

@@ -574,6 +574,43 @@ TEST_F(MasterWindowsTest, NeitherTheAllResourcesGroupNorTheLoggedInUserCanBeDele
     users->close();
 }
 
+TEST_F(MasterWindowsTest, PrintButtonsHandTheChosenGroupToThePrintout) {
+    addResource("ROOM1");
+    addMembership("EAST", "ROOM1");
+    std::vector<std::string> printed;
+    for (const char* name : {"PRINTALLRESOURCES", "PRINTGROUPRESOURCES"})
+        masterdata::ui::defineWindow(name, [&printed, name](Store& d, QWidget*, int) {
+            printed.push_back(std::string(name) + " " + d.GRO.GROUP.str());
+            return int(RequestCompleted);
+        });
+    callWindow("BROWSEGROUPS", db, nullptr, NoRequest);
+    QWidget* groups = topLevel("BROWSEGROUPS");
+    ASSERT_NE(nullptr, groups);
+    auto* list = child<QTableView>(groups, "List");
+    ASSERT_EQ(2, list->model()->rowCount());
+    list->selectRow(1);
+    ASSERT_EQ("EAST", list->model()->index(1, 0).data().toString());
+    ASSERT_TRUE(child<QPushButton>(groups, "Print")->isEnabled());
+    click(groups, "Print");
+    groups->close();
+
+    callWindow("BROWSERESOURCE", db, nullptr, NoRequest);
+    QWidget* w = topLevel("BROWSERESOURCE");
+    ASSERT_NE(nullptr, w);
+    ASSERT_TRUE(child<QPushButton>(w, "PrintAll")->isEnabled());
+    click(w, "PrintAll");
+    child<QTabWidget>(w, "Tabs")->setCurrentIndex(1);
+    child<QComboBox>(w, "Group")->setCurrentText("EAST");
+    click(w, "PrintGroup");
+    w->close();
+    for (const char* name : {"PRINTALLRESOURCES", "PRINTGROUPRESOURCES"})
+        masterdata::ui::defineWindow(name, nullptr);
+    ASSERT_EQ(3u, printed.size());
+    EXPECT_EQ("PRINTGROUPRESOURCES EAST", printed[0]);
+    EXPECT_EQ(0u, printed[1].find("PRINTALLRESOURCES"));
+    EXPECT_EQ("PRINTGROUPRESOURCES EAST", printed[2]);
+}
+
 TEST_F(MasterWindowsTest, ClosingAFormWithAChangedListAsksBeforeLosingIt) {
     addUser("MARY", GeneralUser);
     addResource("ROOM1");

@@ -30,6 +30,7 @@
 #include "masterdata/tag_lists.h"
 #include "masterdata/ui/lookup_cal.h"
 #include "masterdata/ui/windows.h"
+#include "reports/ui/printout_windows.h"
 #include "store/error_class.h"
 #include "store/file_manager.h"
 #include "store/questions.h"
@@ -212,7 +213,8 @@ void UpdateAct::build() {
     for (QObject* c : {static_cast<QObject*>(clientLookup_), static_cast<QObject*>(repeat_),
                        static_cast<QObject*>(insert_), static_cast<QObject*>(delete_),
                        static_cast<QObject*>(addGroup_), static_cast<QObject*>(deleteGroup_),
-                       static_cast<QObject*>(makePrimary_), static_cast<QObject*>(textFile_)})
+                       static_cast<QObject*>(makePrimary_), static_cast<QObject*>(textFile_),
+                       static_cast<QObject*>(print_)})
         accepted(c);
     connect(ok_, &QPushButton::clicked, this, &UpdateAct::accept);
     connect(cancel_, &QPushButton::clicked, this, &UpdateAct::reject);
@@ -365,7 +367,8 @@ void UpdateAct::CONTROLPROP() {
     const bool save = form_->saveEnabled();
     ok_->setEnabled(save);
     textFile_->setEnabled(save);
-    print_->setEnabled(false);  // the booking print-out comes with the reports
+    // A booking that may only be viewed can still be printed.
+    print_->setEnabled(save || form_->changing());
     general_->setEnabled(may);
     notes_->setReadOnly(!may);
     lock_->setEnabled(may && form_->lockEnabled());
@@ -514,7 +517,7 @@ void UpdateAct::writeTextFile() {
 
 void UpdateAct::TAKEACCEPTED(QObject* control) {
     // What was typed counts before any button acts, even where the entry kept the focus.
-    if (control != textFile_ && control != repeat_ && !pull()) return;
+    if (control != textFile_ && control != repeat_ && control != print_ && !pull()) return;
     if (control == clientLookup_) {
         lookUpClient(true);
     } else if (control == repeat_) {
@@ -533,6 +536,10 @@ void UpdateAct::TAKEACCEPTED(QObject* control) {
         display();
     } else if (control == textFile_) {
         writeTextFile();
+    } else if (control == print_) {
+        // What was typed is printed as it stands, even before it is saved.
+        if (form_->editingAllowed()) pull();
+        reports::ui::PRINTBOOKING(db(), *form_, this);
     }
     CONTROLPROP();
 }

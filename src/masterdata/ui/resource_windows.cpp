@@ -137,6 +137,13 @@ class BrowseResource : public framework::WindowProcedure {
         QWidget* groupPage = membersPage(this, group_, groupView_);
         printGroup_ = button(groupPage, "PrintGroup", text("Print"), text("Print list"));
         static_cast<QVBoxLayout*>(groupPage->layout())->addWidget(printGroup_, 0, Qt::AlignLeft);
+        connect(printAll_, &QPushButton::clicked, this,
+                [this] { callWindow("PRINTALLRESOURCES", this->db(), this, NoRequest); });
+        connect(printGroup_, &QPushButton::clicked, this, [this] {
+            // The group printed is the one chosen, handed over in the GROUP buffer.
+            this->db().GRO.GROUP = group_->currentText().toStdString();
+            callWindow("PRINTGROUPRESOURCES", this->db(), this, NoRequest);
+        });
         tabs_->addTab(groupPage, text("Group %1", plural, true));
 
         locator_ = new QLineEdit(this);
@@ -282,9 +289,9 @@ class BrowseResource : public framework::WindowProcedure {
         delete_->setEnabled(mayChange_ && any);
         change_->setEnabled(any);
         select_b_->setEnabled(any);
-        // The listing reports are not part of this program yet.
-        printAll_->setEnabled(false);
-        printGroup_->setEnabled(false);
+        printAll_->setEnabled(hasWindow("PRINTALLRESOURCES"));
+        printGroup_->setEnabled(hasWindow("PRINTGROUPRESOURCES") &&
+                                !group_->currentText().isEmpty());
     }
 
     /// Puts the highlighted resource into the RESOURCE buffer, read afresh.
@@ -491,9 +498,13 @@ class BrowseGroups : public framework::BrowseProcedure {
         retitle(*this, "Insert", nullptr, "Add new group");
         retitle(*this, "Change", "&Edit/View", "View or change the highlighted group");
         retitle(*this, "Delete", nullptr, "Delete highlighted group");
-        // The listing of a group's resources is not part of this program yet.
-        auto* print = button(this, "Print", text("&Print"), text("Print list of groups"));
-        print->setEnabled(false);
+        auto* print = button(this, "Print", text("&Print"),
+                             text("Print the resources of the highlighted group"));
+        print->setEnabled(hasWindow("PRINTGROUPRESOURCES"));
+        connect(print, &QPushButton::clicked, this, [this] {
+            // The group printed is the one highlighted, handed over in the GROUP buffer.
+            if (takeHighlighted()) callWindow("PRINTGROUPRESOURCES", this->db(), this, NoRequest);
+        });
         translatedAlready(*print);
         translatedAlready(*this);
         // Beside the list's other buttons, before the stretch that keeps Close apart.

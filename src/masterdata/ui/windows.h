@@ -17,7 +17,7 @@ namespace masterdata::ui {
 /// RequestCompleted).
 using Window = std::function<int(store::Store& db, QWidget* parent, int request)>;
 
-/// Makes a window known by its procedure name ("BROWSEUSERSM").
+/// Makes a window known by its procedure name ("BROWSEUSERSM"); an empty run forgets it.
 void defineWindow(const std::string& name, Window run);
 /// Runs a window by its name; RequestCancelled when no such window is defined. A
 /// look-up calls a browse with store::SelectRecord: on RequestCompleted the selected

@@ -11,7 +11,6 @@
 #include <QPushButton>
 #include <QTreeWidget>
 #include <QVBoxLayout>
-#include <fstream>
 
 #include "framework/date_time_entry.h"
 #include "framework/preview_window.h"
@@ -20,6 +19,7 @@
 #include "masterdata/ui/lookup_cal.h"
 #include "masterdata/ui/window_words.h"
 #include "masterdata/ui/windows.h"
+#include "reports/ui/printout_windows.h"
 #include "scan/scans.h"
 #include "store/questions.h"
 #include "store/session.h"
@@ -341,14 +341,7 @@ void UtilizationWindow::TAKEACCEPTED(QObject* control) {
     } else if (control == print_) {
         if (calculate()) framework::PreviewWindow::run(document(), framework::program().ini, this);
     } else if (control == csv_) {
-        if (!calculate()) return;
-        const std::string path = store::questions().chooseFile(
-            store::UserQuestions::FileKind::Save, windowTitle().toStdString(),
-            entry_->text().toStdString() + ".csv", words("CSV files (*.csv)").toStdString());
-        if (path.empty()) return;
-        std::ofstream out(path, std::ios::binary);
-        out << csv();
-        if (!out) masterdata::ui::refusal(windowTitle(), words("%1 could not be written.", path));
+        if (calculate()) framework::saveCsvFile(entry_->text().toStdString(), csv());
     } else if (control == close_) {
         reject();
     } else if (control == help_) {
@@ -363,6 +356,7 @@ void UtilizationWindow::TAKEEVENT() {
 void registerWindows(store::Store& db,
                      const std::function<void(const std::string& name,
                                               std::function<void(QWidget*, int)> run)>& add) {
+    definePrintouts();
     // Started: both may stand open beside the rest of the program.
     add("RESUTIL",
         [&db](QWidget* frame, int) { (new UtilizationWindow(db, false, frame))->START(); });
