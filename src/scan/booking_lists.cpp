@@ -124,8 +124,8 @@ bool BookingList::readWindow() {
         store::JoinQuery q;
         q.outerKey = store::ACT::CLIENT_KEY;
         q.innerKey = store::DAT::ACTDATES_KEY;
-        q.links = {{store::ACT::ACTNUMBER - 1, store::DAT::ACTNUMBER - 1}};
-        q.rangeField = store::DAT::DATE - 1;
+        q.links = {{store::ACT::ACTNUMBER, store::DAT::ACTNUMBER}};
+        q.rangeField = store::DAT::DATE;
         q.low = from.value;
         q.high = to.value;
         db_.table(Tbl::ACTIVITY).clearBuffer();

@@ -204,9 +204,9 @@ class PeriodForm : public framework::FormProcedure {
         description = new QLineEdit(this);
         start = new DateEntry(this);
         end = new DateEntry(this);
-        bind(description, SPE::DESCRIPTION - 1);
-        bind(start, SPE::STARTDATE - 1);
-        bind(end, SPE::ENDDATE - 1);
+        bind(description, SPE::DESCRIPTION);
+        bind(start, SPE::STARTDATE);
+        bind(end, SPE::ENDDATE);
         auto* l = new QVBoxLayout(this);
         l->addWidget(description);
         l->addWidget(start);

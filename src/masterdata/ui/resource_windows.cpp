@@ -92,7 +92,7 @@ class BrowseResource : public framework::WindowProcedure {
         const int longName = fontMetrics().horizontalAdvance(QString(30, 'n')) + 16;
         all_ = new BrowseModel(db.Access(Tbl::RESOURCE), RES::RESOURCE_KEY, this);
         const TableDecl& rd = db.table(Tbl::RESOURCE).decl();
-        auto resField = [&rd](int f) { return rd.fields[f - 1]; };
+        auto resField = [&rd](Field f) { return rd.field(f); };
         all_->setColumns({
             {singular,
              [f = resField(RES::RESOURCE)](const std::byte* r) { return qs(getText(f, r)); }, 110},
@@ -106,7 +106,7 @@ class BrowseResource : public framework::WindowProcedure {
         });
         members_ = new BrowseModel(db.Access(Tbl::GROUPRES), GRP::GROUP_KEY, this);
         const TableDecl& gd = db.table(Tbl::GROUPRES).decl();
-        const FieldDecl code = gd.fields[GRP::RESOURCES - 1];
+        const FieldDecl code = gd.field(GRP::RESOURCES);
         members_->setColumns({
             {singular, [code](const std::byte* r) { return qs(getText(code, r)); }, 110},
             {text("Long Name"),
@@ -215,8 +215,7 @@ class BrowseResource : public framework::WindowProcedure {
         mayChange_ = !select_ && level >= ResourceAdministrator;
         framework::fillDropList(
             *group_, db().Access(Tbl::GROUP), GRO::GROUP_KEY, 0, [&](const std::byte* r) {
-                return std::string(
-                    getText(db().table(Tbl::GROUP).decl().fields[GRO::GROUP - 1], r));
+                return std::string(getText(db().table(Tbl::GROUP).decl().field(GRO::GROUP), r));
             });
         // Both lists take the column widths the user left.
         for (QTableView* v : {allView_, groupView_})
@@ -262,7 +261,7 @@ class BrowseResource : public framework::WindowProcedure {
         const TableDecl& d = db().table(Tbl::GROUPRES).decl();
         std::vector<std::byte> range(d.recordSize);
         clearRecord(d, range.data());
-        setText(d.fields[GRP::GROUP - 1], range.data(), group_->currentText().toStdString());
+        setText(d.field(GRP::GROUP), range.data(), group_->currentText().toStdString());
         members_->setRange(1, range.data());
         members_->reload();
     }
@@ -273,13 +272,13 @@ class BrowseResource : public framework::WindowProcedure {
             const TableDecl& d = db().table(Tbl::GROUPRES).decl();
             std::vector<std::byte> seek(members_->rangeValues(),
                                         members_->rangeValues() + d.recordSize);
-            setText(d.fields[GRP::RESOURCES - 1], seek.data(), t.toStdString());
+            setText(d.field(GRP::RESOURCES), seek.data(), t.toStdString());
             members_->locate(seek.data(), 2);
         } else {
             const TableDecl& d = db().table(Tbl::RESOURCE).decl();
             std::vector<std::byte> seek(d.recordSize);
             clearRecord(d, seek.data());
-            setText(d.fields[RES::RESOURCE - 1], seek.data(), t.toStdString());
+            setText(d.field(RES::RESOURCE), seek.data(), t.toStdString());
             all_->locate(seek.data(), 1);
         }
     }
@@ -305,7 +304,7 @@ class BrowseResource : public framework::WindowProcedure {
             all_->reload();
             return false;
         }
-        const FieldDecl& code = db().table(Tbl::GROUPRES).decl().fields[GRP::RESOURCES - 1];
+        const FieldDecl& code = db().table(Tbl::GROUPRES).decl().field(GRP::RESOURCES);
         const std::string c(getText(code, members_->record(row)));
         fm.PRIMERECORD();
         db().RES.RESOURCE = c;
@@ -387,10 +386,10 @@ class UpdateResource : public NameListForm {
         deleteGroup_ = button(this, "DeleteGroup", text("Delete g&roup"),
                               text("Remove all users in a user group from list"));
 
-        bind(code_, RES::RESOURCE - 1);
-        bind(name_, RES::NAME - 1);
-        bind(units_, RES::UNITS - 1);
-        bind(notes_, RES::NOTES - 1);
+        bind(code_, RES::RESOURCE);
+        bind(name_, RES::NAME);
+        bind(units_, RES::UNITS);
+        bind(notes_, RES::NOTES);
         units_->setRange(1, 32767);
 
         auto* general = new QWidget(this);
@@ -487,7 +486,7 @@ class BrowseGroups : public framework::BrowseProcedure {
         helpTopic = "~Browse_Groups";
         placementSection = "BROWSEGROUPS";
         setWindowTitle(text("Browse %1 Groups", resourceWord(db, false)));
-        const FieldDecl f = db.table(Tbl::GROUP).decl().fields[GRO::GROUP - 1];
+        const FieldDecl f = db.table(Tbl::GROUP).decl().field(GRO::GROUP);
         setColumns({{text("Group"), [f](const std::byte* r) { return qs(getText(f, r)); }, 200}});
         setForm([this](int request) {
             return callWindow("UPDATERESOURCEGROUP", this->db(), this, request);
@@ -597,8 +596,7 @@ class BrowseResourceM : public SelectionWindow {
         if (!WindowProcedure::INIT()) return false;
         framework::fillDropList(
             *group_, db().Access(Tbl::GROUP), GRO::GROUP_KEY, 0, [&](const std::byte* r) {
-                return std::string(
-                    getText(db().table(Tbl::GROUP).decl().fields[GRO::GROUP - 1], r));
+                return std::string(getText(db().table(Tbl::GROUP).decl().field(GRO::GROUP), r));
             });
         fill(*all_, allRows_, {});
         fill(*members_, groupRows_, group_->currentText());
