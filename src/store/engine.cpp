@@ -1,6 +1,5 @@
 #include "engine.h"
 
-#include <sqlite3.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -18,12 +17,12 @@
 #include <utility>
 
 #include "record_image.h"
+#include "sql_backend.h"
 
 namespace store {
 
 namespace {
 
-constexpr const char* kOwnerPassword = "Vortam";
 constexpr const char* kCatalog = "tembrix_layout";
 constexpr int kFirstPage = 8;
 constexpr int kLargestPage = 1024;
@@ -31,22 +30,6 @@ constexpr int kLargestPage = 1024;
 bool fileExists(const std::string& path) {
     struct stat st;
     return ::stat(path.c_str(), &st) == 0;
-}
-
-/// A path as an SQLite URI file name: everything but unreserved characters escaped.
-std::string uriOf(const std::string& path, const char* mode) {
-    static const char* hex = "0123456789ABCDEF";
-    std::string u = "file:";
-    for (unsigned char c : path) {
-        if (std::isalnum(c) || c == '/' || c == '-' || c == '_' || c == '.' || c == '~') {
-            u += char(c);
-        } else {
-            u += '%';
-            u += hex[c >> 4];
-            u += hex[c & 15];
-        }
-    }
-    return u + "?mode=" + mode;
 }
 
 std::string quoted(const std::string& name) {
@@ -59,6 +42,20 @@ const char* schemaOf(const TableDecl& d) {
 
 std::string tableRef(const TableDecl& d) {
     return std::string(schemaOf(d)) + "." + quoted(d.name);
+}
+
+/// A field's column (with `alias.` in front when given) as its keys compare it.
+std::string term(const sql::Dialect& x, const TableDecl& d, int field,
+                 const std::string& alias = "") {
+    const FieldDecl& f = d.fields[field];
+    return x.keyTerm((alias.empty() ? "" : alias + ".") + quoted(f.name),
+                     isText(f.type) && fieldCaseInsensitive(d, field));
+}
+
+/// A parameter compared with a field, spelt as the field's column is.
+std::string termParam(const sql::Dialect& x, const TableDecl& d, int field, int param) {
+    const FieldDecl& f = d.fields[field];
+    return x.keyTerm("?" + std::to_string(param), isText(f.type) && fieldCaseInsensitive(d, field));
 }
 
 std::string indexName(const TableDecl& d, const KeyDecl& k) {
@@ -112,7 +109,8 @@ bool rowidInKey(const KeyDecl& k) {
 
 /// The order of a key in a direction. The first `skip` components, held equal by the
 /// query, are left out: SQLite then sees at once that the index gives the order.
-std::string orderBy(const TableDecl& d, int key, int direction, int skip = 0) {
+std::string orderBy(const sql::Dialect& x, const TableDecl& d, int key, int direction,
+                    int skip = 0) {
     if (key < 0) return direction > 0 ? "_rid" : "_rid DESC";
     const KeyDecl& k = d.keys[key];
     std::string s;
@@ -120,7 +118,7 @@ std::string orderBy(const TableDecl& d, int key, int direction, int skip = 0) {
         const KeyComponent& c = k.components[i];
         const bool desc = c.descending != (direction < 0);
         if (!s.empty()) s += ", ";
-        s += quoted(d.fields[c.field].name) + (desc ? " DESC" : "");
+        s += term(x, d, c.field) + (desc ? " DESC" : "");
     }
     if (rowidInKey(k))
         s += std::string(s.empty() ? "" : ", ") + (direction > 0 ? "_rid" : "_rid DESC");
@@ -132,76 +130,72 @@ std::string orderBy(const TableDecl& d, int key, int direction, int skip = 0) {
 /// equal) lies beyond its value (?equal+1) in the direction of reading. A position in a
 /// key is left by running the levels from the deepest to 0; each level is one plain
 /// index range, whatever the collation or direction of the components.
-std::string levelCondition(const TableDecl& d, int key, int direction, int equal, bool range) {
+std::string levelCondition(const sql::Dialect& x, const TableDecl& d, int key, int direction,
+                           int equal, bool range) {
     if (key < 0) return range ? (direction > 0 ? "_rid > ?1" : "_rid < ?1") : "";
     const KeyDecl& k = d.keys[key];
     std::string s;
     for (int i = 0; i < equal; ++i) {
         if (!s.empty()) s += " AND ";
-        s += quoted(d.fields[k.components[i].field].name) + " = ?" + std::to_string(i + 1);
+        const int f = k.components[i].field;
+        s += term(x, d, f) + " = " + termParam(x, d, f, i + 1);
     }
     if (range) {
         if (!s.empty()) s += " AND ";
-        const std::string param = "?" + std::to_string(equal + 1);
         if (equal < int(k.components.size())) {
             const KeyComponent& c = k.components[equal];
             const bool up = (direction > 0) != c.descending;
-            s += quoted(d.fields[c.field].name) + (up ? " > " : " < ") + param;
+            s += term(x, d, c.field) + (up ? " > " : " < ") + termParam(x, d, c.field, equal + 1);
         } else {
-            s += std::string("_rid") + (direction > 0 ? " > " : " < ") + param;
+            s +=
+                std::string("_rid") + (direction > 0 ? " > ?" : " < ?") + std::to_string(equal + 1);
         }
     }
     return s;
 }
 
-std::string pageSql(const TableDecl& d, int key, int direction, int equal, bool range) {
+std::string pageSql(const sql::Dialect& x, const TableDecl& d, int key, int direction, int equal,
+                    bool range) {
     std::string where;
     if (key >= 0 && d.keys[key].excludesEmpty) where = notEmptyCondition(d, d.keys[key]);
-    const std::string level = levelCondition(d, key, direction, equal, range);
+    const std::string level = levelCondition(x, d, key, direction, equal, range);
     if (!level.empty()) where += (where.empty() ? "" : " AND ") + level;
-    const std::string order = orderBy(d, key, direction, equal);
+    const std::string order = orderBy(x, d, key, direction, equal);
     return "SELECT " + selectList(d) + " FROM " + tableRef(d) +
            (where.empty() ? "" : " WHERE " + where) + (order.empty() ? "" : " ORDER BY " + order) +
            " LIMIT ?99";
 }
 
 /// Reads the first record whose key equals ?1..?n.
-std::string fetchSql(const TableDecl& d, int key) {
+std::string fetchSql(const sql::Dialect& x, const TableDecl& d, int key) {
     const KeyDecl& k = d.keys[key];
     std::string where = k.excludesEmpty ? notEmptyCondition(d, k) + " AND " : "";
-    where += levelCondition(d, key, +1, int(k.components.size()), false);
+    where += levelCondition(x, d, key, +1, int(k.components.size()), false);
     // A unique key holds at most one such record: no order to ask for.
     const std::string order = k.unique && k.excludesEmpty ? "" : " ORDER BY _rid";
     return "SELECT " + selectList(d) + " FROM " + tableRef(d) + " WHERE " + where + order +
            " LIMIT 1";
 }
 
-std::string createTableSql(const TableDecl& d) {
-    std::string s = "CREATE TABLE " + tableRef(d) +
-                    " (_rid INTEGER PRIMARY KEY AUTOINCREMENT, _ver INTEGER NOT NULL DEFAULT 1";
+std::string createTableSql(const sql::Dialect& x, const TableDecl& d) {
+    std::string s = "CREATE TABLE " + tableRef(d) + " (" + x.identityColumns();
     for (int i = 0; i < int(d.fields.size()); ++i) {
         const FieldDecl& f = d.fields[i];
-        for (const std::string& c : columnsOf(f)) {
-            s += ", " + quoted(c);
-            if (isText(f.type))
-                s += std::string(" TEXT NOT NULL DEFAULT ''") +
-                     (fieldCaseInsensitive(d, i) ? " COLLATE NOCASE" : "");
-            else
-                s += " INTEGER NOT NULL DEFAULT 0";
-        }
+        for (const std::string& c : columnsOf(f))
+            s += ", " + quoted(c) + " " +
+                 x.columnType(isText(f.type), isText(f.type) && fieldCaseInsensitive(d, i));
     }
     return s + ")";
 }
 
-std::string createIndexSql(const TableDecl& d, const KeyDecl& k) {
-    std::string s = std::string("CREATE ") + (k.unique ? "UNIQUE " : "") + "INDEX " + schemaOf(d) +
-                    "." + quoted(indexName(d, k)) + " ON " + quoted(d.name) + " (";
+std::string createIndexSql(const sql::Dialect& x, const TableDecl& d, const KeyDecl& k) {
+    std::string terms;
     for (std::size_t i = 0; i < k.components.size(); ++i) {
-        if (i) s += ", ";
-        s += quoted(d.fields[k.components[i].field].name);
-        if (k.components[i].descending) s += " DESC";
+        if (i) terms += ", ";
+        terms += term(x, d, k.components[i].field);
+        if (k.components[i].descending) terms += " DESC";
     }
-    s += ")";
+    std::string s = x.createIndex(k.unique, schemaOf(d), indexName(d, k), d.name, terms);
     if (k.excludesEmpty) s += " WHERE " + notEmptyCondition(d, k);
     return s;
 }
@@ -209,27 +203,19 @@ std::string createIndexSql(const TableDecl& d, const KeyDecl& k) {
 /// Whether the table the file holds has exactly the columns the declaration makes, with
 /// their types. SQLite reads a quoted name that is no column as text, so a statement on a
 /// table without one of its columns would read (or index) the column's name as its value.
-/// SQLITE_OK when they match, SQLITE_NOTFOUND when the table is missing, SQLITE_SCHEMA
-/// when it differs (with the first difference in `difference`), or the failing SQLite code.
-int checkColumns(sqlite3* db, const TableDecl& d, std::string* difference = nullptr) {
-    std::vector<std::pair<std::string, std::string>> want{{"_rid", "INTEGER"}, {"_ver", "INTEGER"}};
+/// sql::Ok when they match, sql::NotFound when the table is missing, sql::Schema when it
+/// differs (with the first difference in `difference`), or the connection's failing code.
+int checkColumns(sql::Connection& db, const TableDecl& d, std::string* difference = nullptr) {
+    const std::string number = db.dialect().numberTypeName(), text = db.dialect().textTypeName();
+    std::vector<std::pair<std::string, std::string>> want{{"_rid", number}, {"_ver", number}};
     for (const FieldDecl& f : d.fields)
         for (const std::string& c : columnsOf(f))
-            want.emplace_back(c, isText(f.type) ? "TEXT" : "INTEGER");
-    const std::string sql =
-        std::string("PRAGMA ") + schemaOf(d) + ".table_info(" + quoted(d.name) + ")";
-    sqlite3_stmt* st = nullptr;
-    int rc = sqlite3_prepare_v2(db, sql.c_str(), -1, &st, nullptr);
-    if (rc != SQLITE_OK) return rc;
+            want.emplace_back(c, isText(f.type) ? text : number);
+    std::vector<sql::Column> cols;
+    if (int rc = db.columns(d.file, d.name, cols)) return rc;
     std::vector<std::pair<std::string, std::string>> have;
-    while ((rc = sqlite3_step(st)) == SQLITE_ROW) {
-        const auto* name = reinterpret_cast<const char*>(sqlite3_column_text(st, 1));
-        const auto* type = reinterpret_cast<const char*>(sqlite3_column_text(st, 2));
-        have.emplace_back(name ? name : "", type ? type : "");
-    }
-    sqlite3_finalize(st);
-    if (rc != SQLITE_DONE) return rc;
-    if (have.empty()) return SQLITE_NOTFOUND;
+    for (sql::Column& c : cols) have.emplace_back(std::move(c.name), std::move(c.type));
+    if (have.empty()) return sql::NotFound;
     auto upper = [](std::string s) {
         for (char& c : s) c = char(std::toupper(static_cast<unsigned char>(c)));
         return s;
@@ -255,9 +241,9 @@ int checkColumns(sqlite3* db, const TableDecl& d, std::string* difference = null
         if (find(want, have[i].first) == want.end())
             found = "column " + have[i].first + " is not one of its own";
     if (found.empty() && have.size() != want.size()) found = "a column appears twice";
-    if (found.empty()) return SQLITE_OK;
+    if (found.empty()) return sql::Ok;
     if (difference) *difference = found;
-    return SQLITE_SCHEMA;
+    return sql::Schema;
 }
 
 const char* typeName(FieldType t) {
@@ -318,9 +304,8 @@ void Table::clearBuffer() {
 // ---------------------------------------------------------------------------------------
 
 struct Engine::Impl {
-    sqlite3* db = nullptr;
-    bool usersAttached = false;
-    std::unordered_map<std::string, sqlite3_stmt*> statements;
+    std::unique_ptr<sql::Connection> db;
+    std::unordered_map<std::string, std::unique_ptr<sql::Statement>> statements;
     std::vector<Table*> tables;  // every table this engine has opened
 
     /// What a transaction wrote, so that a rollback can put the read positions back.
@@ -331,58 +316,28 @@ struct Engine::Impl {
     };
     std::vector<Written> journal;
 
-    ~Impl() {
-        for (auto& [sql, st] : statements) sqlite3_finalize(st);
-        if (db) sqlite3_close(db);
-    }
+    const sql::Dialect& dialect() const { return db->dialect(); }
 
-    sqlite3_stmt* statement(const std::string& sql) {
+    sql::Statement* statement(const std::string& sql) {
         auto it = statements.find(sql);
-        if (it != statements.end()) return it->second;
-        sqlite3_stmt* st = nullptr;
-        if (sqlite3_prepare_v2(db, sql.c_str(), int(sql.size()), &st, nullptr) != SQLITE_OK)
-            return nullptr;
-        statements.emplace(sql, st);
-        return st;
+        if (it != statements.end()) return it->second.get();
+        std::unique_ptr<sql::Statement> st = db->prepare(sql);
+        if (!st) return nullptr;
+        return statements.emplace(sql, std::move(st)).first->second.get();
     }
     /// The statement of one kind of access to a table, its text built only the first
     /// time: a fetch or a step of a walk then costs no string work at all.
     template <class MakeSql>
-    sqlite3_stmt* statement(Table& t, std::uint32_t kind, MakeSql&& makeSql) {
+    sql::Statement* statement(Table& t, std::uint32_t kind, MakeSql&& makeSql) {
         auto it = t.statements_.find(kind);
-        if (it != t.statements_.end()) return static_cast<sqlite3_stmt*>(it->second);
-        sqlite3_stmt* st = statement(makeSql());
+        if (it != t.statements_.end()) return it->second;
+        sql::Statement* st = statement(makeSql());
         if (st) t.statements_.emplace(kind, st);
         return st;
     }
-    /// SQL that takes a file's write lock and changes nothing: a delete of no row from one
-    /// of its tables, the layout catalog where there is one; empty while the file holds no
-    /// table. Read outside any transaction.
-    std::string writeLockSql(int file, const char* schema) {
-        if (!lockSql[file].empty()) return lockSql[file];
-        const std::string q = std::string("SELECT name FROM ") + schema +
-                              ".sqlite_master WHERE type = 'table' AND name NOT LIKE 'sqlite!_%' "
-                              "ESCAPE '!' ORDER BY name <> '" +
-                              kCatalog + "', name LIMIT 1";
-        sqlite3_stmt* st = nullptr;
-        std::string name;
-        if (sqlite3_prepare_v2(db, q.c_str(), -1, &st, nullptr) == SQLITE_OK &&
-            sqlite3_step(st) == SQLITE_ROW)
-            name = reinterpret_cast<const char*>(sqlite3_column_text(st, 0));
-        sqlite3_finalize(st);
-        if (name.empty()) return {};
-        const std::string sql =
-            std::string("DELETE FROM ") + schema + "." + quoted(std::as_const(name)) + " WHERE 0";
-        // The catalog stays for good; any other table may be replaced, so it is looked up
-        // again next time.
-        if (name == kCatalog) lockSql[file] = sql;
-        return sql;
-    }
-    std::string lockSql[2];
 
     void forgetStatements() {
         for (Table* t : tables) t->statements_.clear();
-        for (auto& [sql, st] : statements) sqlite3_finalize(st);
         statements.clear();
     }
 };
@@ -406,7 +361,7 @@ std::uint32_t pageKind(int key, int direction, int equal, bool range) {
 }
 
 /// Binds the values of key components (?1..?n) from a record image.
-void bindKey(sqlite3_stmt* st, const TableDecl& d, const KeyDecl& k, const std::byte* rec,
+void bindKey(sql::Statement* st, const TableDecl& d, const KeyDecl& k, const std::byte* rec,
              int components = -1) {
     int p = 1;
     const int n = components < 0 ? int(k.components.size()) : components;
@@ -414,23 +369,23 @@ void bindKey(sqlite3_stmt* st, const TableDecl& d, const KeyDecl& k, const std::
         const FieldDecl& f = d.fields[k.components[i].field];
         if (isText(f.type)) {
             std::string_view v = getText(f, rec);
-            sqlite3_bind_text(st, p++, v.data(), int(v.size()), SQLITE_TRANSIENT);
+            st->bind(p++, std::string_view(v));
         } else {
-            sqlite3_bind_int64(st, p++, getNumber(f, rec));
+            st->bind(p++, getNumber(f, rec));
         }
     }
 }
 
 /// Binds every field of a record image, starting at parameter `first`; returns the next.
-int bindRecord(sqlite3_stmt* st, const TableDecl& d, const std::byte* rec, int first) {
+int bindRecord(sql::Statement* st, const TableDecl& d, const std::byte* rec, int first) {
     int p = first;
     for (const FieldDecl& f : d.fields) {
         for (int e = 0; e < f.count; ++e) {
             if (isText(f.type)) {
                 std::string_view v = getText(f, rec, e);
-                sqlite3_bind_text(st, p++, v.data(), int(v.size()), SQLITE_TRANSIENT);
+                st->bind(p++, std::string_view(v));
             } else {
-                sqlite3_bind_int64(st, p++, getNumber(f, rec, e));
+                st->bind(p++, getNumber(f, rec, e));
             }
         }
     }
@@ -439,20 +394,18 @@ int bindRecord(sqlite3_stmt* st, const TableDecl& d, const std::byte* rec, int f
 
 /// Reads the current row (columns _rid, _ver, fields..., from column `first`) into a
 /// record image.
-RecordPosition readRow(sqlite3_stmt* st, const TableDecl& d, std::byte* rec, int first = 0) {
+RecordPosition readRow(sql::Statement* st, const TableDecl& d, std::byte* rec, int first = 0) {
     int col = first + 2;
     for (const FieldDecl& f : d.fields) {
         for (int e = 0; e < f.count; ++e, ++col) {
             if (isText(f.type)) {
-                const char* text = reinterpret_cast<const char*>(sqlite3_column_text(st, col));
-                const int n = sqlite3_column_bytes(st, col);
-                setText(f, rec, std::string_view(text ? text : "", text ? n : 0), e);
+                setText(f, rec, st->text(col), e);
             } else {
-                setNumber(f, rec, sqlite3_column_int64(st, col), e);
+                setNumber(f, rec, st->number(col), e);
             }
         }
     }
-    return {sqlite3_column_int64(st, first), sqlite3_column_int64(st, first + 1)};
+    return {st->number(first), st->number(first + 1)};
 }
 
 /// The column of the current row that holds a field's first element.
@@ -463,20 +416,19 @@ int columnOf(const TableDecl& d, int field, int first = 0) {
 }
 
 /// What a stored value is, in words, for a message about a value that does not fit.
-std::string describeValue(sqlite3_stmt* st, int col) {
-    switch (sqlite3_column_type(st, col)) {
-        case SQLITE_NULL:
+std::string describeValue(sql::Statement* st, int col) {
+    switch (st->type(col)) {
+        case sql::ValueType::Null:
             return "no value";
-        case SQLITE_BLOB:
+        case sql::ValueType::Blob:
             return "binary data";
-        case SQLITE_TEXT: {
-            std::string v(reinterpret_cast<const char*>(sqlite3_column_text(st, col)),
-                          std::size_t(sqlite3_column_bytes(st, col)));
+        case sql::ValueType::Text: {
+            std::string v(st->text(col));
             if (v.size() > 20) v = v.substr(0, 20) + "...";
             return "the text '" + v + "'";
         }
         default:
-            return reinterpret_cast<const char*>(sqlite3_column_text(st, col));
+            return std::string(st->text(col));
     }
 }
 
@@ -484,69 +436,66 @@ std::string describeValue(sqlite3_stmt* st, int col) {
 /// first that does not ("DAT:DATE holds 5000000000"). A value that does not fit is never
 /// cut down to fit: it would be read as another value, and a walk that goes on from it
 /// would come back to it for ever.
-std::string misfitOf(sqlite3_stmt* st, const TableDecl& d, int first = 0) {
+std::string misfitOf(sql::Statement* st, const TableDecl& d, int first = 0) {
     int col = first + 2;
     for (const FieldDecl& f : d.fields) {
         for (int e = 0; e < f.count; ++e, ++col) {
-            const int type = sqlite3_column_type(st, col);
+            const sql::ValueType type = st->type(col);
             bool fits;
             if (isText(f.type)) {
-                fits = type == SQLITE_TEXT && sqlite3_column_bytes(st, col) <= f.width;
+                fits = type == sql::ValueType::Text && int(st->text(col).size()) <= f.width;
             } else {
-                const long long v = sqlite3_column_int64(st, col);
+                const long long v = st->number(col);
                 const long long low = f.type == FieldType::LONG    ? INT32_MIN
                                       : f.type == FieldType::SHORT ? INT16_MIN
                                                                    : 0;
                 const long long high = f.type == FieldType::LONG    ? INT32_MAX
                                        : f.type == FieldType::SHORT ? INT16_MAX
                                                                     : UINT8_MAX;
-                fits = type == SQLITE_INTEGER && v >= low && v <= high;
+                fits = type == sql::ValueType::Integer && v >= low && v <= high;
             }
             if (fits) continue;
             std::string name = std::string(d.prefix) + ":" + f.name;
             if (f.count > 1) name += "_" + std::to_string(e + 1);
-            const std::string what =
-                isText(f.type) && type == SQLITE_TEXT
-                    ? "a text of " + std::to_string(sqlite3_column_bytes(st, col)) +
-                          " characters, longer than its " + std::to_string(f.width)
-                    : describeValue(st, col);
+            const std::string what = isText(f.type) && type == sql::ValueType::Text
+                                         ? "a text of " + std::to_string(st->text(col).size()) +
+                                               " characters, longer than its " +
+                                               std::to_string(f.width)
+                                         : describeValue(st, col);
             return "Damaged data: " + name + " holds " + what + ", which does not fit the field";
         }
     }
     return {};
 }
 
-/// What SQLite's planner makes of a statement, one line per step.
-std::string planOf(sqlite3* db, const std::string& sql) {
-    sqlite3_stmt* st = nullptr;
-    if (sqlite3_prepare_v2(db, ("EXPLAIN QUERY PLAN " + sql).c_str(), -1, &st, nullptr) !=
-        SQLITE_OK)
-        return std::string("error: ") + sqlite3_errmsg(db);
-    std::string plan;
-    while (sqlite3_step(st) == SQLITE_ROW)
-        plan += std::string(reinterpret_cast<const char*>(sqlite3_column_text(st, 3))) + "\n";
-    sqlite3_finalize(st);
-    return plan;
+/// Two columns compared as the first one's keys compare it (the file store's rule: the
+/// collation of the left side decides).
+std::string equalTerms(const sql::Dialect& x, const TableDecl& d, Field f, const std::string& left,
+                       const std::string& right) {
+    const bool ci = isText(d.field(f).type) && fieldCaseInsensitive(d, f.index());
+    return x.keyTerm(left, ci) + " = " + x.keyTerm(right, ci);
 }
 
-/// The statement of a JoinQuery: the outer table drives (CROSS JOIN keeps that order), held
-/// at its key value; the inner table is reached through its linked fields, and the lookup
-/// table, when there is one, through its key (a LEFT JOIN: a pair without it still counts).
-std::string joinSql(const TableDecl& o, const TableDecl& i, const JoinQuery& q,
-                    const TableDecl* l) {
+/// The statement of a JoinQuery: the outer table drives (the dialect's fixed-order join),
+/// held at its key value; the inner table is reached through its linked fields, and the
+/// lookup table, when there is one, through its key (a LEFT JOIN: a pair without it still
+/// counts).
+std::string joinSql(const sql::Dialect& x, const TableDecl& o, const TableDecl& i,
+                    const JoinQuery& q, const TableDecl* l) {
     const KeyDecl& k = o.keys[q.outerKey];
     std::string on;
     for (const auto& [of, inf] : q.links) {
         if (!on.empty()) on += " AND ";
-        on += "i." + quoted(i.field(inf).name) + " = o." + quoted(o.field(of).name);
+        on += equalTerms(x, i, inf, "i." + quoted(i.field(inf).name),
+                         "o." + quoted(o.field(of).name));
     }
     std::string where = k.excludesEmpty ? notEmptyCondition(o, k, "o") : "";
     const KeyDecl& ik = i.keys[q.innerKey];
     if (ik.excludesEmpty) where += (where.empty() ? "" : " AND ") + notEmptyCondition(i, ik, "i");
     for (int c = 0; c < q.outerEqual; ++c) {
         if (!where.empty()) where += " AND ";
-        where +=
-            "o." + quoted(o.fields[k.components[c].field].name) + " = ?" + std::to_string(c + 1);
+        const int f = k.components[c].field;
+        where += term(x, o, f, "o") + " = " + termParam(x, o, f, c + 1);
     }
     if (q.rangeField.valid()) {
         const std::string f = "i." + quoted(i.field(q.rangeField).name);
@@ -561,15 +510,17 @@ std::string joinSql(const TableDecl& o, const TableDecl& i, const JoinQuery& q,
         std::string lon;
         for (const auto& [of, lf] : q.lookupLinks) {
             if (!lon.empty()) lon += " AND ";
-            lon += "l." + quoted(l->field(lf).name) + " = o." + quoted(o.field(of).name);
+            lon += equalTerms(x, *l, lf, "l." + quoted(l->field(lf).name),
+                              "o." + quoted(o.field(of).name));
         }
         const KeyDecl& lk = l->keys[q.lookupKey];
         if (lk.excludesEmpty) lon += " AND " + notEmptyCondition(*l, lk, "l");
         lookup = " LEFT JOIN " + tableRef(*l) + " AS l ON " + lon;
     }
     return "SELECT " + selectList(o, "o") + ", " + selectList(i, "i") +
-           (l ? ", " + selectList(*l, "l") : "") + " FROM " + tableRef(o) + " AS o CROSS JOIN " +
-           tableRef(i) + " AS i ON " + on + lookup + (where.empty() ? "" : " WHERE " + where);
+           (l ? ", " + selectList(*l, "l") : "") + " FROM " + tableRef(o) + " AS o " +
+           x.fixedOrderJoin() + " " + tableRef(i) + " AS i ON " + on + lookup +
+           (where.empty() ? "" : " WHERE " + where);
 }
 
 /// The records of a key whose first component lies in [?1, ?2]. The key's own condition
@@ -583,14 +534,15 @@ std::string rangeWhere(const TableDecl& d, int key) {
 
 /// The records of `t` that no record of `o` links to: one index probe into `o` per record
 /// of `t`, through the other key's index (its condition repeated for the partial index).
-std::string unlinkedWhere(const TableDecl& t, const TableDecl& o, const Unlinked& q) {
+std::string unlinkedWhere(const sql::Dialect& x, const TableDecl& t, const TableDecl& o,
+                          const Unlinked& q) {
     std::string where;
     const KeyDecl& k = o.keys[q.otherKey];
     if (k.excludesEmpty) where = notEmptyCondition(o, k, "o");
     for (const auto& [tf, of] : q.links) {
         if (!where.empty()) where += " AND ";
-        where +=
-            "o." + quoted(o.field(of).name) + " = " + tableRef(t) + "." + quoted(t.field(tf).name);
+        where += equalTerms(x, o, of, "o." + quoted(o.field(of).name),
+                            tableRef(t) + "." + quoted(t.field(tf).name));
     }
     if (q.rangeField.valid()) {
         const std::string f = "o." + quoted(o.field(q.rangeField).name);
@@ -602,7 +554,9 @@ std::string unlinkedWhere(const TableDecl& t, const TableDecl& o, const Unlinked
 }  // namespace
 
 Engine::Engine(std::string folder, EngineOptions options)
-    : folder_(std::move(folder)), options_(options), d_(new Impl) {}
+    : folder_(std::move(folder)), options_(options), d_(new Impl) {
+    d_->db = sql::makeFileConnection(folder_);
+}
 
 Engine::~Engine() {
     for (Table* t : d_->tables) {
@@ -621,8 +575,14 @@ std::string Engine::pathOf(StoreFile f) const {
     return dir + (f == StoreFile::USERS ? "USERS.TPS" : "RESDATA.TPS");
 }
 
+bool Engine::onServer() const {
+    return !d_->db->isFileStore();
+}
+
 bool Engine::writable() const {
     if (options_.readOnly) return false;
+    // A server's rights are its own: a write it refuses is reported as the write fails.
+    if (onServer()) return true;
     // A folder that is not there is reported when its files are made.
     const std::string dir = folder_.empty() ? std::string(".") : folder_;
     if (::access(dir.c_str(), W_OK) != 0 && errno != ENOENT) return false;
@@ -640,20 +600,20 @@ int Engine::fail(int code) {
 
 int Engine::failSql(int rc, bool forWrite) {
     const int primary = rc & 0xff;
-    std::string msg = d_->db ? sqlite3_errmsg(d_->db) : sqlite3_errstr(rc);
+    const std::string msg = d_->db->errorMessage(rc);
     switch (primary) {
-        case SQLITE_BUSY:
-        case SQLITE_LOCKED:
+        case sql::Busy:
+        case sql::Locked:
             return fail(RecordHeldErr);
-        case SQLITE_CONSTRAINT:
+        case sql::Constraint:
             return fail(DupKeyErr);
-        case SQLITE_READONLY:
+        case sql::ReadOnly:
             return fail(AccessDeniedErr);
-        case SQLITE_IOERR:
-        case SQLITE_CANTOPEN:
-        case SQLITE_FULL:
-        case SQLITE_PERM: {
-            const int os = d_->db ? sqlite3_system_errno(d_->db) : 0;
+        case sql::IoErr:
+        case sql::CantOpen:
+        case sql::Full:
+        case sql::Perm: {
+            const int os = d_->db->systemErrno();
             if (os == EACCES || os == EROFS) {
                 if (forWrite) return fail(AccessDeniedErr);
             }
@@ -672,85 +632,32 @@ int Engine::failSql(int rc, bool forWrite) {
 }
 
 int Engine::connect(bool create) {
-    if (d_->db) return 0;
-    const std::string path = pathOf(StoreFile::RESDATA);
-    if (!fileExists(path)) {
-        if (!create) return fail(FileNotFoundErr);
-        if (options_.readOnly) return fail(AccessDeniedErr);
-    }
-    const char* mode = options_.readOnly ? "ro" : (create ? "rwc" : "rw");
-    // The mode in the file name decides whether RESDATA.TPS may be made; the flags only
-    // bound what any file of the connection may do, and USERS.TPS, attached later, may
-    // have to be made even when RESDATA.TPS was there already.
-    int flags =
-        SQLITE_OPEN_URI | SQLITE_OPEN_NOMUTEX |
-        (options_.readOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE);
-    sqlite3* db = nullptr;
-    int rc = sqlite3_open_v2(uriOf(path, mode).c_str(), &db, flags, nullptr);
-    if (rc != SQLITE_OK) {
-        const int os = db ? sqlite3_system_errno(db) : 0;
-        if (os)
-            status_.setFileError(os, std::strerror(os));
-        else
-            status_.setFileError(rc, sqlite3_errstr(rc));
-        sqlite3_close(db);
+    if (d_->db->isOpen()) return 0;
+    const int rc = d_->db->open(create, options_.readOnly);
+    if (rc == sql::NotFound) return fail(FileNotFoundErr);
+    if (rc == sql::ReadOnly) return fail(AccessDeniedErr);
+    if (rc != sql::Ok) {
+        const int os = d_->db->systemErrno();
+        status_.setFileError(os ? os : rc, d_->db->errorMessage(rc));
         return FileSystemErr;
     }
-    d_->db = db;
-    sqlite3_busy_timeout(db, lockWait_ * 1000);
-    sqlite3_exec(db, "PRAGMA cache_size = -16384", nullptr, nullptr, nullptr);
+    d_->db->setLockWait(lockWait_);
     status_.clear();
     return 0;
 }
 
 int Engine::attachUsers(bool create) {
-    if (d_->usersAttached) return 0;
-    const std::string path = pathOf(StoreFile::USERS);
-    if (!fileExists(path)) {
-        if (!create) return fail(FileNotFoundErr);
-        if (options_.readOnly) return fail(AccessDeniedErr);
-    }
-    const char* mode = options_.readOnly ? "ro" : (create ? "rwc" : "rw");
-    const std::string uri = uriOf(path, mode);
-    sqlite3_stmt* st = nullptr;
-    int rc = sqlite3_prepare_v2(d_->db, "ATTACH DATABASE ?1 AS users KEY ?2", -1, &st, nullptr);
-    if (rc == SQLITE_OK) {
-        sqlite3_bind_text(st, 1, uri.c_str(), -1, SQLITE_TRANSIENT);
-        sqlite3_bind_text(st, 2, kOwnerPassword, -1, SQLITE_STATIC);
-        rc = sqlite3_step(st);
-    }
-    if (rc != SQLITE_DONE) {
-        int code = failSql(rc, false);
-        // SQLite's own text names the file by the URI it was given ("file:...?mode=rw"):
-        // the general text of the code says the same without it.
-        if (code == FileSystemErr && status_.fileText.find(uri) != std::string::npos)
-            status_.fileText = sqlite3_errstr(rc);
-        sqlite3_finalize(st);
-        return code;
-    }
-    sqlite3_finalize(st);
-    // A file written without the owner password may attach and then read as empty;
-    // one of ours that holds anything always holds its catalog.
-    struct stat info;
-    if (::stat(path.c_str(), &info) == 0 && info.st_size > 0) {
-        rc = sqlite3_prepare_v2(d_->db, "SELECT count(*) FROM users.sqlite_master", -1, &st,
-                                nullptr);
-        long long objects = -1;
-        if (rc == SQLITE_OK && (rc = sqlite3_step(st)) == SQLITE_ROW)
-            objects = sqlite3_column_int64(st, 0), rc = SQLITE_OK;
-        sqlite3_finalize(st);
-        if (rc != SQLITE_OK || objects == 0) {
-            if (rc == SQLITE_OK) rc = SQLITE_NOTADB;
-            int code = failSql(rc, false);
-            if (rc == SQLITE_NOTADB && status_.fileText.empty() == false)
-                status_.fileText = sqlite3_errstr(SQLITE_NOTADB);
-            sqlite3_exec(d_->db, "DETACH DATABASE users", nullptr, nullptr, nullptr);
-            return code;
-        }
+    if (d_->db->usersOpen()) return 0;
+    const int rc = d_->db->openUsers(create, options_.readOnly);
+    if (rc == sql::NotFound) return fail(FileNotFoundErr);
+    if (rc == sql::ReadOnly && !d_->db->isFileStore()) return fail(AccessDeniedErr);
+    if (rc != sql::Ok) {
+        // The file store refuses a users file it may not make with its own code.
+        if (rc == sql::ReadOnly && create && options_.readOnly) return fail(AccessDeniedErr);
+        return failSql(rc, false);
     }
     // Cached statements were prepared against the schema without USERS.
     d_->forgetStatements();
-    d_->usersAttached = true;
     removeStaleSuperJournals();
     status_.clear();
     return 0;
@@ -758,7 +665,7 @@ int Engine::attachUsers(bool create) {
 
 void Engine::setLockWait(int seconds) {
     lockWait_ = seconds;
-    if (d_->db && !inTransaction_) sqlite3_busy_timeout(d_->db, seconds * 1000);
+    if (d_->db->isOpen() && !inTransaction_) d_->db->setLockWait(seconds);
 }
 
 int Engine::open(Table& t, bool write) {
@@ -766,41 +673,27 @@ int Engine::open(Table& t, bool write) {
     if (int rc = connect(false)) return rc;
     if (d.file == StoreFile::USERS)
         if (int rc = attachUsers(false)) return rc;
-    if (write && (options_.readOnly || sqlite3_db_readonly(d_->db, schemaOf(d)) == 1))
-        return fail(AccessDeniedErr);
+    if (write && (options_.readOnly || d_->db->isReadOnly(d.file))) return fail(AccessDeniedErr);
 
     // What the file holds of this table: the table, its indexes, the catalog entry.
-    const std::string sql = std::string("SELECT type, name FROM ") + schemaOf(d) +
-                            ".sqlite_master WHERE tbl_name = ?1 OR name = ?2";
-    sqlite3_stmt* st = nullptr;
-    int rc = sqlite3_prepare_v2(d_->db, sql.c_str(), -1, &st, nullptr);
-    if (rc != SQLITE_OK) return failSql(rc, false);
-    sqlite3_bind_text(st, 1, d.name, -1, SQLITE_STATIC);
-    sqlite3_bind_text(st, 2, kCatalog, -1, SQLITE_STATIC);
-    bool hasTable = false, hasCatalog = false;
-    std::vector<std::string> indexes;
-    while ((rc = sqlite3_step(st)) == SQLITE_ROW) {
-        const std::string type = reinterpret_cast<const char*>(sqlite3_column_text(st, 0));
-        const std::string name = reinterpret_cast<const char*>(sqlite3_column_text(st, 1));
-        if (name == kCatalog && type == "table") hasCatalog = true;
-        if (name == d.name && type == "table") hasTable = true;
-        if (type == "index") indexes.push_back(name);
-    }
-    sqlite3_finalize(st);
-    if (rc != SQLITE_DONE) return failSql(rc, false);
+    std::vector<std::string> tables, indexes;
+    int rc = d_->db->tableNames(d.file, tables);
+    if (rc == sql::Ok) rc = d_->db->indexNames(d.file, d.name, indexes);
+    if (rc != sql::Ok) return failSql(rc, false);
+    const bool hasTable = std::find(tables.begin(), tables.end(), d.name) != tables.end();
+    const bool hasCatalog = std::find(tables.begin(), tables.end(), kCatalog) != tables.end();
     if (!hasTable) return fail(FileNotFoundErr);
 
     std::string stored;
     if (hasCatalog) {
-        const std::string q =
-            std::string("SELECT layout FROM ") + schemaOf(d) + "." + kCatalog + " WHERE name = ?1";
-        rc = sqlite3_prepare_v2(d_->db, q.c_str(), -1, &st, nullptr);
-        if (rc != SQLITE_OK) return failSql(rc, false);
-        sqlite3_bind_text(st, 1, d.name, -1, SQLITE_STATIC);
-        rc = sqlite3_step(st);
-        if (rc == SQLITE_ROW) stored = reinterpret_cast<const char*>(sqlite3_column_text(st, 0));
-        sqlite3_finalize(st);
-        if (rc != SQLITE_ROW && rc != SQLITE_DONE) return failSql(rc, false);
+        sql::Statement* st = d_->statement(std::string("SELECT layout FROM ") + schemaOf(d) + "." +
+                                           kCatalog + " WHERE name = ?1");
+        if (!st) return failSql(d_->db->errorCode(), false);
+        st->bind(1, std::string_view(d.name));
+        rc = st->step();
+        if (rc == sql::Row) stored = st->text(0);
+        st->reset();
+        if (rc != sql::Row && rc != sql::Done) return failSql(rc, false);
     }
     if (stored != layoutSignature(d)) return fail(InvalidRecordDeclarationErr);
     for (const KeyDecl& k : d.keys) {
@@ -810,10 +703,10 @@ int Engine::open(Table& t, bool write) {
     // The catalogue says what layout was written, the table's columns what is there: a
     // column lost or renamed by hand would otherwise read back as its own name.
     std::string difference;
-    switch (rc = checkColumns(d_->db, d, &difference)) {
-        case SQLITE_OK:
+    switch (rc = checkColumns(*d_->db, d, &difference)) {
+        case sql::Ok:
             break;
-        case SQLITE_SCHEMA:
+        case sql::Schema:
             fail(InvalidRecordDeclarationErr);
             status_.detail = difference;
             return InvalidRecordDeclarationErr;
@@ -835,64 +728,58 @@ int Engine::create(Table& t) {
     if (int rc = connect(true)) return rc;
     if (d.file == StoreFile::USERS)
         if (int rc = attachUsers(true)) return rc;
-    if (options_.readOnly || sqlite3_db_readonly(d_->db, schemaOf(d)) == 1)
-        return fail(AccessDeniedErr);
+    if (options_.readOnly || d_->db->isReadOnly(d.file)) return fail(AccessDeniedErr);
 
     // A savepoint makes the table, its keys and its catalog entry one change, whether or
     // not a transaction is running; a table that another station created first is kept.
-    auto exec = [&](const std::string& sql) {
-        return sqlite3_exec(d_->db, sql.c_str(), nullptr, nullptr, nullptr);
-    };
-    int rc = exec("SAVEPOINT tembrix_create");
-    if (rc != SQLITE_OK) return failSql(rc, true);
-    std::string check = std::string("SELECT count(*) FROM ") + schemaOf(d) +
-                        ".sqlite_master WHERE type = 'table' AND name = '" + d.name + "'";
-    sqlite3_stmt* st = nullptr;
-    rc = sqlite3_prepare_v2(d_->db, check.c_str(), -1, &st, nullptr);
-    bool exists = false;
-    if (rc == SQLITE_OK) {
-        rc = sqlite3_step(st);
-        if (rc == SQLITE_ROW) exists = sqlite3_column_int(st, 0) > 0, rc = SQLITE_OK;
-        sqlite3_finalize(st);
-    }
-    if (rc == SQLITE_OK && !exists) {
-        rc = exec(std::string("CREATE TABLE IF NOT EXISTS ") + schemaOf(d) + "." + kCatalog +
-                  " (name TEXT PRIMARY KEY, layout TEXT NOT NULL)");
-        if (rc == SQLITE_OK) rc = exec(createTableSql(d));
+    sql::Connection& db = *d_->db;
+    int rc = db.savepoint("tembrix_create");
+    if (rc != sql::Ok) return failSql(rc, true);
+    // Two stations making the same table wait for each other here.
+    rc = db.lockForWrite(d.file);
+    std::vector<std::string> tables;
+    if (rc == sql::Ok) rc = db.tableNames(d.file, tables);
+    const bool exists = std::find(tables.begin(), tables.end(), d.name) != tables.end();
+    if (rc == sql::Ok && !exists) {
+        rc = db.exec(std::string("CREATE TABLE IF NOT EXISTS ") + schemaOf(d) + "." + kCatalog +
+                     " (name TEXT PRIMARY KEY, layout TEXT NOT NULL)");
+        if (rc == sql::Ok) rc = db.exec(createTableSql(db.dialect(), d));
         for (const KeyDecl& k : d.keys)
-            if (rc == SQLITE_OK) rc = exec(createIndexSql(d, k));
-        if (rc == SQLITE_OK) rc = writeCatalog(schemaOf(d), d.name, layoutSignature(d));
+            if (rc == sql::Ok) rc = db.exec(createIndexSql(db.dialect(), d, k));
+        if (rc == sql::Ok) rc = writeCatalog(schemaOf(d), d.name, layoutSignature(d));
     }
     return endSavepoint("tembrix_create", rc);
 }
 
 int Engine::writeCatalog(const std::string& schema, const char* name, const std::string& layout) {
-    sqlite3_stmt* st = nullptr;
-    const std::string sql =
-        "INSERT OR REPLACE INTO " + schema + "." + kCatalog + " (name, layout) VALUES (?1, ?2)";
-    int rc = sqlite3_prepare_v2(d_->db, sql.c_str(), -1, &st, nullptr);
-    if (rc != SQLITE_OK) return rc;
-    sqlite3_bind_text(st, 1, name, -1, SQLITE_STATIC);
-    sqlite3_bind_text(st, 2, layout.c_str(), -1, SQLITE_TRANSIENT);
-    rc = sqlite3_step(st) == SQLITE_DONE ? SQLITE_OK : sqlite3_errcode(d_->db);
-    sqlite3_finalize(st);
-    return rc;
+    // A delete and an insert rather than an upsert: both engines spell them alike.
+    std::unique_ptr<sql::Statement> del =
+        d_->db->prepare("DELETE FROM " + schema + "." + kCatalog + " WHERE name = ?1");
+    if (!del) return d_->db->errorCode();
+    del->bind(1, std::string_view(name));
+    int rc = del->step();
+    if (rc != sql::Done) return rc;
+    std::unique_ptr<sql::Statement> ins = d_->db->prepare("INSERT INTO " + schema + "." + kCatalog +
+                                                          " (name, layout) VALUES (?1, ?2)");
+    if (!ins) return d_->db->errorCode();
+    ins->bind(1, std::string_view(name));
+    ins->bind(2, std::string_view(layout));
+    rc = ins->step();
+    return rc == sql::Done || rc == sql::Row ? sql::Ok : rc;
 }
 
 int Engine::endSavepoint(const char* name, int rc) {
-    auto exec = [&](const std::string& sql) {
-        return sqlite3_exec(d_->db, sql.c_str(), nullptr, nullptr, nullptr);
-    };
-    if (rc != SQLITE_OK) {
+    sql::Connection& db = *d_->db;
+    if (rc != sql::Ok) {
         const int code = failSql(rc, true);
-        exec(std::string("ROLLBACK TO ") + name);
-        exec(std::string("RELEASE ") + name);
+        db.rollbackTo(name);
+        db.release(name);
         return code;
     }
-    rc = exec(std::string("RELEASE ") + name);
-    if (rc != SQLITE_OK) {
+    rc = db.release(name);
+    if (rc != sql::Ok) {
         const int code = failSql(rc, true);
-        if (!inTransaction_) exec("ROLLBACK");
+        if (!inTransaction_ && db.inTransaction()) db.rollback(lockWait_);
         return code;
     }
     status_.clear();
@@ -910,37 +797,37 @@ int Engine::buildKeys(Table& t) {
     if (int rc = connect(false)) return rc;
     if (d.file == StoreFile::USERS)
         if (int rc = attachUsers(false)) return rc;
+    sql::Connection& db = *d_->db;
     std::string difference;
-    switch (int rc = checkColumns(d_->db, d, &difference)) {
-        case SQLITE_OK:
+    switch (int rc = checkColumns(db, d, &difference)) {
+        case sql::Ok:
             break;
-        case SQLITE_NOTFOUND:
+        case sql::NotFound:
             return fail(FileNotFoundErr);
-        case SQLITE_SCHEMA:
+        case sql::Schema:
             fail(InvalidRecordDeclarationErr);
             status_.detail = difference;
             return InvalidRecordDeclarationErr;
         default:
             return failSql(rc, false);
     }
-    auto exec = [&](const std::string& sql) {
-        return sqlite3_exec(d_->db, sql.c_str(), nullptr, nullptr, nullptr);
-    };
-    int rc = exec("SAVEPOINT tembrix_keys");
+    // Statements prepared on the table keep the file store from dropping its indexes.
+    d_->forgetStatements();
+    int rc = db.savepoint("tembrix_keys");
     for (const KeyDecl& k : d.keys) {
-        if (rc == SQLITE_OK)
-            rc = exec(std::string("DROP INDEX IF EXISTS ") + schemaOf(d) + "." +
-                      quoted(indexName(d, k)));
-        if (rc == SQLITE_OK) rc = exec(createIndexSql(d, k));
+        if (rc == sql::Ok)
+            rc = db.exec(std::string("DROP INDEX IF EXISTS ") + schemaOf(d) + "." +
+                         quoted(indexName(d, k)));
+        if (rc == sql::Ok) rc = db.exec(createIndexSql(db.dialect(), d, k));
     }
-    if (rc != SQLITE_OK) {
+    if (rc != sql::Ok) {
         int code = failSql(rc, true);
-        exec("ROLLBACK TO tembrix_keys");
-        exec("RELEASE tembrix_keys");
+        db.rollbackTo("tembrix_keys");
+        db.release("tembrix_keys");
         return code;
     }
-    rc = exec("RELEASE tembrix_keys");
-    if (rc != SQLITE_OK) return failSql(rc, true);
+    rc = db.release("tembrix_keys");
+    if (rc != sql::Ok) return failSql(rc, true);
     d_->forgetStatements();
     status_.clear();
     return 0;
@@ -948,14 +835,14 @@ int Engine::buildKeys(Table& t) {
 
 int Engine::dropKeys(Table& t) {
     const TableDecl& d = t.decl();
-    if (!d_->db) return fail(FileNotOpenErr);
-    for (const KeyDecl& k : d.keys) {
-        std::string sql =
-            std::string("DROP INDEX IF EXISTS ") + schemaOf(d) + "." + quoted(indexName(d, k));
-        int rc = sqlite3_exec(d_->db, sql.c_str(), nullptr, nullptr, nullptr);
-        if (rc != SQLITE_OK) return failSql(rc, true);
-    }
+    if (!d_->db->isOpen()) return fail(FileNotOpenErr);
     d_->forgetStatements();
+    for (const KeyDecl& k : d.keys) {
+        const std::string sql =
+            std::string("DROP INDEX IF EXISTS ") + schemaOf(d) + "." + quoted(indexName(d, k));
+        int rc = d_->db->exec(sql);
+        if (rc != sql::Ok) return failSql(rc, true);
+    }
     status_.clear();
     return 0;
 }
@@ -968,31 +855,22 @@ int Engine::connectFile(StoreFile f, bool create) {
 }
 
 int Engine::checkFiles() {
-    if (!d_->db) return fail(FileNotOpenErr);
+    if (!d_->db->isOpen()) return fail(FileNotOpenErr);
     if (int rc = checkFile(StoreFile::RESDATA)) return rc;
-    if (d_->usersAttached)
+    if (d_->db->usersOpen())
         if (int rc = checkFile(StoreFile::USERS)) return rc;
     status_.clear();
     return 0;
 }
 
 int Engine::checkFile(StoreFile f) {
-    if (!d_->db || (f == StoreFile::USERS && !d_->usersAttached)) return fail(FileNotOpenErr);
-    const char* schema = f == StoreFile::USERS ? "users" : "main";
-    sqlite3_stmt* st = nullptr;
-    const std::string sql = std::string("PRAGMA ") + schema + ".quick_check";
-    int rc = sqlite3_prepare_v2(d_->db, sql.c_str(), -1, &st, nullptr);
+    if (!d_->db->isOpen() || (f == StoreFile::USERS && !d_->db->usersOpen()))
+        return fail(FileNotOpenErr);
     std::string problem;
-    if (rc == SQLITE_OK) {
-        while ((rc = sqlite3_step(st)) == SQLITE_ROW) {
-            const char* line = reinterpret_cast<const char*>(sqlite3_column_text(st, 0));
-            if (problem.empty() && line && std::strcmp(line, "ok") != 0) problem = line;
-        }
-    }
-    sqlite3_finalize(st);
-    if (rc != SQLITE_DONE && rc != SQLITE_OK) return failSql(rc, false);
+    const int rc = d_->db->check(f, problem);
+    if (rc != sql::Ok) return failSql(rc, false);
     if (!problem.empty()) {
-        status_.setFileError(SQLITE_CORRUPT, problem);
+        status_.setFileError(sql::Corrupt, problem);
         return FileSystemErr;
     }
     status_.clear();
@@ -1001,35 +879,26 @@ int Engine::checkFile(StoreFile f) {
 
 int Engine::holdsRecords(StoreFile f, bool& holds) {
     holds = false;
-    if (!fileExists(pathOf(f))) return status_.clear(), 0;
-    if (int rc = connectFile(f, false)) return rc;
-    const std::string schema = f == StoreFile::USERS ? "users" : "main";
-    const std::string q = "SELECT name FROM " + schema +
-                          ".sqlite_master WHERE type = 'table' AND name NOT LIKE 'sqlite!_%' "
-                          "ESCAPE '!' AND name <> '" +
-                          kCatalog + "'";
-    sqlite3_stmt* st = nullptr;
-    int rc = sqlite3_prepare_v2(d_->db, q.c_str(), -1, &st, nullptr);
-    std::vector<std::string> names;
-    if (rc == SQLITE_OK) {
-        while ((rc = sqlite3_step(st)) == SQLITE_ROW)
-            names.emplace_back(reinterpret_cast<const char*>(sqlite3_column_text(st, 0)));
-        sqlite3_finalize(st);
+    if (!onServer() && !fileExists(pathOf(f))) return status_.clear(), 0;
+    if (int rc = connectFile(f, false)) {
+        // A server that does not hold the store yet holds no records of it.
+        if (rc == FileNotFoundErr && onServer()) return status_.clear(), 0;
+        return rc;
     }
-    if (rc != SQLITE_DONE) return failSql(rc, false);
+    std::vector<std::string> names;
+    int rc = d_->db->tableNames(f, names);
+    if (rc != sql::Ok) return failSql(rc, false);
+    const std::string schema = d_->db->schemaOf(f);
     for (const std::string& name : names) {
-        rc = sqlite3_prepare_v2(
-            d_->db, ("SELECT 1 FROM " + schema + "." + quoted(name) + " LIMIT 1").c_str(), -1, &st,
-            nullptr);
-        if (rc == SQLITE_OK) {
-            rc = sqlite3_step(st);
-            sqlite3_finalize(st);
-        }
-        if (rc == SQLITE_ROW) {
+        if (name == kCatalog) continue;
+        std::unique_ptr<sql::Statement> st =
+            d_->db->prepare("SELECT 1 FROM " + schema + "." + quoted(name) + " LIMIT 1");
+        rc = st ? st->step() : d_->db->errorCode();
+        if (rc == sql::Row) {
             holds = true;
             break;
         }
-        if (rc != SQLITE_DONE) return failSql(rc, false);
+        if (rc != sql::Done) return failSql(rc, false);
     }
     status_.clear();
     return 0;
@@ -1038,34 +907,33 @@ int Engine::holdsRecords(StoreFile f, bool& holds) {
 namespace {
 
 /// What a stored value is, as a user reads it: "the text \"abc\"", "the number 1.5".
-std::string storedValueText(sqlite3_stmt* st, int col) {
-    switch (sqlite3_column_type(st, col)) {
-        case SQLITE_INTEGER:
-            return "the number " + std::to_string(sqlite3_column_int64(st, col));
-        case SQLITE_FLOAT: {
+std::string storedValueText(sql::Statement* st, int col) {
+    switch (st->type(col)) {
+        case sql::ValueType::Integer:
+            return "the number " + std::to_string(st->number(col));
+        case sql::ValueType::Float: {
             char text[40];
-            std::snprintf(text, sizeof text, "%.10g", sqlite3_column_double(st, col));
+            std::snprintf(text, sizeof text, "%.10g", st->real(col));
             return std::string("the number ") + text;
         }
-        case SQLITE_TEXT: {
-            const auto* p = reinterpret_cast<const char*>(sqlite3_column_text(st, col));
-            std::string text(p ? p : "", std::size_t(sqlite3_column_bytes(st, col)));
+        case sql::ValueType::Text: {
+            std::string text(st->text(col));
             if (text.size() > 30) text = text.substr(0, 30) + "...";
             return "the text \"" + text + "\"";
         }
-        case SQLITE_BLOB:
-            return "binary data of " + std::to_string(sqlite3_column_bytes(st, col)) + " bytes";
+        case sql::ValueType::Blob:
+            return "binary data of " + std::to_string(st->text(col).size()) + " bytes";
         default:
             return "no value";
     }
 }
 
 /// True when the stored value fits the field as a record buffer holds it.
-bool valueFits(const FieldDecl& f, sqlite3_stmt* st, int col) {
-    const int type = sqlite3_column_type(st, col);
-    if (isText(f.type)) return type == SQLITE_TEXT && sqlite3_column_bytes(st, col) <= f.width;
-    if (type != SQLITE_INTEGER) return false;
-    const long long v = sqlite3_column_int64(st, col);
+bool valueFits(const FieldDecl& f, sql::Statement* st, int col) {
+    const sql::ValueType type = st->type(col);
+    if (isText(f.type)) return type == sql::ValueType::Text && int(st->text(col).size()) <= f.width;
+    if (type != sql::ValueType::Integer) return false;
+    const long long v = st->number(col);
     switch (f.type) {
         case FieldType::LONG:
             return v >= INT32_MIN && v <= INT32_MAX;
@@ -1083,23 +951,24 @@ bool valueFits(const FieldDecl& f, sqlite3_stmt* st, int col) {
 int Engine::findUnfitValue(Table& t, UnfitValue& unfit) {
     unfit = UnfitValue{};
     const TableDecl& d = t.decl();
-    if (!t.open_ || !d_->db) return fail(FileNotOpenErr);
-    switch (int rc = checkColumns(d_->db, d)) {
-        case SQLITE_OK:
+    if (!t.open_ || !d_->db->isOpen()) return fail(FileNotOpenErr);
+    switch (int rc = checkColumns(*d_->db, d)) {
+        case sql::Ok:
             break;
-        case SQLITE_NOTFOUND:
+        case sql::NotFound:
             return fail(FileNotFoundErr);
-        case SQLITE_SCHEMA:
+        case sql::Schema:
             return fail(InvalidRecordDeclarationErr);
         default:
             return failSql(rc, false);
     }
     const std::string sql = "SELECT " + selectList(d) + " FROM " + tableRef(d) + " ORDER BY _rid";
-    sqlite3_stmt* st = nullptr;
-    int rc = sqlite3_prepare_v2(d_->db, sql.c_str(), -1, &st, nullptr);
-    if (rc != SQLITE_OK) return failSql(rc, false);
+    std::unique_ptr<sql::Statement> owned = d_->db->prepare(sql);
+    if (!owned) return failSql(d_->db->errorCode(), false);
+    sql::Statement* st = owned.get();
+    int rc = sql::Ok;
     long long record = 0;
-    while (unfit.record == 0 && (rc = sqlite3_step(st)) == SQLITE_ROW) {
+    while (unfit.record == 0 && (rc = st->step()) == sql::Row) {
         ++record;
         int col = 2;
         for (const FieldDecl& f : d.fields) {
@@ -1111,8 +980,8 @@ int Engine::findUnfitValue(Table& t, UnfitValue& unfit) {
             }
         }
     }
-    sqlite3_finalize(st);
-    if (unfit.record == 0 && rc != SQLITE_DONE) return failSql(rc, false);
+    st->reset();
+    if (unfit.record == 0 && rc != sql::Done) return failSql(rc, false);
     status_.clear();
     return 0;
 }
@@ -1124,9 +993,8 @@ int Engine::replaceTable(Table& from, const TableDecl& target) {
     if (d.file != target.file || std::strcmp(d.name, target.name) == 0 ||
         have.substr(have.find('/')) != want.substr(want.find('/')))
         return fail(InvalidRecordDeclarationErr);
-    if (!d_->db) return fail(FileNotOpenErr);
-    if (options_.readOnly || sqlite3_db_readonly(d_->db, schemaOf(d)) == 1)
-        return fail(AccessDeniedErr);
+    if (!d_->db->isOpen()) return fail(FileNotOpenErr);
+    if (options_.readOnly || d_->db->isReadOnly(d.file)) return fail(AccessDeniedErr);
 
     // Statements prepared on either table would keep it from being dropped or renamed.
     d_->forgetStatements();
@@ -1135,45 +1003,41 @@ int Engine::replaceTable(Table& from, const TableDecl& target) {
                                          std::strcmp(t->decl().name, target.name) == 0))
             close(*t);
     }
-    auto exec = [&](const std::string& sql) {
-        return sqlite3_exec(d_->db, sql.c_str(), nullptr, nullptr, nullptr);
-    };
+    sql::Connection& db = *d_->db;
+    auto exec = [&](const std::string& sql) { return db.exec(sql); };
     const std::string schema = schemaOf(d);
-    int rc = exec("SAVEPOINT tembrix_replace");
-    if (rc == SQLITE_OK) rc = exec("DROP TABLE IF EXISTS " + tableRef(target));
+    int rc = db.savepoint("tembrix_replace");
+    if (rc == sql::Ok) rc = db.lockForWrite(d.file);
+    if (rc == sql::Ok) rc = exec("DROP TABLE IF EXISTS " + tableRef(target));
     for (const KeyDecl& k : d.keys)
-        if (rc == SQLITE_OK)
+        if (rc == sql::Ok)
             rc = exec("DROP INDEX IF EXISTS " + schema + "." + quoted(indexName(d, k)));
-    if (rc == SQLITE_OK)
+    if (rc == sql::Ok)
         rc = exec("ALTER TABLE " + tableRef(d) + " RENAME TO " + quoted(target.name));
     for (const KeyDecl& k : target.keys)
-        if (rc == SQLITE_OK) rc = exec(createIndexSql(target, k));
-    if (rc == SQLITE_OK)
+        if (rc == sql::Ok) rc = exec(createIndexSql(db.dialect(), target, k));
+    if (rc == sql::Ok)
         rc = exec("CREATE TABLE IF NOT EXISTS " + schema + "." + kCatalog +
                   " (name TEXT PRIMARY KEY, layout TEXT NOT NULL)");
-    sqlite3_stmt* st = nullptr;
-    if (rc == SQLITE_OK)
-        rc = sqlite3_prepare_v2(
-            d_->db, ("DELETE FROM " + schema + "." + kCatalog + " WHERE name = ?1").c_str(), -1,
-            &st, nullptr);
-    if (rc == SQLITE_OK) {
-        sqlite3_bind_text(st, 1, d.name, -1, SQLITE_STATIC);
-        rc = sqlite3_step(st) == SQLITE_DONE ? SQLITE_OK : sqlite3_errcode(d_->db);
-        sqlite3_finalize(st);
+    if (rc == sql::Ok) {
+        std::unique_ptr<sql::Statement> st =
+            db.prepare("DELETE FROM " + schema + "." + kCatalog + " WHERE name = ?1");
+        if (st) st->bind(1, std::string_view(d.name));
+        rc = !st ? db.errorCode() : st->step() == sql::Done ? sql::Ok : db.errorCode();
     }
-    if (rc == SQLITE_OK) rc = writeCatalog(schema, target.name, want);
+    if (rc == sql::Ok) rc = writeCatalog(schema, target.name, want);
     return endSavepoint("tembrix_replace", rc);
 }
 
 long long Engine::records(Table& t) {
     if (!t.open_) return fail(FileNotOpenErr), 0;
-    sqlite3_stmt* st = d_->statement("SELECT count(*) FROM " + tableRef(t.decl()));
-    if (!st) return failSql(sqlite3_errcode(d_->db), false), 0;
+    sql::Statement* st = d_->statement("SELECT count(*) FROM " + tableRef(t.decl()));
+    if (!st) return failSql(d_->db->errorCode(), false), 0;
     long long n = 0;
-    int rc = sqlite3_step(st);
-    if (rc == SQLITE_ROW) n = sqlite3_column_int64(st, 0);
-    sqlite3_reset(st);
-    if (rc != SQLITE_ROW) return failSql(rc, false), 0;
+    int rc = st->step();
+    if (rc == sql::Row) n = st->number(0);
+    st->reset();
+    if (rc != sql::Row) return failSql(rc, false), 0;
     status_.clear();
     return n;
 }
@@ -1247,61 +1111,61 @@ int Engine::fetchPage(Table& t, int direction) {
 
     // Binds key component i as parameter `param`: the value the file held for the record
     // last read, else the cursor record's.
-    auto bindComponent = [&](sqlite3_stmt* st, int param, int i) {
+    auto bindComponent = [&](sql::Statement* st, int param, int i) {
         if (t.cursorStored_) {
             const Table::StoredValue& v = t.cursorKeys_[i];
             if (v.text)
-                sqlite3_bind_text(st, param, v.bytes.data(), int(v.bytes.size()), SQLITE_TRANSIENT);
+                st->bind(param, std::string_view(v.bytes));
             else
-                sqlite3_bind_int64(st, param, v.number);
+                st->bind(param, v.number);
             return;
         }
         const FieldDecl& f = d.fields[d.keys[key].components[i].field];
         if (isText(f.type)) {
             std::string_view v = getText(f, t.cursorRecord_.get());
-            sqlite3_bind_text(st, param, v.data(), int(v.size()), SQLITE_TRANSIENT);
+            st->bind(param, std::string_view(v));
         } else {
-            sqlite3_bind_int64(st, param, getNumber(f, t.cursorRecord_.get()));
+            st->bind(param, getNumber(f, t.cursorRecord_.get()));
         }
     };
     // Runs one level of the seek, appending its records to the page; stops at a record
     // that cannot be read.
     auto run = [&](int equal, bool range) {
-        sqlite3_stmt* st = d_->statement(t, pageKind(key, direction, equal, range),
-                                         [&] { return pageSql(d, key, direction, equal, range); });
-        if (!st) return failSql(sqlite3_errcode(d_->db), false);
+        sql::Statement* st = d_->statement(t, pageKind(key, direction, equal, range), [&] {
+            return pageSql(d_->dialect(), d, key, direction, equal, range);
+        });
+        if (!st) return failSql(d_->db->errorCode(), false);
         for (int i = 0; i < equal; ++i) bindComponent(st, i + 1, i);
         if (range) {
             const int param = key < 0 ? 1 : equal + 1;
             if (key < 0 || equal == n)
-                sqlite3_bind_int64(st, param, t.cursorRowid_);
+                st->bind(param, t.cursorRowid_);
             else
                 bindComponent(st, param, equal);
         }
-        sqlite3_bind_int(st, 99, limit - int(t.pagePositions_.size()));
+        st->bind(99, (long long)(limit - int(t.pagePositions_.size())));
         int rc;
-        while ((rc = sqlite3_step(st)) == SQLITE_ROW) {
+        while ((rc = st->step()) == sql::Row) {
             const std::string misfit = misfitOf(st, d);
             if (!misfit.empty()) {
-                t.pageFault_.setFileError(SQLITE_CORRUPT, misfit);
-                rc = SQLITE_DONE;
+                t.pageFault_.setFileError(sql::Corrupt, misfit);
+                rc = sql::Done;
                 break;
             }
             std::byte* rec = t.page_.data() + t.pagePositions_.size() * t.recordSize();
             t.pagePositions_.push_back(readRow(st, d, rec));
             for (int col : keyColumns) {
                 Table::StoredValue v;
-                v.text = sqlite3_column_type(st, col) == SQLITE_TEXT;
+                v.text = st->type(col) == sql::ValueType::Text;
                 if (v.text)
-                    v.bytes.assign(reinterpret_cast<const char*>(sqlite3_column_text(st, col)),
-                                   std::size_t(sqlite3_column_bytes(st, col)));
+                    v.bytes.assign(st->text(col));
                 else
-                    v.number = sqlite3_column_int64(st, col);
+                    v.number = st->number(col);
                 t.pageKeys_.push_back(std::move(v));
             }
         }
-        sqlite3_reset(st);
-        return rc == SQLITE_DONE ? 0 : failSql(rc, false);
+        st->reset();
+        return rc == sql::Done ? 0 : failSql(rc, false);
     };
     auto full = [&] { return t.pageFault_.code != 0 || int(t.pagePositions_.size()) >= limit; };
 
@@ -1371,14 +1235,14 @@ int Engine::get(Table& t, int key) {
     if (key < 0 || key >= int(d.keys.size())) return fail(RecordNotFoundErr);
     const KeyDecl& k = d.keys[key];
     if (k.excludesEmpty && keyEmpty(d, k, t.buffer())) return fail(RecordNotFoundErr);
-    sqlite3_stmt* st =
-        d_->statement(t, FetchOf | std::uint32_t(key) << 4, [&] { return fetchSql(d, key); });
-    if (!st) return failSql(sqlite3_errcode(d_->db), false);
+    sql::Statement* st = d_->statement(t, FetchOf | std::uint32_t(key) << 4,
+                                       [&] { return fetchSql(d_->dialect(), d, key); });
+    if (!st) return failSql(d_->db->errorCode(), false);
     bindKey(st, d, k, t.buffer());
-    int rc = sqlite3_step(st);
+    int rc = st->step();
     if (int bad = readChecked(st, rc, t)) return bad;
-    if (rc == SQLITE_DONE) return fail(RecordNotFoundErr);
-    if (rc != SQLITE_ROW) return failSql(rc, false);
+    if (rc == sql::Done) return fail(RecordNotFoundErr);
+    if (rc != sql::Row) return failSql(rc, false);
     status_.clear();
     return 0;
 }
@@ -1386,30 +1250,30 @@ int Engine::get(Table& t, int key) {
 int Engine::reget(Table& t, RecordPosition p) {
     if (!t.open_) return fail(FileNotOpenErr);
     const TableDecl& d = t.decl();
-    sqlite3_stmt* st = d_->statement(t, RegetOf, [&] {
+    sql::Statement* st = d_->statement(t, RegetOf, [&] {
         return "SELECT " + selectList(d) + " FROM " + tableRef(d) + " WHERE _rid = ?1";
     });
-    if (!st) return failSql(sqlite3_errcode(d_->db), false);
-    sqlite3_bind_int64(st, 1, p.rowid);
-    int rc = sqlite3_step(st);
+    if (!st) return failSql(d_->db->errorCode(), false);
+    st->bind(1, p.rowid);
+    int rc = st->step();
     if (int bad = readChecked(st, rc, t)) return bad;
-    if (rc == SQLITE_DONE) return fail(RecordNotFoundErr);
-    if (rc != SQLITE_ROW) return failSql(rc, false);
+    if (rc == sql::Done) return fail(RecordNotFoundErr);
+    if (rc != sql::Row) return failSql(rc, false);
     status_.clear();
     return 0;
 }
 
-int Engine::readChecked(sqlite3_stmt* st, int rc, Table& t) {
-    if (rc == SQLITE_ROW) {
+int Engine::readChecked(sql::Statement* st, int rc, Table& t) {
+    if (rc == sql::Row) {
         const std::string misfit = misfitOf(st, t.decl());
         if (!misfit.empty()) {
-            sqlite3_reset(st);
-            status_.setFileError(SQLITE_CORRUPT, misfit);
+            st->reset();
+            status_.setFileError(sql::Corrupt, misfit);
             return FileSystemErr;
         }
         t.position_ = readRow(st, t.decl(), t.buffer());
     }
-    sqlite3_reset(st);
+    st->reset();
     return 0;
 }
 
@@ -1419,7 +1283,7 @@ int Engine::add(Table& t) {
     if (!t.open_) return fail(FileNotOpenErr);
     if (t.readOnly_) return fail(AccessDeniedErr);
     const TableDecl& d = t.decl();
-    sqlite3_stmt* st = d_->statement(t, InsertOf, [&] {
+    sql::Statement* st = d_->statement(t, InsertOf, [&] {
         std::string cols = "_ver", params = "1";
         int n = 1;
         for (const FieldDecl& f : d.fields)
@@ -1427,19 +1291,23 @@ int Engine::add(Table& t) {
                 cols += ", " + quoted(c);
                 params += ", ?" + std::to_string(n++);
             }
-        return "INSERT INTO " + tableRef(d) + " (" + cols + ") VALUES (" + params + ")";
+        return "INSERT INTO " + tableRef(d) + " (" + cols + ") VALUES (" + params + ")" +
+               d_->dialect().insertReturning();
     });
-    if (!st) return failSql(sqlite3_errcode(d_->db), true);
+    if (!st) return failSql(d_->db->errorCode(), true);
+    if (int rc = lockForWrite(d.file)) return rc;
     bindRecord(st, d, t.buffer(), 1);
-    int rc = sqlite3_step(st);
-    sqlite3_reset(st);
+    int rc = st->step();
+    long long rowid = 0;
+    if (rc == sql::Row) rowid = st->number(0), rc = sql::Done;
+    st->reset();
     dropPage(t);
-    if (rc != SQLITE_DONE) {
+    if (rc != sql::Done) {
         int code = failSql(rc, true);
         if (code == DupKeyErr) t.duplicateKey_ = findDuplicate(t, 0);
         return code;
     }
-    t.position_ = {sqlite3_last_insert_rowid(d_->db), 1};
+    t.position_ = {rowid ? rowid : d_->db->lastInsertRow(), 1};
     if (inTransaction_) d_->journal.push_back({&t, t.position_.rowid, 0});
     status_.clear();
     return 0;
@@ -1452,17 +1320,19 @@ int Engine::findDuplicate(Table& t, long long self) {
         const KeyDecl& k = d.keys[i];
         if (!k.unique || (k.excludesEmpty && keyEmpty(d, k, rec))) continue;
         std::string where = k.excludesEmpty ? notEmptyCondition(d, k) + " AND " : "";
-        for (std::size_t c = 0; c < k.components.size(); ++c)
-            where += quoted(d.fields[k.components[c].field].name) + " = ?" + std::to_string(c + 1) +
-                     " AND ";
+        for (std::size_t c = 0; c < k.components.size(); ++c) {
+            const int f = k.components[c].field;
+            where += term(d_->dialect(), d, f) + " = " +
+                     termParam(d_->dialect(), d, f, int(c) + 1) + " AND ";
+        }
         where += "_rid <> ?" + std::to_string(k.components.size() + 1);
-        sqlite3_stmt* st =
+        sql::Statement* st =
             d_->statement("SELECT 1 FROM " + tableRef(d) + " WHERE " + where + " LIMIT 1");
         if (!st) continue;
         bindKey(st, d, k, rec);
-        sqlite3_bind_int64(st, int(k.components.size()) + 1, self);
-        const bool found = sqlite3_step(st) == SQLITE_ROW;
-        sqlite3_reset(st);
+        st->bind(int(k.components.size()) + 1, self);
+        const bool found = st->step() == sql::Row;
+        st->reset();
         if (found) return i;
     }
     return -1;
@@ -1475,7 +1345,7 @@ int Engine::put(Table& t) {
     const TableDecl& d = t.decl();
     int n = 1;  // the parameter after the fields: the row number, then its version
     for (const FieldDecl& f : d.fields) n += f.count;
-    sqlite3_stmt* st = d_->statement(t, UpdateOf, [&] {
+    sql::Statement* st = d_->statement(t, UpdateOf, [&] {
         std::string sets = "_ver = _ver + 1";
         int p = 1;
         for (const FieldDecl& f : d.fields)
@@ -1484,19 +1354,20 @@ int Engine::put(Table& t) {
         return "UPDATE " + tableRef(d) + " SET " + sets + " WHERE _rid = ?" + std::to_string(p) +
                " AND _ver = ?" + std::to_string(p + 1);
     });
-    if (!st) return failSql(sqlite3_errcode(d_->db), true);
+    if (!st) return failSql(d_->db->errorCode(), true);
+    if (int rc = lockForWrite(d.file)) return rc;
     bindRecord(st, d, t.buffer(), 1);
-    sqlite3_bind_int64(st, n, t.position_.rowid);
-    sqlite3_bind_int64(st, n + 1, t.position_.version);
-    int rc = sqlite3_step(st);
-    sqlite3_reset(st);
+    st->bind(n, t.position_.rowid);
+    st->bind(n + 1, t.position_.version);
+    int rc = st->step();
+    st->reset();
     dropPage(t);
-    if (rc != SQLITE_DONE) {
+    if (rc != sql::Done) {
         int code = failSql(rc, true);
         if (code == DupKeyErr) t.duplicateKey_ = findDuplicate(t, t.position_.rowid);
         return code;
     }
-    if (sqlite3_changes(d_->db) == 0)
+    if (d_->db->changes() == 0)
         return fail(stillThere(t) ? RecordChangedErr : RecordNotAvailableErr);
     if (inTransaction_) d_->journal.push_back({&t, t.position_.rowid, t.position_.version});
     ++t.position_.version;
@@ -1508,17 +1379,18 @@ int Engine::erase(Table& t) {
     if (!t.open_) return fail(FileNotOpenErr);
     if (t.readOnly_) return fail(AccessDeniedErr);
     if (!t.position_.valid()) return fail(RecordNotAvailableErr);
-    sqlite3_stmt* st = d_->statement(t, DeleteOf, [&] {
+    sql::Statement* st = d_->statement(t, DeleteOf, [&] {
         return "DELETE FROM " + tableRef(t.decl()) + " WHERE _rid = ?1 AND _ver = ?2";
     });
-    if (!st) return failSql(sqlite3_errcode(d_->db), true);
-    sqlite3_bind_int64(st, 1, t.position_.rowid);
-    sqlite3_bind_int64(st, 2, t.position_.version);
-    int rc = sqlite3_step(st);
-    sqlite3_reset(st);
+    if (!st) return failSql(d_->db->errorCode(), true);
+    if (int rc = lockForWrite(t.decl().file)) return rc;
+    st->bind(1, t.position_.rowid);
+    st->bind(2, t.position_.version);
+    int rc = st->step();
+    st->reset();
     dropPage(t);
-    if (rc != SQLITE_DONE) return failSql(rc, true);
-    if (sqlite3_changes(d_->db) == 0)
+    if (rc != sql::Done) return failSql(rc, true);
+    if (d_->db->changes() == 0)
         return fail(stillThere(t) ? RecordChangedErr : RecordNotAvailableErr);
     if (inTransaction_) d_->journal.push_back({&t, t.position_.rowid, t.position_.version});
     t.position_ = {};
@@ -1526,13 +1398,19 @@ int Engine::erase(Table& t) {
     return 0;
 }
 
+int Engine::lockForWrite(StoreFile f) {
+    if (!inTransaction_) return 0;
+    const int rc = d_->db->lockForWrite(f);
+    return rc == sql::Ok ? 0 : failSql(rc, true);
+}
+
 bool Engine::stillThere(Table& t) {
-    sqlite3_stmt* st = d_->statement(
+    sql::Statement* st = d_->statement(
         t, ExistsOf, [&] { return "SELECT 1 FROM " + tableRef(t.decl()) + " WHERE _rid = ?1"; });
     if (!st) return false;
-    sqlite3_bind_int64(st, 1, t.position_.rowid);
-    const bool found = sqlite3_step(st) == SQLITE_ROW;
-    sqlite3_reset(st);
+    st->bind(1, t.position_.rowid);
+    const bool found = st->step() == sql::Row;
+    st->reset();
     return found;
 }
 
@@ -1541,34 +1419,8 @@ bool Engine::stillThere(Table& t) {
 int Engine::begin(int waitSeconds, bool usersToo) {
     if (inTransaction_) return fail(TransactionActiveErr);
     if (int rc = connect(false)) return rc;
-    // The statements that take the locks are made before the transaction opens: making one
-    // may read the file's layout, and a file already read inside a transaction gets no
-    // wait for its write lock.
-    std::vector<sqlite3_stmt*> locks;
-    for (StoreFile f : {StoreFile::RESDATA, StoreFile::USERS}) {
-        const bool users = f == StoreFile::USERS;
-        if (users && (!usersToo || !d_->usersAttached)) continue;
-        const std::string sql = d_->writeLockSql(users ? 1 : 0, users ? "users" : "main");
-        if (sql.empty()) continue;  // no table yet: its first write takes the lock
-        sqlite3_stmt* st = d_->statement(sql);
-        if (!st) return failSql(sqlite3_errcode(d_->db), true);
-        locks.push_back(st);
-    }
-    sqlite3_busy_timeout(d_->db, waitSeconds * 1000);
-    int rc = sqlite3_exec(d_->db, "BEGIN", nullptr, nullptr, nullptr);
-    for (sqlite3_stmt* st : locks) {
-        if (rc != SQLITE_OK) break;
-        rc = sqlite3_step(st);
-        sqlite3_reset(st);
-        if (rc == SQLITE_DONE) rc = SQLITE_OK;
-    }
-    if (rc != SQLITE_OK) {
-        const int code = failSql(rc, true);
-        if (!sqlite3_get_autocommit(d_->db))
-            sqlite3_exec(d_->db, "ROLLBACK", nullptr, nullptr, nullptr);
-        sqlite3_busy_timeout(d_->db, lockWait_ * 1000);
-        return code;
-    }
+    const int rc = d_->db->begin(waitSeconds, usersToo && d_->db->usersOpen(), lockWait_);
+    if (rc != sql::Ok) return failSql(rc, true);
     inTransaction_ = true;
     d_->journal.clear();
     status_.clear();
@@ -1577,7 +1429,7 @@ int Engine::begin(int waitSeconds, bool usersToo) {
 
 void Engine::removeStaleSuperJournals() {
     namespace fs = std::filesystem;
-    if (options_.readOnly || inTransaction_ || !d_->usersAttached) return;
+    if (options_.readOnly || inTransaction_ || !d_->db->usersOpen() || onServer()) return;
     const fs::path mainFile(pathOf(StoreFile::RESDATA));
     const std::string prefix = mainFile.filename().string() + "-mj";
     std::vector<fs::path> found;
@@ -1595,7 +1447,8 @@ void Engine::removeStaleSuperJournals() {
     // of that file rolls back, super-journal and all. So once both files are held here and
     // no journal is left, a super-journal belongs to no commit and goes. When the files
     // cannot be had at once, another open tries again.
-    if (d_->writeLockSql(0, "main").empty()) return;
+    std::vector<std::string> tables;
+    if (d_->db->tableNames(StoreFile::RESDATA, tables) != sql::Ok || tables.empty()) return;
     const EngineStatus kept = status_;
     if (begin(0, true) == 0) {
         if (!fileExists(pathOf(StoreFile::RESDATA) + "-journal") &&
@@ -1608,8 +1461,8 @@ void Engine::removeStaleSuperJournals() {
 
 int Engine::commit() {
     if (!inTransaction_) return fail(RecordNotAvailableErr);
-    int rc = sqlite3_exec(d_->db, "COMMIT", nullptr, nullptr, nullptr);
-    if (rc != SQLITE_OK) {
+    int rc = d_->db->commit(lockWait_);
+    if (rc != sql::Ok) {
         // A commit that cannot finish (its lock not had in time, a full disk) leaves the
         // files as they were: undo the whole transaction.
         int code = failSql(rc, true);
@@ -1620,16 +1473,14 @@ int Engine::commit() {
     }
     inTransaction_ = false;
     d_->journal.clear();
-    sqlite3_busy_timeout(d_->db, lockWait_ * 1000);
     status_.clear();
     return 0;
 }
 
 int Engine::rollback() {
     if (!inTransaction_) return fail(RecordNotAvailableErr);
-    int rc = sqlite3_exec(d_->db, "ROLLBACK", nullptr, nullptr, nullptr);
+    int rc = d_->db->rollback(lockWait_);
     inTransaction_ = false;
-    sqlite3_busy_timeout(d_->db, lockWait_ * 1000);
     // The records are as they were before the transaction, so are their versions: a
     // record read before and written during it can still be written again afterwards.
     for (auto it = d_->journal.rbegin(); it != d_->journal.rend(); ++it) {
@@ -1640,7 +1491,7 @@ int Engine::rollback() {
     }
     d_->journal.clear();
     for (Table* t : d_->tables) dropPage(*t);
-    if (rc != SQLITE_OK) return failSql(rc, true);
+    if (rc != sql::Ok) return failSql(rc, true);
     status_.clear();
     return 0;
 }
@@ -1652,59 +1503,11 @@ int Engine::copyFile(StoreFile f, const std::string& toPath) {
     if (int rc = connect(false)) return rc;
     if (f == StoreFile::USERS)
         if (int rc = attachUsers(false)) return rc;
-
-    const std::string temp = toPath + ".part";
-    std::remove(temp.c_str());
-    std::remove((temp + "-journal").c_str());
-    sqlite3* to = nullptr;
-    int rc = sqlite3_open_v2(
-        uriOf(temp, "rwc").c_str(), &to,
-        SQLITE_OPEN_URI | SQLITE_OPEN_NOMUTEX | SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE,
-        nullptr);
-    // The users file never exists unencrypted, not even as a copy: the key is set before
-    // the first page is written.
-    if (rc == SQLITE_OK && f == StoreFile::USERS)
-        rc = sqlite3_key(to, kOwnerPassword, int(std::strlen(kOwnerPassword)));
-    if (rc == SQLITE_OK) {
-        sqlite3_backup* b =
-            sqlite3_backup_init(to, "main", d_->db, f == StoreFile::USERS ? "users" : "main");
-        if (!b) {
-            rc = sqlite3_errcode(to);
-        } else {
-            // All pages in one step, under one read lock: the copy is one committed state.
-            // A station that is committing holds the file for a moment; wait for it as
-            // any read would, up to the lock wait.
-            const auto deadline =
-                std::chrono::steady_clock::now() + std::chrono::seconds(lockWait_);
-            for (;;) {
-                rc = sqlite3_backup_step(b, -1);
-                if ((rc != SQLITE_BUSY && rc != SQLITE_LOCKED) ||
-                    std::chrono::steady_clock::now() >= deadline)
-                    break;
-                std::this_thread::sleep_for(std::chrono::milliseconds(50));
-            }
-            const int finished = sqlite3_backup_finish(b);
-            if (rc == SQLITE_DONE) rc = finished;
-        }
-    }
-    std::string message = to ? sqlite3_errmsg(to) : sqlite3_errstr(rc);
-    const int os = to ? sqlite3_system_errno(to) : 0;
-    if (sqlite3_close(to) != SQLITE_OK && rc == SQLITE_OK) rc = SQLITE_IOERR;
-
-    if (rc == SQLITE_OK && std::rename(temp.c_str(), toPath.c_str()) != 0) {
-        const int err = errno;
-        std::remove(temp.c_str());
-        status_.setFileError(err, std::strerror(err));
-        return FileSystemErr;
-    }
-    if (rc != SQLITE_OK) {
-        std::remove(temp.c_str());
-        std::remove((temp + "-journal").c_str());
-        if ((rc & 0xff) == SQLITE_BUSY || (rc & 0xff) == SQLITE_LOCKED) return fail(RecordHeldErr);
-        if (os != 0)
-            status_.setFileError(os, std::strerror(os));
-        else
-            status_.setFileError(rc & 0xff, message);
+    const int rc = d_->db->copy(f, toPath, lockWait_);
+    if (rc == sql::Busy || rc == sql::Locked) return fail(RecordHeldErr);
+    if (rc != sql::Ok) {
+        const int os = d_->db->systemErrno();
+        status_.setFileError(os ? os : rc, d_->db->errorMessage(rc));
         return FileSystemErr;
     }
     status_.clear();
@@ -1717,16 +1520,16 @@ int Engine::join(Table& outer, Table& inner, const JoinQuery& q, const std::func
     const TableDecl& o = outer.decl();
     const TableDecl& i = inner.decl();
     const TableDecl* l = lookup ? &lookup->decl() : nullptr;
-    sqlite3_stmt* st = d_->statement(joinSql(o, i, q, l));
-    if (!st) return failSql(sqlite3_errcode(d_->db), false);
+    sql::Statement* st = d_->statement(joinSql(d_->dialect(), o, i, q, l));
+    if (!st) return failSql(d_->db->errorCode(), false);
     bindKey(st, o, o.keys[q.outerKey], outer.buffer(), q.outerEqual);
     if (q.rangeField.valid()) {
-        sqlite3_bind_int64(st, 90, q.low);
-        sqlite3_bind_int64(st, 91, q.high);
+        st->bind(90, q.low);
+        st->bind(91, q.high);
     }
     if (q.outerRangeField.valid()) {
-        sqlite3_bind_int64(st, 92, q.outerLow);
-        sqlite3_bind_int64(st, 93, q.outerHigh);
+        st->bind(92, q.outerLow);
+        st->bind(93, q.outerHigh);
     }
     // The rows are read first and handed out after the statement is reset: a caller may
     // read other tables (or these) from `row` without meeting a half-done statement.
@@ -1739,18 +1542,18 @@ int Engine::join(Table& outer, Table& inner, const JoinQuery& q, const std::func
     std::vector<std::byte> image(width);
     int rc;
     std::string misfit;
-    while ((rc = sqlite3_step(st)) == SQLITE_ROW) {
+    while ((rc = st->step()) == sql::Row) {
         misfit = misfitOf(st, o);
         if (misfit.empty()) misfit = misfitOf(st, i, selectColumns(o));
         if (misfit.empty() && lookup &&
-            sqlite3_column_type(st, selectColumns(o) + selectColumns(i)) != SQLITE_NULL)
+            st->type(selectColumns(o) + selectColumns(i)) != sql::ValueType::Null)
             misfit = misfitOf(st, *l, selectColumns(o) + selectColumns(i));
         if (!misfit.empty()) break;
         positions.push_back(readRow(st, o, image.data()));
         positions.push_back(readRow(st, i, image.data() + os, selectColumns(o)));
         if (lookup) {
             const int first = selectColumns(o) + selectColumns(i);
-            if (sqlite3_column_type(st, first) == SQLITE_NULL) {
+            if (st->type(first) == sql::ValueType::Null) {
                 lookup->clearBuffer();
                 std::memcpy(image.data() + os + is, lookup->buffer(), ls);
                 positions.push_back({});
@@ -1760,13 +1563,13 @@ int Engine::join(Table& outer, Table& inner, const JoinQuery& q, const std::func
         }
         rows.insert(rows.end(), image.begin(), image.end());
     }
-    sqlite3_reset(st);
-    sqlite3_clear_bindings(st);
+    st->reset();
+    st->clearBindings();
     if (!misfit.empty()) {
-        status_.setFileError(SQLITE_CORRUPT, misfit);
+        status_.setFileError(sql::Corrupt, misfit);
         return FileSystemErr;
     }
-    if (rc != SQLITE_DONE) return failSql(rc, false);
+    if (rc != sql::Done) return failSql(rc, false);
     status_.clear();
     for (std::size_t r = 0; r < positions.size() / tables; ++r) {
         const std::byte* at = rows.data() + r * width;
@@ -1785,28 +1588,30 @@ int Engine::join(Table& outer, Table& inner, const JoinQuery& q, const std::func
 
 // --- set operations --------------------------------------------------------------------
 
-int Engine::runSet(Table& t, const std::string& sql, long long low, long long high, bool write,
+int Engine::runSet(Table& t, const std::string& text, long long low, long long high, bool write,
                    long long* result, long long from, long long to) {
     if (result) *result = 0;
     if (!t.open_) return fail(FileNotOpenErr);
     if (write && t.readOnly_) return fail(AccessDeniedErr);
-    sqlite3_stmt* st = d_->statement(sql);
-    if (!st) return failSql(sqlite3_errcode(d_->db), write);
-    sqlite3_bind_int64(st, 1, low);
-    sqlite3_bind_int64(st, 2, high);
-    if (sqlite3_bind_parameter_count(st) >= 4) {
-        sqlite3_bind_int64(st, 3, from);
-        sqlite3_bind_int64(st, 4, to);
+    sql::Statement* st = d_->statement(text);
+    if (!st) return failSql(d_->db->errorCode(), write);
+    if (write)
+        if (int rc = lockForWrite(t.decl().file)) return rc;
+    st->bind(1, low);
+    st->bind(2, high);
+    if (st->parameterCount() >= 4) {
+        st->bind(3, from);
+        st->bind(4, to);
     }
-    int rc = sqlite3_step(st);
+    int rc = st->step();
     long long n = 0;
-    if (rc == SQLITE_ROW) n = sqlite3_column_int64(st, 0), rc = SQLITE_DONE;
-    sqlite3_reset(st);
+    if (rc == sql::Row) n = st->number(0), rc = sql::Done;
+    st->reset();
     if (write) {
         dropPage(t);
-        if (rc == SQLITE_DONE) n = sqlite3_changes(d_->db);
+        if (rc == sql::Done) n = d_->db->changes();
     }
-    if (rc != SQLITE_DONE) return failSql(rc, write);
+    if (rc != sql::Done) return failSql(rc, write);
     if (result) *result = n;
     status_.clear();
     return 0;
@@ -1840,16 +1645,15 @@ int Engine::eraseRange(Table& t, int key, long long low, long long high, long lo
     }
     long long first = 0, last = 0;
     {
-        sqlite3_stmt* st = d_->statement("SELECT min(_rid), max(_rid) FROM " + tableRef(d));
-        if (!st) return failSql(sqlite3_errcode(d_->db), false);
-        int rc = sqlite3_step(st);
-        if (rc == SQLITE_ROW)
-            first = sqlite3_column_int64(st, 0), last = sqlite3_column_int64(st, 1);
-        sqlite3_reset(st);
-        if (rc != SQLITE_ROW) return failSql(rc, false);
+        sql::Statement* st = d_->statement("SELECT min(_rid), max(_rid) FROM " + tableRef(d));
+        if (!st) return failSql(d_->db->errorCode(), false);
+        int rc = st->step();
+        if (rc == sql::Row) first = st->number(0), last = st->number(1);
+        st->reset();
+        if (rc != sql::Row) return failSql(rc, false);
     }
-    const std::string sql =
-        "DELETE FROM " + tableRef(d) + " NOT INDEXED WHERE _rid >= ?3 AND _rid <= ?4 AND " + where;
+    const std::string sql = "DELETE FROM " + tableRef(d) + d_->dialect().storedOrder() +
+                            " WHERE _rid >= ?3 AND _rid <= ?4 AND " + where;
     constexpr long long kSlices = 50;
     const long long span = last - first + 1;
     for (long long i = 0; i < kSlices; ++i) {
@@ -1868,7 +1672,9 @@ long long Engine::countUnlinked(Table& t, Table& other, const Unlinked& q) {
     if (!other.open_) return fail(FileNotOpenErr), 0;
     const TableDecl& d = t.decl();
     long long n = 0;
-    runSet(t, "SELECT count(*) FROM " + tableRef(d) + " WHERE " + unlinkedWhere(d, other.decl(), q),
+    runSet(t,
+           "SELECT count(*) FROM " + tableRef(d) + " WHERE " +
+               unlinkedWhere(d_->dialect(), d, other.decl(), q),
            q.low, q.high, false, &n);
     return n;
 }
@@ -1877,24 +1683,26 @@ int Engine::eraseUnlinked(Table& t, Table& other, const Unlinked& q, long long* 
     if (erased) *erased = 0;
     if (!other.open_) return fail(FileNotOpenErr);
     const TableDecl& d = t.decl();
-    return runSet(t, "DELETE FROM " + tableRef(d) + " WHERE " + unlinkedWhere(d, other.decl(), q),
-                  q.low, q.high, true, erased);
+    return runSet(
+        t,
+        "DELETE FROM " + tableRef(d) + " WHERE " + unlinkedWhere(d_->dialect(), d, other.decl(), q),
+        q.low, q.high, true, erased);
 }
 
 std::string Engine::rangePlan(Table& t, int key) {
     const TableDecl& d = t.decl();
-    return planOf(d_->db, "DELETE FROM " + tableRef(d) + " WHERE " + rangeWhere(d, key));
+    return d_->db->plan("DELETE FROM " + tableRef(d) + " WHERE " + rangeWhere(d, key));
 }
 
 std::string Engine::unlinkedPlan(Table& t, Table& other, const Unlinked& q) {
     const TableDecl& d = t.decl();
-    return planOf(d_->db,
-                  "DELETE FROM " + tableRef(d) + " WHERE " + unlinkedWhere(d, other.decl(), q));
+    return d_->db->plan("DELETE FROM " + tableRef(d) + " WHERE " +
+                        unlinkedWhere(d_->dialect(), d, other.decl(), q));
 }
 
 std::string Engine::joinPlan(Table& outer, Table& inner, const JoinQuery& q, Table* lookup) {
-    return planOf(d_->db,
-                  joinSql(outer.decl(), inner.decl(), q, lookup ? &lookup->decl() : nullptr));
+    return d_->db->plan(
+        joinSql(d_->dialect(), outer.decl(), inner.decl(), q, lookup ? &lookup->decl() : nullptr));
 }
 
 std::string Engine::queryPlan(Table& t, const std::string& which, int key) {
@@ -1903,18 +1711,18 @@ std::string Engine::queryPlan(Table& t, const std::string& which, int key) {
     const int n = int(k.components.size());
     std::vector<std::string> statements;
     if (which == "walk") {
-        statements.push_back(pageSql(d, key, +1, 0, false));
+        statements.push_back(pageSql(d_->dialect(), d, key, +1, 0, false));
     } else if (which == "after" || which == "before") {
         const int direction = which == "after" ? +1 : -1;
         for (int level = rowidInKey(k) ? n : n - 1; level >= 0; --level)
-            statements.push_back(pageSql(d, key, direction, level, true));
+            statements.push_back(pageSql(d_->dialect(), d, key, direction, level, true));
     } else if (which == "value") {
-        statements.push_back(pageSql(d, key, +1, n, false));
+        statements.push_back(pageSql(d_->dialect(), d, key, +1, n, false));
     } else {
-        statements.push_back(fetchSql(d, key));
+        statements.push_back(fetchSql(d_->dialect(), d, key));
     }
     std::string plan;
-    for (const std::string& sql : statements) plan += planOf(d_->db, sql);
+    for (const std::string& sql : statements) plan += d_->db->plan(sql);
     return plan;
 }
 

@@ -10,9 +10,11 @@
 #include "engine_status.h"
 #include "table_decl.h"
 
-struct sqlite3_stmt;
-
 namespace store {
+
+namespace sql {
+class Statement;
+}
 
 class Engine;
 
@@ -73,7 +75,7 @@ class Table {
     // The engine that opened the table, told when the table goes, and the statements of
     // its kinds of access, prepared once.
     Engine* engine_ = nullptr;
-    std::unordered_map<std::uint32_t, void*> statements_;
+    std::unordered_map<std::uint32_t, sql::Statement*> statements_;
     std::size_t pageNext_ = 0;
     int pageLimit_ = 0;
     bool pageExhausted_ = false;
@@ -141,7 +143,9 @@ struct EngineOptions {
 
 /// The record-file engine over the two store files of a data folder. RESDATA.TPS is the
 /// main database of one SQLite connection and USERS.TPS is attached to it under the
-/// built-in owner password, so one transaction can span both files atomically.
+/// built-in owner password, so one transaction can span both files atomically. A folder
+/// with a server file (server_config.h) keeps its store in a server database instead: the
+/// same tables, keys, catalogue and rules, through the same interface (sql_backend.h).
 ///
 /// Every operation returns an engine error code (0 on success) and leaves it, with its
 /// text, in status(). A failed operation changes nothing.
@@ -153,6 +157,8 @@ class Engine {
     Engine& operator=(const Engine&) = delete;
 
     const std::string& folder() const { return folder_; }
+    /// Whether the store lives in a server database rather than in the folder's files.
+    bool onServer() const;
     std::string pathOf(StoreFile f) const;
     const EngineStatus& status() const { return status_; }
     EngineStatus& status() { return status_; }
@@ -314,7 +320,7 @@ class Engine {
     int step(Table& t, int direction);
     /// After a fetch's step `rc`: reads the row into the buffer when its values fit their
     /// fields, resets the statement; FileSystemErr for a damaged row, the buffer untouched.
-    int readChecked(sqlite3_stmt* st, int rc, Table& t);
+    int readChecked(sql::Statement* st, int rc, Table& t);
     int connect(bool create);
     int attachUsers(bool create);
     /// Deletes super-journal files that no commit will ever finish, when both files can
@@ -324,12 +330,14 @@ class Engine {
     int failSql(int rc, bool forWrite);
     void dropPage(Table& t);
     int findDuplicate(Table& t, long long self);
+    /// Takes the write lock of a file before a transaction's first write there.
+    int lockForWrite(StoreFile f);
     /// Runs one set statement on `t` (a count or a delete); `result` receives the count or
     /// the number of records deleted.
-    int runSet(Table& t, const std::string& sql, long long low, long long high, bool write,
+    int runSet(Table& t, const std::string& text, long long low, long long high, bool write,
                long long* result, long long from = 0, long long to = 0);
     bool stillThere(Table& t);
-    /// Records a table's layout in a file's catalog; an SQLite result code.
+    /// Records a table's layout in a file's catalog; a connection result code.
     int writeCatalog(const std::string& schema, const char* name, const std::string& layout);
     /// Releases a savepoint when rc is SQLITE_OK, else rolls back to it; an engine code.
     int endSavepoint(const char* name, int rc);
