@@ -17,6 +17,7 @@
 #include <utility>
 
 #include "record_image.h"
+#include "server_config.h"
 #include "sql_backend.h"
 
 namespace store {
@@ -195,6 +196,8 @@ std::string createIndexSql(const sql::Dialect& x, const TableDecl& d, const KeyD
         terms += term(x, d, k.components[i].field);
         if (k.components[i].descending) terms += " DESC";
     }
+    // Equal keys keep the order their records were added in (see rowidInKey).
+    if (!k.unique && x.identityEndsIndexes()) terms += ", _rid";
     std::string s = x.createIndex(k.unique, schemaOf(d), indexName(d, k), d.name, terms);
     if (k.excludesEmpty) s += " WHERE " + notEmptyCondition(d, k);
     return s;
@@ -555,7 +558,9 @@ std::string unlinkedWhere(const sql::Dialect& x, const TableDecl& t, const Table
 
 Engine::Engine(std::string folder, EngineOptions options)
     : folder_(std::move(folder)), options_(options), d_(new Impl) {
-    d_->db = sql::makeFileConnection(folder_);
+    // A folder that names a server keeps its store there; any other keeps it in its files.
+    const std::string server = serverOf(folder_);
+    d_->db = server.empty() ? sql::makeFileConnection(folder_) : sql::makeServerConnection(server);
 }
 
 Engine::~Engine() {

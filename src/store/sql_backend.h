@@ -104,6 +104,9 @@ class Dialect {
     /// "CREATE [UNIQUE] INDEX <name> ON <table> (<terms>)" for an index of `schema`.
     virtual std::string createIndex(bool unique, const std::string& schema, const std::string& name,
                                     const std::string& table, const std::string& terms) const = 0;
+    /// Whether an index of a key that allows duplicates must end in the row identity to give
+    /// the key's order (on the files every index ends in the row number by itself).
+    virtual bool identityEndsIndexes() const { return false; }
     /// The join that reads the outer table first and reaches the inner one through its
     /// link condition: "<join> <inner> AS i ON ...".
     virtual const char* fixedOrderJoin() const = 0;

@@ -5,9 +5,11 @@
 namespace store::test {
 namespace {
 
-class EngineSetTest : public StoreTest {
+class EngineSetTest : public AnyStoreTest {
   protected:
     void SetUp() override {
+        AnyStoreTest::SetUp();
+        if (IsSkipped() || HasFatalFailure()) return;
         openAll(a);
         for (Tbl t : {Tbl::ACTIVITY, Tbl::DATES, Tbl::RESACT, Tbl::CLIENT})
             ASSERT_EQ(Level_Benign, a.fm(t).USEFILE());
@@ -25,7 +27,7 @@ class EngineSetTest : public StoreTest {
     }
 };
 
-TEST_F(EngineSetTest, ARangeGoesWholeWhetherFewOrManyAndOnlyWhatTheKeyHolds) {
+TEST_P(EngineSetTest, ARangeGoesWholeWhetherFewOrManyAndOnlyWhatTheKeyHolds) {
     addBooking(a, 1, "B", "C");
     for (int d = 1; d <= 20; ++d) addDate(a, 1, 100 + d, 10, 20);
     // No date, no times: the date key does not hold it, so no range of the key reaches it.
@@ -52,7 +54,7 @@ TEST_F(EngineSetTest, ARangeGoesWholeWhetherFewOrManyAndOnlyWhatTheKeyHolds) {
     EXPECT_EQ(1.0, progress.back());
 }
 
-TEST_F(EngineSetTest, UnlinkedRecordsGoAndARollbackBringsEverythingBack) {
+TEST_P(EngineSetTest, UnlinkedRecordsGoAndARollbackBringsEverythingBack) {
     for (int n = 1; n <= 3; ++n) {
         addBooking(a, n, "B", "C");
         addResAct(a, n, "R");
@@ -90,6 +92,8 @@ TEST_F(EngineSetTest, UnlinkedRecordsGoAndARollbackBringsEverythingBack) {
     EXPECT_EQ(3, count(a, Tbl::ACTIVITY));
     EXPECT_EQ(4, count(a, Tbl::RESACT));
 }
+
+TEMBRIX_ON_BOTH_STORES(EngineSetTest);
 
 }  // namespace
 }  // namespace store::test

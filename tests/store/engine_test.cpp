@@ -12,14 +12,15 @@
 namespace store::test {
 namespace {
 
-TEST_F(StoreTest, OpeningCreatesBothFilesWithEveryTableEmpty) {
+TEST_P(AnyStoreTest, OpeningCreatesBothFilesWithEveryTableEmpty) {
     openAll(a);
     for (int i = 0; i < kTableCount; ++i) {
         ASSERT_EQ(Level_Benign, a.fm(Tbl(i)).USEFILE());
         EXPECT_EQ(0, count(a, Tbl(i))) << tableDecl(Tbl(i)).name;
     }
-    EXPECT_TRUE(std::filesystem::exists(dir.file("RESDATA.TPS")));
-    EXPECT_TRUE(std::filesystem::exists(dir.file("USERS.TPS")));
+    // On a server the folder holds its server file and no store file.
+    EXPECT_EQ(!onServer(), std::filesystem::exists(dir.file("RESDATA.TPS")));
+    EXPECT_EQ(!onServer(), std::filesystem::exists(dir.file("USERS.TPS")));
     EXPECT_TRUE(user.asked.empty()) << user.lastText();
     // A second station finds the tables there and creates nothing.
     Station b(dir.path);
@@ -47,7 +48,7 @@ TEST_F(StoreTest, UsersFileIsEncryptedUnderTheOwnerPassword) {
     EXPECT_EQ("secretpass", b.db->USE.PASSWORD.str());
 }
 
-TEST_F(StoreTest, UniqueKeysRefuseDuplicatesNamingTheKey) {
+TEST_P(AnyStoreTest, UniqueKeysRefuseDuplicatesNamingTheKey) {
     openAll(a);
     addClient(a, "Smith & Co");
     // Client names are case-insensitive: another case is the same client.
@@ -93,7 +94,7 @@ TEST_F(StoreTest, UniqueKeysRefuseDuplicatesNamingTheKey) {
     EXPECT_NE(std::string::npos, user.lastText().find("Actnumber and Date/Time"));
 }
 
-TEST_F(StoreTest, KeysThatExcludeEmptyValuesLeaveSuchRecordsOut) {
+TEST_P(AnyStoreTest, KeysThatExcludeEmptyValuesLeaveSuchRecordsOut) {
     openAll(a);
     addBooking(a, 1, "Board meeting", "Acme");
     addBooking(a, 2, "Cleaning", "");
@@ -127,7 +128,7 @@ TEST_F(StoreTest, KeysThatExcludeEmptyValuesLeaveSuchRecordsOut) {
     EXPECT_EQ("00123", back);
 }
 
-TEST_F(StoreTest, TextsCompareWithoutTrailingBlanksAndKeepTheirWidth) {
+TEST_P(AnyStoreTest, TextsCompareWithoutTrailingBlanksAndKeepTheirWidth) {
     openAll(a);
     addClient(a, "Northwind");
     db.CLI.CLIENT = "Northwind      ";
@@ -141,7 +142,7 @@ TEST_F(StoreTest, TextsCompareWithoutTrailingBlanksAndKeepTheirWidth) {
     EXPECT_EQ(Level_Benign, a.fm(Tbl::CLIENT).FETCH(CLI::CLIENT_KEY));
 }
 
-TEST_F(StoreTest, FetchClearsTheBufferOnFailureTryFetchKeepsIt) {
+TEST_P(AnyStoreTest, FetchClearsTheBufferOnFailureTryFetchKeepsIt) {
     openAll(a);
     addClient(a, "Acme");
     db.CLI.CLIENT = "Nobody";
@@ -156,7 +157,7 @@ TEST_F(StoreTest, FetchClearsTheBufferOnFailureTryFetchKeepsIt) {
 
 /// Many occurrences in random order, walked in key order both ways and from a value,
 /// across the pages the engine reads ahead.
-TEST_F(StoreTest, WalksFollowKeyOrderInBothDirectionsAcrossPages) {
+TEST_P(AnyStoreTest, WalksFollowKeyOrderInBothDirectionsAcrossPages) {
     openAll(a);
     std::mt19937 rnd(7);
     struct Occ {
@@ -214,7 +215,7 @@ TEST_F(StoreTest, WalksFollowKeyOrderInBothDirectionsAcrossPages) {
     EXPECT_EQ(at->act, db.DAT.ACTNUMBER);
 }
 
-TEST_F(StoreTest, WritesDuringAWalkAreSeenByTheRestOfTheWalk) {
+TEST_P(AnyStoreTest, WritesDuringAWalkAreSeenByTheRestOfTheWalk) {
     openAll(a);
     for (int i = 1; i <= 40; ++i) addDate(a, i, 80000 + i, 2880001, 3240001);
     // Deleting every record while walking the key meets each record once.
@@ -255,7 +256,7 @@ TEST_F(StoreTest, EveryKeyAccessUsesItsIndex) {
     }
 }
 
-TEST_F(StoreTest, AStoredLayoutOtherThanTheDeclaredOneIsRefused) {
+TEST_P(AnyStoreTest, AStoredLayoutOtherThanTheDeclaredOneIsRefused) {
     openAll(a);
     ASSERT_EQ(Level_Benign, a.fm(Tbl::DATES).USEFILE());
     // The same folder read with another layout of DATES, as an earlier release wrote it.
@@ -279,7 +280,7 @@ TEST_F(StoreTest, AStoredLayoutOtherThanTheDeclaredOneIsRefused) {
     EXPECT_EQ(std::vector<int>{3}, b.exits);
 }
 
-TEST_F(StoreTest, MissingKeysAreRebuiltOnOpening) {
+TEST_P(AnyStoreTest, MissingKeysAreRebuiltOnOpening) {
     openAll(a);
     for (int i = 1; i <= 5; ++i) addDate(a, i, 80000 + i, 2880001, 3240001);
     ASSERT_EQ(0, db.engine().dropKeys(db.table(Tbl::DATES)));
@@ -291,7 +292,7 @@ TEST_F(StoreTest, MissingKeysAreRebuiltOnOpening) {
     EXPECT_TRUE(b.exits.empty());
 }
 
-TEST_F(StoreTest, OpenCountsKeepATableOpenUntilItsLastUserCloses) {
+TEST_P(AnyStoreTest, OpenCountsKeepATableOpenUntilItsLastUserCloses) {
     FileManager& fm = a.fm(Tbl::SPECIAL);
     ASSERT_EQ(Level_Benign, fm.OPEN());
     ASSERT_EQ(Level_Benign, fm.OPEN());
@@ -310,6 +311,27 @@ TEST_F(StoreTest, OpenCountsKeepATableOpenUntilItsLastUserCloses) {
         "this application",
         user.lastText());
     EXPECT_EQ(std::vector<int>{2}, a.exits);
+}
+
+TEST(ServerFileTest, AFolderNamingAnUnreachableServerIsReportedInTheServersWords) {
+    TempDir dir;
+    std::ofstream(dir.file(kServerFileName))
+        << "# the bookings server\n\n  host=/nonexistent-tembrix dbname=x connect_timeout=2  \n";
+    // The first line that is neither empty nor a comment, without its blanks.
+    EXPECT_EQ("host=/nonexistent-tembrix dbname=x connect_timeout=2", serverOf(dir.path.string()));
+    Engine e(dir.path.string());
+    EXPECT_TRUE(e.onServer());
+    Table t(tableDecl(Tbl::CLIENT));
+    EXPECT_EQ(FileSystemErr, e.open(t));
+    EXPECT_NE(std::string::npos, e.status().fileText.find("/nonexistent-tembrix"))
+        << e.status().fileText;
+    EXPECT_EQ(FileSystemErr, e.create(t));
+    // Nothing was made in the folder instead.
+    EXPECT_FALSE(std::filesystem::exists(dir.file("RESDATA.TPS")));
+    EXPECT_FALSE(std::filesystem::exists(dir.file("USERS.TPS")));
+    // A folder without a server file keeps its store in its files.
+    TempDir plain;
+    EXPECT_FALSE(Engine(plain.path.string()).onServer());
 }
 
 // --- files that are not right -----------------------------------------------------------
@@ -486,7 +508,7 @@ TEST(FileSystemErrorTest, ErrorsOfTheFileSystemCarryItsOwnCodeAndText) {
 namespace store::test {
 namespace {
 
-TEST_F(StoreTest, ATableThatGoesBeforeItsEngineIsForgotten) {
+TEST_P(AnyStoreTest, ATableThatGoesBeforeItsEngineIsForgotten) {
     openAll(a);
     ASSERT_EQ(Level_Benign, a.fm(Tbl::CLIENT).USEFILE());
     ASSERT_EQ(Level_Benign, a.fm(Tbl::SPECIAL).USEFILE());
@@ -503,6 +525,8 @@ TEST_F(StoreTest, ATableThatGoesBeforeItsEngineIsForgotten) {
     EXPECT_EQ(0, db.engine().rollback());
     EXPECT_EQ(0, count(a, Tbl::CLIENT));
 }
+
+TEMBRIX_ON_BOTH_STORES(AnyStoreTest);
 
 }  // namespace
 }  // namespace store::test
