@@ -86,6 +86,9 @@ class ServerDatabase {
     /// In SetUp: a test on a server that is not there fails under CI (CI=true) and is
     /// skipped, saying why, elsewhere.
     void require() const;
+    /// Runs SQL on the test's database as a hand or another program would; the server's
+    /// message when it fails, else empty.
+    std::string exec(const std::string& sql) const;
 
   private:
     std::string admin_;
@@ -130,6 +133,18 @@ inline ServerDatabase::~ServerDatabase() {
     if (PQstatus(c) == CONNECTION_OK)
         PQclear(PQexec(c, ("DROP DATABASE IF EXISTS " + name_ + " WITH (FORCE)").c_str()));
     PQfinish(c);
+}
+
+inline std::string ServerDatabase::exec(const std::string& sql) const {
+    PGconn* c =
+        PQconnectdb((admin_.substr(0, admin_.rfind(" dbname=")) + " dbname=" + name_).c_str());
+    std::string error;
+    PGresult* r = PQexec(c, sql.c_str());
+    if (PQresultStatus(r) != PGRES_COMMAND_OK && PQresultStatus(r) != PGRES_TUPLES_OK)
+        error = PQerrorMessage(c);
+    PQclear(r);
+    PQfinish(c);
+    return error;
 }
 
 inline void ServerDatabase::require() const {
