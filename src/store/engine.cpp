@@ -655,12 +655,8 @@ int Engine::attachUsers(bool create) {
     if (d_->db->usersOpen()) return 0;
     const int rc = d_->db->openUsers(create, options_.readOnly);
     if (rc == sql::NotFound) return fail(FileNotFoundErr);
-    if (rc == sql::ReadOnly && !d_->db->isFileStore()) return fail(AccessDeniedErr);
-    if (rc != sql::Ok) {
-        // The file store refuses a users file it may not make with its own code.
-        if (rc == sql::ReadOnly && create && options_.readOnly) return fail(AccessDeniedErr);
-        return failSql(rc, false);
-    }
+    // A users file (or schema) that may not be made here is refused as a write would be.
+    if (rc != sql::Ok) return failSql(rc, false);
     // Cached statements were prepared against the schema without USERS.
     d_->forgetStatements();
     removeStaleSuperJournals();
