@@ -383,7 +383,33 @@ class ServerConnection : public Connection {
     int copy(StoreFile, const std::string&, int) override {
         return failWith(Error, "a store on a server is not copied as a file");
     }
-    std::string plan(const std::string&) override { return "error: no plan on a server"; }
+    /// The plan the server uses for the statement whatever its values (the generic plan of
+    /// a prepared statement), one line per step.
+    std::string plan(const std::string& sql) override {
+        int highest = 0;
+        std::set<int> used;
+        const std::string text = numberedParameters(sql, highest, used);
+        std::vector<Oid> types(std::size_t(highest), 0);
+        for (int i = 1; i <= highest; ++i)
+            if (!used.count(i)) types[std::size_t(i - 1)] = 25;
+        const std::string name = "p" + std::to_string(++statements_);
+        PGresult* r = PQprepare(pg_, name.c_str(), text.c_str(), highest, types.data());
+        const bool ok = PQresultStatus(r) == PGRES_COMMAND_OK;
+        if (!ok) failWith(r);
+        PQclear(r);
+        if (!ok) return "error: " + message_;
+        std::string args;
+        for (int i = 0; i < highest; ++i) args += (i ? ", " : "(") + std::string("NULL");
+        if (highest) args += ")";
+        std::vector<std::string> lines;
+        run("SET plan_cache_mode = force_generic_plan");
+        list(("EXPLAIN EXECUTE " + name + args).c_str(), {}, 1, lines);
+        run("RESET plan_cache_mode");
+        run("DEALLOCATE " + name);
+        std::string plan;
+        for (const std::string& l : lines) plan += l + "\n";
+        return plan;
+    }
 
     // For the statements.
     PGconn* pg() { return pg_; }

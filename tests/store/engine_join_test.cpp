@@ -68,7 +68,9 @@ TEST_P(JoinTest, ReadsTheLinkedRecordsOfOneKeyValueWithinTheRange) {
 }
 
 TEST_P(JoinTest, GoesThroughIndexesOnBothTables) {
-    if (onServer()) GTEST_SKIP() << "the server plans its statements itself";
+    // On a store this small the server may rightly read a table whole; ServerPlanTest
+    // checks its plans on one of some size.
+    if (onServer()) GTEST_SKIP() << "the server's plans are checked by ServerPlanTest";
     const std::string plan =
         db.engine().joinPlan(db.table(Tbl::RESACT), db.table(Tbl::DATES), query(1, 2));
     EXPECT_EQ(std::string::npos, plan.find("SCAN")) << plan;
