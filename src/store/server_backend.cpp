@@ -515,13 +515,59 @@ int ServerStatement::step() {
             return c_.errorCode() == Ok ? Busy : c_.errorCode();
         }
     }
-    if (guarded)
-        if (int rc = c_.run("SAVEPOINT tembrix_write")) return rc;
     std::vector<const char*> values(values_.size());
     for (std::size_t i = 0; i < values_.size(); ++i)
         values[i] = set_[i] ? values_[i].c_str() : nullptr;
-    result_ = PQexecPrepared(c_.pg(), name_.c_str(), int(values.size()), values.data(), nullptr,
-                             nullptr, 0);
+    PGconn* pg = c_.pg();
+    bool releasedToo = false;
+    if (guarded) {
+        // The savepoint, the write and the release go in one round trip; a write that fails
+        // makes the server skip the release, and the savepoint is rolled back to after.
+        PGresult* r[3] = {nullptr, nullptr, nullptr};
+        if (PQenterPipelineMode(pg) == 1) {
+            PQsendQueryParams(pg, "SAVEPOINT tembrix_write", 0, nullptr, nullptr, nullptr, nullptr,
+                              0);
+            PQsendQueryPrepared(pg, name_.c_str(), int(values.size()), values.data(), nullptr,
+                                nullptr, 0);
+            PQsendQueryParams(pg, "RELEASE SAVEPOINT tembrix_write", 0, nullptr, nullptr, nullptr,
+                              nullptr, 0);
+            PQpipelineSync(pg);
+            for (PGresult*& one : r) {
+                one = PQgetResult(pg);
+                while (PGresult* more = PQgetResult(pg)) PQclear(more);
+            }
+            // The sync's own result ends the pipeline.
+            while (PGresult* sync = PQgetResult(pg)) {
+                const bool last = PQresultStatus(sync) == PGRES_PIPELINE_SYNC;
+                PQclear(sync);
+                if (last) break;
+            }
+            PQexitPipelineMode(pg);
+        }
+        if (PQresultStatus(r[0]) != PGRES_COMMAND_OK) {
+            // Not even the savepoint was made: the write did not run.
+            const int rc = c_.failWith(r[0]);
+            for (PGresult* one : r) PQclear(one);
+            if (c_.inTransaction()) c_.run("ROLLBACK TO SAVEPOINT tembrix_write");
+            return rc;
+        }
+        releasedToo = PQresultStatus(r[2]) == PGRES_COMMAND_OK;
+        const ExecStatusType wrote = PQresultStatus(r[1]);
+        if (!releasedToo && (wrote == PGRES_COMMAND_OK || wrote == PGRES_TUPLES_OK)) {
+            // Written but not released: the write is undone below and reported as failed.
+            const int rc = c_.failWith(r[2]);
+            for (PGresult* one : r) PQclear(one);
+            c_.run("ROLLBACK TO SAVEPOINT tembrix_write; RELEASE SAVEPOINT tembrix_write");
+            c_.failWith(rc, c_.errorMessage(rc).c_str());
+            return rc;
+        }
+        PQclear(r[0]);
+        PQclear(r[2]);
+        result_ = r[1];
+    } else {
+        result_ = PQexecPrepared(pg, name_.c_str(), int(values.size()), values.data(), nullptr,
+                                 nullptr, 0);
+    }
     const ExecStatusType s = PQresultStatus(result_);
     int rc;
     if (s == PGRES_TUPLES_OK || s == PGRES_COMMAND_OK) {
@@ -534,15 +580,11 @@ int ServerStatement::step() {
         PQclear(result_);
         result_ = nullptr;
     }
-    if (guarded) {
-        if (rc == Row || rc == Done) {
-            c_.run("RELEASE SAVEPOINT tembrix_write");
-        } else {
-            const int code = c_.errorCode();
-            const std::string message = c_.errorMessage(code);
-            c_.run("ROLLBACK TO SAVEPOINT tembrix_write; RELEASE SAVEPOINT tembrix_write");
-            c_.failWith(code, message.c_str());
-        }
+    if (guarded && !releasedToo) {
+        const int code = c_.errorCode();
+        const std::string message = c_.errorMessage(code);
+        c_.run("ROLLBACK TO SAVEPOINT tembrix_write; RELEASE SAVEPOINT tembrix_write");
+        if (rc != Row && rc != Done) c_.failWith(code, message.c_str());
     }
     if (framed) {
         if (rc == Row || rc == Done) {

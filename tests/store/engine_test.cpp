@@ -94,6 +94,25 @@ TEST_P(AnyStoreTest, UniqueKeysRefuseDuplicatesNamingTheKey) {
     EXPECT_NE(std::string::npos, user.lastText().find("Actnumber and Date/Time"));
 }
 
+TEST_P(AnyStoreTest, AWriteThatFailsInsideATransactionLeavesTheRestOfItStanding) {
+    openAll(a);
+    ASSERT_EQ(Level_Benign, a.fm(Tbl::CLIENT).USEFILE());
+    Engine& e = db.engine();
+    Table& t = db.table(Tbl::CLIENT);
+    ASSERT_EQ(0, e.begin(2));
+    for (const char* name : {"Acme", "ACME", "Bravo"}) {
+        t.clearBuffer();
+        db.CLI.CLIENT = name;
+        // The second is the first in another case: refused, and nothing else with it.
+        EXPECT_EQ(std::string(name) == "ACME" ? DupKeyErr : 0, e.add(t)) << name;
+    }
+    ASSERT_EQ(0, e.commit());
+    Station b(dir.path);
+    openAll(b);
+    EXPECT_EQ((std::vector<std::string>{"Acme", "Bravo"}),
+              walk(b, Tbl::CLIENT, CLI::CLIENT_KEY, [&] { return b.db->CLI.CLIENT.str(); }));
+}
+
 TEST_P(AnyStoreTest, KeysThatExcludeEmptyValuesLeaveSuchRecordsOut) {
     openAll(a);
     addBooking(a, 1, "Board meeting", "Acme");
