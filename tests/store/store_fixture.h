@@ -72,7 +72,8 @@ inline void PrintTo(StoreKind kind, std::ostream* os) {
 /// For StoreKind::Server, a database of its own on the test server, named in the folder's
 /// server file so that every station on the folder uses it, and dropped afterwards. The
 /// server is the one TEMBRIX_TEST_SERVER names (libpq parameters without a database, for a
-/// role that may create databases; scripts/pg_test_server.sh starts a throw-away one).
+/// role that may create databases and roles; scripts/pg_test_server.sh starts a throw-away
+/// one).
 class ServerDatabase {
   public:
     ServerDatabase(const std::filesystem::path& folder, StoreKind kind);
