@@ -559,8 +559,9 @@ std::string unlinkedWhere(const sql::Dialect& x, const TableDecl& t, const Table
 Engine::Engine(std::string folder, EngineOptions options)
     : folder_(std::move(folder)), options_(options), d_(new Impl) {
     // A folder that names a server keeps its store there; any other keeps it in its files.
-    const std::string server = serverOf(folder_);
-    d_->db = server.empty() ? sql::makeFileConnection(folder_) : sql::makeServerConnection(server);
+    const ServerFile server = readServerFile(folder_);
+    d_->db = !server.present ? sql::makeFileConnection(folder_)
+                             : sql::makeServerConnection(server.conninfo, server.problem);
 }
 
 Engine::~Engine() {

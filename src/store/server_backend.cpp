@@ -27,8 +27,9 @@
 // framed by a transaction of its own that takes the same lock, so that no write slips in
 // between a booking save's check and its write. Rows carry the version that change
 // detection compares, as on the files. Inside a transaction each write runs under a
-// savepoint of its own: a write that fails (a duplicate key) leaves the transaction usable,
-// as on the files, instead of spoiling it.
+// savepoint of its own, sent with the write and its release in one round trip (libpq's
+// pipeline): a write that fails (a duplicate key) leaves the transaction usable, as on the
+// files, instead of spoiling it.
 
 #include <libpq-fe.h>
 
@@ -200,7 +201,8 @@ class ServerDialect : public Dialect {
 
 class ServerConnection : public Connection {
   public:
-    explicit ServerConnection(std::string conninfo) : conninfo_(std::move(conninfo)) {}
+    ServerConnection(std::string conninfo, std::string refusal)
+        : conninfo_(std::move(conninfo)), refusal_(std::move(refusal)) {}
     ~ServerConnection() override {
         if (pg_) PQfinish(pg_);
     }
@@ -208,6 +210,7 @@ class ServerConnection : public Connection {
     const Dialect& dialect() const override { return dialect_; }
 
     int open(bool create, bool readOnly) override {
+        if (!refusal_.empty()) return failWith(CantOpen, refusal_.c_str());
         if (!pg_) {
             pg_ = PQconnectdb(conninfo_.c_str());
             if (PQstatus(pg_) != CONNECTION_OK) {
@@ -478,6 +481,7 @@ class ServerConnection : public Connection {
     }
 
     std::string conninfo_;
+    std::string refusal_;
     PGconn* pg_ = nullptr;
     bool mainOpen_ = false;
     bool usersOpen_ = false;
@@ -601,8 +605,9 @@ int ServerStatement::step() {
 
 }  // namespace
 
-std::unique_ptr<Connection> makeServerConnection(const std::string& conninfo) {
-    return std::make_unique<ServerConnection>(conninfo);
+std::unique_ptr<Connection> makeServerConnection(const std::string& conninfo,
+                                                 const std::string& refusal) {
+    return std::make_unique<ServerConnection>(conninfo, refusal);
 }
 
 }  // namespace store::sql

@@ -190,7 +190,9 @@ class Connection {
 
 /// The connection of a data folder's own files (RESDATA.TPS, USERS.TPS in `folder`).
 std::unique_ptr<Connection> makeFileConnection(const std::string& folder);
-/// A connection to a server database; `conninfo` as the folder's server file gives it.
-std::unique_ptr<Connection> makeServerConnection(const std::string& conninfo);
+/// A connection to a server database; `conninfo` as the folder's server file gives it. With
+/// a `refusal` (a server file that names no server) every open fails with that text.
+std::unique_ptr<Connection> makeServerConnection(const std::string& conninfo,
+                                                 const std::string& refusal = {});
 
 }  // namespace store::sql

@@ -353,6 +353,23 @@ TEST(ServerFileTest, AFolderNamingAnUnreachableServerIsReportedInTheServersWords
     EXPECT_FALSE(Engine(plain.path.string()).onServer());
 }
 
+TEST(ServerFileTest, AServerFileThatNamesNoServerIsRefusedNeverTakenForNone) {
+    // A station that took such a folder for one without a server would start a second,
+    // empty store in the folder beside the server's.
+    TempDir dir;
+    std::ofstream(dir.file(kServerFileName)) << "# host=dbserver dbname=tembrix\n\n";
+    EXPECT_TRUE(readServerFile(dir.path.string()).present);
+    Engine e(dir.path.string());
+    EXPECT_TRUE(e.onServer());
+    Table t(tableDecl(Tbl::CLIENT));
+    EXPECT_EQ(FileSystemErr, e.create(t));
+    EXPECT_EQ("The server file " + dir.file(kServerFileName) + " names no server",
+              e.status().fileText);
+    EXPECT_EQ(FileSystemErr, e.open(t));
+    EXPECT_FALSE(std::filesystem::exists(dir.file("RESDATA.TPS")));
+    EXPECT_FALSE(std::filesystem::exists(dir.file("USERS.TPS")));
+}
+
 // --- files that are not right -----------------------------------------------------------
 
 class BadFileTest : public StoreTest {
