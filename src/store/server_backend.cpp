@@ -224,6 +224,23 @@ class ServerConnection : public Connection {
                 pg_, [](void*, const char*) {}, nullptr);
             readOnly_ = readOnly;
             if (int rc = run("SET client_min_messages = warning")) return closeWith(rc);
+            // Texts are kept byte for byte, as in the files: a record's text may be cut
+            // inside a character, which a database that checks its encoding would refuse
+            // at the first such save.
+            std::vector<std::string> encoding;
+            if (int rc = list("SELECT current_setting('server_encoding')", {}, 1, encoding))
+                return closeWith(rc);
+            if (encoding.empty() || encoding[0] != "SQL_ASCII") {
+                const std::string why =
+                    "The database holds its texts as " +
+                    (encoding.empty() ? std::string("?") : encoding[0]) +
+                    "; a store needs one made with ENCODING 'SQL_ASCII' LC_COLLATE 'C' "
+                    "LC_CTYPE 'C'";
+                failWith(CantOpen, why.c_str());
+                PQfinish(pg_);
+                pg_ = nullptr;
+                return CantOpen;
+            }
             if (readOnly)
                 if (int rc = run("SET default_transaction_read_only = on")) return closeWith(rc);
             setLockWait(lockWait_);

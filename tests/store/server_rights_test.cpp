@@ -27,6 +27,27 @@ TEST_P(ServerRightsTest, AnotherRoleOfTheServerCannotReadTheUsers) {
     EXPECT_EQ("", server.exec("SELECT * FROM users.\"USERS\""));
 }
 
+TEST_P(ServerRightsTest, ADatabaseThatChecksItsTextsIsRefusedBeforeAnythingIsWritten) {
+    // Records keep texts byte for byte and may cut one inside a character: a database that
+    // checks its encoding would refuse such a save later, in the middle of someone's work.
+    const std::string other = "tembrix_utf8_" + std::to_string(::getpid());
+    ASSERT_EQ("", server.exec("CREATE DATABASE " + other +
+                              " TEMPLATE template0 ENCODING 'UTF8' LC_COLLATE 'C' LC_CTYPE 'C'"));
+    TempDir folder;
+    {
+        std::ofstream(folder.file(kServerFileName))
+            << std::getenv("TEMBRIX_TEST_SERVER") << " dbname=" << other << "\n";
+        Engine e(folder.path.string());
+        Table t(tableDecl(Tbl::CLIENT));
+        EXPECT_EQ(FileSystemErr, e.create(t));
+        EXPECT_EQ(
+            "The database holds its texts as UTF8; a store needs one made with ENCODING "
+            "'SQL_ASCII' LC_COLLATE 'C' LC_CTYPE 'C'",
+            e.status().fileText);
+    }
+    EXPECT_EQ("", server.exec("DROP DATABASE " + other + " WITH (FORCE)"));
+}
+
 INSTANTIATE_TEST_SUITE_P(Stores, ServerRightsTest, ::testing::Values(StoreKind::Server),
                          storeKindName);
 
