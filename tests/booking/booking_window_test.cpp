@@ -30,13 +30,13 @@ class BookingWindowTest : public BookingTest {
         tembrix::test::testApplication();
         BookingTest::SetUp();
         // The multiple selection stands for the user ticking resources in its list.
-        masterdata::ui::defineWindow("BROWSERESOURCEM", [this](store::Store&, QWidget*, int) {
+        framework::defineWindow("BROWSERESOURCEM", [this](store::Store&, QWidget*, int) {
             for (const std::string& r : picked) masterdata::resourceTags().push_back({r, 1});
             return int(store::RequestCompleted);
         });
     }
     void TearDown() override {
-        masterdata::ui::defineWindow("BROWSERESOURCEM", nullptr);
+        framework::defineWindow("BROWSERESOURCEM", nullptr);
         BookingTest::TearDown();
     }
     static void type(QLineEdit* e, const QString& text) {

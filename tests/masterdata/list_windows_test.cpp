@@ -21,10 +21,10 @@
 namespace {
 
 using namespace store;
+using framework::callWindow;
 using masterdata::test::onModal;
 using masterdata::test::press;
 using masterdata::test::type;
-using masterdata::ui::callWindow;
 
 Date dmy(int d, int m, int y) {
     return Date::fromMDY(m, d, y);

@@ -89,7 +89,7 @@ class PreferenceWindowsTest : public StoreTest {
         for (const char* w :
              {"BROWSECLIENT", "BROWSERESOURCE", "BROWSEDURA", "BROWSEDUR2", "UPDATESPECIAL"})
             ui::defineWindow(w, [](Store&, QWidget*, int) { return int(RequestCancelled); });
-        ui::registerWindows(db, [](const std::string&, std::function<void(QWidget*, int)>) {});
+        ui::registerWindows(db);
         ui::preferenceHooks() = {};
     }
 

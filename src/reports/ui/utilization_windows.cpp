@@ -221,8 +221,8 @@ void UtilizationWindow::acceptEntry(bool lookUp) {
     if (!lookUp && typed.empty()) return;
     if (!lookUp) found = group_ ? scan::findGroup(db(), typed) : scan::findResource(db(), typed);
     if (found.empty()) {
-        if (masterdata::ui::callWindow(group_ ? "BROWSEGROUPS" : "BROWSERESOURCE", db(), this,
-                                       store::SelectRecord) != store::RequestCompleted) {
+        if (framework::callWindow(group_ ? "BROWSEGROUPS" : "BROWSERESOURCE", db(), this,
+                                  store::SelectRecord) != store::RequestCompleted) {
             entry_->setFocus();
             return;
         }
@@ -353,15 +353,17 @@ void UtilizationWindow::TAKEEVENT() {
     if (framework::program().alertSearch) framework::program().alertSearch();
 }
 
-void registerWindows(store::Store& db,
-                     const std::function<void(const std::string& name,
-                                              std::function<void(QWidget*, int)> run)>& add) {
+void registerWindows() {
     definePrintouts();
     // Started: both may stand open beside the rest of the program.
-    add("RESUTIL",
-        [&db](QWidget* frame, int) { (new UtilizationWindow(db, false, frame))->START(); });
-    add("GROUPUTIL",
-        [&db](QWidget* frame, int) { (new UtilizationWindow(db, true, frame))->START(); });
+    framework::defineWindow("RESUTIL", [](store::Store& db, QWidget* frame, int) {
+        (new UtilizationWindow(db, false, frame))->START();
+        return int(store::RequestCompleted);
+    });
+    framework::defineWindow("GROUPUTIL", [](store::Store& db, QWidget* frame, int) {
+        (new UtilizationWindow(db, true, frame))->START();
+        return int(store::RequestCompleted);
+    });
 }
 
 }  // namespace reports::ui
