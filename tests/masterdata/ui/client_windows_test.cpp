@@ -10,8 +10,8 @@
 #include <QTimer>
 #include <algorithm>
 
-#include "../store/store_fixture.h"
-#include "../test_app.h"
+#include "../../store/store_fixture.h"
+#include "../../test_app.h"
 #include "framework/program.h"
 #include "masterdata/ui/client_windows.h"
 #include "masterdata/ui/windows.h"

@@ -13,9 +13,9 @@
 #include <QTimer>
 #include <QTreeWidget>
 
-#include "../preview_catcher.h"
-#include "../test_app.h"
-#include "booking_fixture.h"
+#include "../../preview_catcher.h"
+#include "../../test_app.h"
+#include "../booking_fixture.h"
 #include "dialog_keys.h"
 #include "framework/date_time_entry.h"
 #include "masterdata/tag_lists.h"

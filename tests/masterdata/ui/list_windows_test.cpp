@@ -9,8 +9,8 @@
 #include <QTableView>
 #include <fstream>
 
-#include "../store/store_fixture.h"
-#include "../test_app.h"
+#include "../../store/store_fixture.h"
+#include "../../test_app.h"
 #include "framework/date_time_entry.h"
 #include "masterdata/ui/list_windows.h"
 #include "masterdata/ui/lookup_cal.h"

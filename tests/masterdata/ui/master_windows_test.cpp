@@ -17,9 +17,9 @@
 #include <QTimer>
 #include <functional>
 
-#include "../store/store_fixture.h"
-#include "../test_app.h"
-#include "../widget_keys.h"
+#include "../../store/store_fixture.h"
+#include "../../test_app.h"
+#include "../../widget_keys.h"
 #include "framework/browse.h"
 #include "framework/program.h"
 #include "masterdata/master_names.h"

@@ -16,8 +16,8 @@
 #include <QTableView>
 #include <QTimer>
 
-#include "../store/store_fixture.h"
-#include "../test_app.h"
+#include "../../store/store_fixture.h"
+#include "../../test_app.h"
 #include "masterdata/preferences.h"
 #include "masterdata/ui/preference_windows.h"
 #include "masterdata/ui/windows.h"
