@@ -56,10 +56,6 @@ bool askYesNo(const std::string& text) {
 
 }  // namespace
 
-bool occursBefore(const DateEntry& a, const DateEntry& b) {
-    return std::tie(a.DATE, a.TIME, a.ENDTIME) < std::tie(b.DATE, b.TIME, b.ENDTIME);
-}
-
 BookingForm::BookingForm(store::Store& db) : db_(db) {}
 
 BookingForm::~BookingForm() {

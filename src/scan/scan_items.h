@@ -28,6 +28,7 @@ inline constexpr Rgb kBlack{0, 0, 0};
 /// The fonts the scans name; the painter maps them onto the desktop's own faces.
 enum class Face { Label, Small };
 
+/// The face, size and weight of a scan label.
 struct Font {
     Face face = Face::Label;
     int points = 8;
