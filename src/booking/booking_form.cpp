@@ -181,8 +181,8 @@ bool BookingForm::FILLQUEUES() {
     duration = (start && end) ? (store::Time(end) - store::Time(typedStart(start))).value : 0;
 
     const auto& s = store::session();
-    lockDisabled_ = db_.ACT.LOCK == 1 && s.accessLevel < store::ResourceAdministrator &&
-                    !(db_.ACT.USERNAME == s.GlobalUserName);
+    lockDisabled_ = db_.ACT.LOCK == 1 && !(db_.ACT.USERNAME == s.GlobalUserName) &&
+                    !store::may(s.accessLevel, store::Right::AdministerResources);
     return true;
 }
 
@@ -340,7 +340,7 @@ std::vector<std::string> BookingForm::groupMembers(const std::string& group) {
 }
 
 bool BookingForm::authorizedFor(const std::string& resource) {
-    if (store::session().accessLevel >= store::ResourceAdministrator) return true;
+    if (store::may(store::session().accessLevel, store::Right::AdministerResources)) return true;
     db_.RUS.RESOURCE = resource;
     db_.RUS.USERNAME = store::session().GlobalUserName;
     return db_.engine().get(db_.table(Tbl::RESUSER), store::RUS::RESOURCE_KEY) == 0;
@@ -462,9 +462,10 @@ std::string BookingForm::description() {
 // Rights and enabling
 
 bool BookingForm::editingAllowed() const {
-    const int level = store::session().accessLevel;
-    if (level <= store::ViewOnly) return false;
-    return !(level == store::GeneralUser && changing() && lockDisabled_);
+    // lockDisabled_ holds only for a locked booking of another user that this level may not
+    // alter; a new booking is never locked against its maker.
+    if (!store::may(store::session().accessLevel, store::Right::Book)) return false;
+    return !(changing() && lockDisabled_);
 }
 
 bool BookingForm::edited() const {

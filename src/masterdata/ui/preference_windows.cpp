@@ -431,7 +431,7 @@ class SYSPREFWINDOW : public PreferenceForm {
             return false;
         }
         showUnbound();
-        if (session().accessLevel < SystemAdministrator) {
+        if (!may(session().accessLevel, Right::AdministerSystem)) {
             // Only a system administrator changes the rules; others may look.
             setReadOnly(true);
             for (QWidget* w : findChildren<QWidget*>()) {

@@ -211,8 +211,7 @@ class BrowseResource : public framework::WindowProcedure {
   protected:
     bool INIT() override {
         if (!WindowProcedure::INIT()) return false;
-        const int level = session().accessLevel;
-        mayChange_ = !select_ && level >= ResourceAdministrator;
+        mayChange_ = !select_ && may(session().accessLevel, Right::AdministerResources);
         framework::fillDropList(
             *group_, db().Access(Tbl::GROUP), GRO::GROUP_KEY, 0, [&](const std::byte* r) {
                 return std::string(getText(db().table(Tbl::GROUP).decl().field(GRO::GROUP), r));
@@ -358,7 +357,7 @@ class UpdateResource : public NameListForm {
         setWindowTitle(text("Add/Update %1", resourceWord(db, false)));
         translatedAlready(*this);
         // Only resource administrators add or remove resources; others may look.
-        allowInsert = allowDelete = session().accessLevel >= ResourceAdministrator;
+        allowInsert = allowDelete = may(session().accessLevel, Right::AdministerResources);
     }
 
   protected:
@@ -426,7 +425,7 @@ class UpdateResource : public NameListForm {
         }
         showList();
         // Below resource administrator a resource can be looked at, not changed.
-        const bool readOnly = session().accessLevel < ResourceAdministrator;
+        const bool readOnly = !may(session().accessLevel, Right::AdministerResources);
         setReadOnly(readOnly);
         for (QPushButton* b : {insert_, delete_, addGroup_, deleteGroup_}) b->setEnabled(!readOnly);
         return true;
@@ -492,7 +491,7 @@ class BrowseGroups : public framework::BrowseProcedure {
             return callWindow("UPDATERESOURCEGROUP", this->db(), this, request);
         });
         setSelectMode(select);
-        const bool mayChange = !select && session().accessLevel >= ResourceAdministrator;
+        const bool mayChange = !select && may(session().accessLevel, Right::AdministerResources);
         setUpdatesAllowed(mayChange, true, mayChange);
         retitle(*this, "Select", nullptr, "Select highlighted group");
         retitle(*this, "Insert", nullptr, "Add new group");
@@ -527,7 +526,7 @@ class BrowseGroups : public framework::BrowseProcedure {
 class UpdateResourceGroup : public GroupForm {
   public:
     UpdateResourceGroup(Store& db, QWidget* parent)
-        : GroupForm(db, Tbl::GROUP, "UPDATERESOURCEGROUP", GRO::GROUP, ResourceAdministrator,
+        : GroupForm(db, Tbl::GROUP, "UPDATERESOURCEGROUP", GRO::GROUP, Right::AdministerResources,
                     parent) {
         useTables({Tbl::GROUPRES, Tbl::RESOURCE});
         helpTopic = "~Update_Group";
@@ -657,7 +656,7 @@ class RebuildAll : public framework::WindowProcedure {
 
   protected:
     bool INIT() override {
-        if (session().accessLevel < ResourceAdministrator) return false;
+        if (!may(session().accessLevel, Right::AdministerResources)) return false;
         if (!WindowProcedure::INIT()) return false;
         QTimer::singleShot(0, this, [this] {
             {

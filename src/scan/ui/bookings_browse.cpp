@@ -361,10 +361,10 @@ void BROWSEALL::refresh() {
 void BROWSEALL::BUTTONCONTROL() {
     const bool any = models_[tab()]->rowCount() > 0;
     const int level = store::session().accessLevel;
-    insert_->setEnabled(level >= store::GeneralUser);
+    insert_->setEnabled(store::may(level, store::Right::Book));
     edit_->setEnabled(any);
     print_->setEnabled(any);
-    delete_->setEnabled(any && level >= store::GeneralUser);
+    delete_->setEnabled(any && store::may(level, store::Right::Book));
 }
 
 void BROWSEALL::RACREFRESH() {

@@ -298,7 +298,7 @@ bool FindFreeTime::search() {
 
 void FindFreeTime::book(int row) {
     if (row < 0 || row >= int(found_.size())) return;
-    if (store::session().accessLevel < store::GeneralUser) {
+    if (!store::may(store::session().accessLevel, store::Right::Book)) {
         refuse(words("You may look, but not add a %1.", words_.booking, true));
         return;
     }

@@ -255,7 +255,7 @@ void ScanWindow::build() {
     browse_->setEnabled(framework::hasWindow("BROWSEALL"));
     print_->setEnabled(false);
     print_->setVisible(t.print);
-    insert_->setEnabled(store::session().accessLevel >= store::GeneralUser);
+    insert_->setEnabled(store::may(store::session().accessLevel, store::Right::Book));
     if (kind_ == ScanKind::GroupMonth || kind_ == ScanKind::GroupFree) {
         const char* one =
             kind_ == ScanKind::GroupMonth ? "1 %1 (click for detail)" : "1 %1 (click for details)";
