@@ -20,6 +20,9 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <cstdio>
+#include <fstream>
+#include <functional>
 
 #include "framework/ini_file.h"
 #include "framework/report_renderer.h"
@@ -42,11 +45,47 @@ struct BusyCursor {
 };
 
 // A file name made of the report's title, without characters file systems refuse.
-QString suggestedFileName(const std::string& title) {
+QString suggestedFileName(const std::string& title, const QString& suffix) {
     QString name = QString::fromStdString(title).trimmed();
     for (QChar& c : name)
         if (QStringLiteral("/\\:*?\"<>|").contains(c)) c = '_';
-    return (name.isEmpty() ? QStringLiteral("Report") : name) + QStringLiteral(".pdf");
+    return (name.isEmpty() ? QStringLiteral("Report") : name) + "." + suffix;
+}
+
+/// Asks for the name of a file to save a report in, adds the suffix when the user left it
+/// out (asking again before replacing that file), and writes it with write. False when
+/// the user cancelled or the file could not be written (the user has then been told why).
+bool saveReportFile(const QString& caption, const std::string& title, const QString& suffix,
+                    const QString& filter,
+                    const std::function<bool(const std::string& path, std::string* error)>& write) {
+    std::string path = store::questions().chooseFile(
+        store::UserQuestions::FileKind::Save, caption.toStdString(),
+        suggestedFileName(title, suffix).toStdString(), filter.toStdString());
+    if (path.empty()) return false;
+    QString file = QString::fromStdString(path);
+    if (QFileInfo(file).suffix().compare(suffix, Qt::CaseInsensitive) != 0) {
+        // The dialog asked about replacing the name as typed, not this one.
+        file += "." + suffix;
+        if (QFileInfo::exists(file) &&
+            store::questions().message(
+                caption.toStdString(),
+                PreviewWindow::tr("The file \"%1\" already exists. Do you want to replace it?")
+                    .arg(file)
+                    .toStdString(),
+                store::Icon::Question, store::BUTTON_YES | store::BUTTON_NO,
+                store::BUTTON_NO) != store::BUTTON_YES)
+            return false;
+    }
+    std::string error;
+    bool ok;
+    {
+        BusyCursor busy;
+        ok = write(file.toStdString(), &error);
+    }
+    if (!ok)
+        store::questions().message(caption.toStdString(), error, store::Icon::Exclamation,
+                                   store::BUTTON_OK, store::BUTTON_OK);
+    return ok;
 }
 
 }  // namespace
@@ -143,6 +182,8 @@ PreviewWindow::PreviewWindow(reports::Document doc, IniFile* ini, QWidget* paren
     print_ = makeAction("print", tr("Print..."), tr("Print the report"), {QKeySequence::Print});
     pdf_ = makeAction("saveAsPdf", tr("Save as PDF..."), tr("Save the report as a PDF file"),
                       {QKeySequence(Qt::CTRL | Qt::Key_S)});
+    csv_ = makeAction("saveAsCsv", tr("Save as CSV..."),
+                      tr("Save the report's rows as a file a spreadsheet opens"), {});
     QAction* close = makeAction("close", tr("Close"), tr("Close the preview (Esc)"), {});
 
     bar->addAction(first_);
@@ -158,6 +199,7 @@ PreviewWindow::PreviewWindow(reports::Document doc, IniFile* ini, QWidget* paren
     bar->addSeparator();
     bar->addAction(print_);
     bar->addAction(pdf_);
+    bar->addAction(csv_);
     bar->addAction(close);
 
     scroll_ = new QScrollArea(this);
@@ -197,6 +239,7 @@ PreviewWindow::PreviewWindow(reports::Document doc, IniFile* ini, QWidget* paren
     });
     connect(print_, &QAction::triggered, this, &PreviewWindow::print);
     connect(pdf_, &QAction::triggered, this, &PreviewWindow::saveAsPdf);
+    connect(csv_, &QAction::triggered, this, &PreviewWindow::saveAsCsv);
     connect(close, &QAction::triggered, this, &QDialog::reject);
 
     // First opening: a window tall enough for most of a page, unless the configuration
@@ -320,6 +363,8 @@ void PreviewWindow::updateView() {
     zoomOut_->setEnabled(now > kMinPercent);
     print_->setEnabled(count > 0);
     pdf_->setEnabled(count > 0);
+    // Only a list has rows to save.
+    csv_->setVisible(!doc_.table.empty());
 }
 
 bool PreviewWindow::eventFilter(QObject* watched, QEvent* event) {
@@ -346,35 +391,33 @@ void PreviewWindow::done(int result) {
 
 bool PreviewWindow::saveAsPdf() {
     if (doc_.pageCount() == 0) return false;
-    const QString caption = tr("Save as PDF");
-    std::string path = store::questions().chooseFile(
-        store::UserQuestions::FileKind::Save, caption.toStdString(),
-        suggestedFileName(doc_.title).toStdString(), tr("PDF files (*.pdf)").toStdString());
-    if (path.empty()) return false;
-    QString file = QString::fromStdString(path);
-    if (QFileInfo(file).suffix().compare(QStringLiteral("pdf"), Qt::CaseInsensitive) != 0) {
-        // The dialog asked about replacing the name as typed, not this one.
-        file += QStringLiteral(".pdf");
-        if (QFileInfo::exists(file) &&
-            store::questions().message(
-                caption.toStdString(),
-                tr("The file \"%1\" already exists. Do you want to replace it?")
-                    .arg(file)
-                    .toStdString(),
-                store::Icon::Question, store::BUTTON_YES | store::BUTTON_NO,
-                store::BUTTON_NO) != store::BUTTON_YES)
-            return false;
-    }
-    std::string error;
-    bool ok;
-    {
-        BusyCursor busy;
-        ok = writePdf(doc_, file.toStdString(), &error);
-    }
-    if (!ok)
-        store::questions().message(caption.toStdString(), error, store::Icon::Exclamation,
-                                   store::BUTTON_OK, store::BUTTON_OK);
-    return ok;
+    return saveReportFile(tr("Save as PDF"), doc_.title, QStringLiteral("pdf"),
+                          tr("PDF files (*.pdf)"),
+                          [this](const std::string& path, std::string* error) {
+                              return writePdf(doc_, path, error);
+                          });
+}
+
+bool PreviewWindow::saveAsCsv() {
+    if (doc_.table.empty()) return false;
+    return saveCsvFile(doc_.title, reports::csvText(doc_.table));
+}
+
+bool saveCsvFile(const std::string& title, const std::string& csv) {
+    return saveReportFile(PreviewWindow::tr("Save as CSV"), title, QStringLiteral("csv"),
+                          PreviewWindow::tr("CSV files (*.csv)"),
+                          [&csv](const std::string& path, std::string* error) {
+                              std::ofstream out(path, std::ios::binary | std::ios::trunc);
+                              out << csv;
+                              out.close();
+                              if (out) return true;
+                              std::remove(path.c_str());
+                              if (error)
+                                  *error = PreviewWindow::tr("%1 could not be written.")
+                                               .arg(QString::fromStdString(path))
+                                               .toStdString();
+                              return false;
+                          });
 }
 
 void PreviewWindow::print() {

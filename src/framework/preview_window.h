@@ -24,7 +24,7 @@ class PreviewPageView;
 /// Ctrl+P to print, Ctrl+S to save as PDF, Escape to close. The page number box takes a
 /// typed page. The toolbar's actions carry object names ("firstPage", "previousPage",
 /// "nextPage", "lastPage", "zoomIn", "zoomOut", "fitPage", "fitWidth", "print",
-/// "saveAsPdf", "close") so that scripts and tests can find them.
+/// "saveAsPdf", "saveAsCsv", "close") so that scripts and tests can find them.
 class PreviewWindow : public QDialog {
     Q_OBJECT
 
@@ -65,6 +65,9 @@ class PreviewWindow : public QDialog {
     /// Asks for a file name and writes the document to it as PDF. False when the user
     /// cancelled or the file could not be written (the user has then been told why).
     bool saveAsPdf();
+    /// Asks for a file name and writes the document's table as CSV; only a document with
+    /// a table offers it. False as saveAsPdf.
+    bool saveAsCsv();
     /// The print dialog, then the chosen pages on the chosen printer.
     void print();
 
@@ -94,7 +97,12 @@ class PreviewWindow : public QDialog {
     QLabel* pageCountLabel_ = nullptr;
     QComboBox* zoomBox_ = nullptr;
     QAction *first_ = nullptr, *previous_ = nullptr, *next_ = nullptr, *last_ = nullptr;
-    QAction *zoomIn_ = nullptr, *zoomOut_ = nullptr, *print_ = nullptr, *pdf_ = nullptr;
+    QAction *zoomIn_ = nullptr, *zoomOut_ = nullptr, *print_ = nullptr, *pdf_ = nullptr,
+            *csv_ = nullptr;
 };
+
+/// Asks for a file name (suggested from title) and writes csv to it. False when the user
+/// cancelled or the file could not be written (the user has then been told why).
+bool saveCsvFile(const std::string& title, const std::string& csv);
 
 }  // namespace framework

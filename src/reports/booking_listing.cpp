@@ -56,6 +56,13 @@ Document bookingListing(const std::string& title, const booking::Words& words,
     Document doc;
     doc.title = title;
     doc.setup.orientation = Orientation::Landscape;
+    doc.table.push_back({tr("Date"), tr("Day"), tr("Start"), tr("End"), words.booking, words.client,
+                         merge(tr("Primary %1"), words.resource), tr("Units")});
+    for (const scan::Occurrence& o : rows)
+        doc.table.push_back(
+            {store::shortDate(store::Date(o.date)), tr(kDays[store::Date(o.date).weekday()]),
+             store::shortTime(store::Time(o.start)), store::shortTime(store::Time(o.end)), o.name,
+             o.client, o.prime, std::to_string(o.primeUnits)});
     PageFlow flow(doc);
     const int x[] = {0, 1500, 2400, 3100, 3800, 6600, 8800};
     flow.setHeader(360 + kLine * 2, [&](const BandArea& a, int) {

@@ -113,4 +113,22 @@ void PageFlow::finish() {
     if (doc_.pages.empty()) startPage();
 }
 
+std::string csvField(const std::string& value) {
+    std::string out = "\"";
+    for (char c : value) {
+        if (c == '"') out += '"';
+        out += c;
+    }
+    return out + "\"";
+}
+
+std::string csvText(const std::vector<std::vector<std::string>>& table) {
+    std::string out;
+    for (const auto& row : table) {
+        for (std::size_t i = 0; i < row.size(); ++i) out += (i ? "," : "") + csvField(row[i]);
+        out += "\r\n";
+    }
+    return out;
+}
+
 }  // namespace reports

@@ -126,6 +126,10 @@ struct Document {
     std::string title;
     PageSetup setup;
     std::deque<Page> pages;
+    /// The report's rows as a table, the header row first, holding the same rows and
+    /// values the pages print; what "Save as CSV" writes. Empty for a report that is no
+    /// list.
+    std::vector<std::vector<std::string>> table;
 
     int pageCount() const { return int(pages.size()); }
     /// Appends an empty page and returns it.
@@ -209,5 +213,12 @@ class PageFlow {
     int y_ = 0;      // top of the next band on the current page
     bool open_ = false;
 };
+
+/// One CSV field: quoted, with its quotes doubled.
+std::string csvField(const std::string& value);
+
+/// A table as CSV: a line per row, every field quoted, lines ended by CR LF, UTF-8 as
+/// the texts are; what a spreadsheet opens.
+std::string csvText(const std::vector<std::vector<std::string>>& table);
 
 }  // namespace reports

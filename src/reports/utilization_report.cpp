@@ -84,6 +84,7 @@ Document RESUTILRPT(const UtilizationQuestion& q, const UtilizationHeading& h,
                     const ResourceUtilization& r) {
     int y = 0;
     Document doc = start(merge(tr("Utilization for %1"), h.name), y);
+    doc.table = utilizationTable(h, r);
     Page& page = doc.pages.front();
     const Rect body = doc.setup.body();
     page.addText({body.x, y, body.width, kLine},
@@ -119,6 +120,7 @@ Document GROUPUTILRPT(const UtilizationQuestion& q, const UtilizationHeading& h,
                       const GroupUtilization& g) {
     Document doc;
     doc.title = merge(tr("Utilization for %1"), h.name);
+    doc.table = utilizationTable(h, g);
     const Rect body = doc.setup.body();
     PageFlow flow(doc);
     flow.setFooter(kLine, [&](const BandArea& a, int) {
@@ -196,42 +198,33 @@ Document GROUPUTILRPT(const UtilizationQuestion& q, const UtilizationHeading& h,
     return doc;
 }
 
-std::string csvField(const std::string& value) {
-    std::string out = "\"";
-    for (char c : value) {
-        if (c == '"') out += '"';
-        out += c;
-    }
-    return out + "\"";
-}
-
-namespace {
-
-std::string csvRow(const std::vector<std::string>& fields) {
-    std::string line;
-    for (std::size_t i = 0; i < fields.size(); ++i) line += (i ? "," : "") + csvField(fields[i]);
-    return line + "\r\n";
-}
-
-}  // namespace
-
 std::string utilizationCsv(const UtilizationHeading& h, const ResourceUtilization& r) {
-    return csvRow({h.resourceWord, tr("Work days available"), tr("Work days used"),
-                   tr("Percent of work days used"), tr("Work hours available"),
-                   tr("Work hours used"), tr("Percent of hours used"), tr("Total hours used")}) +
-           csvRow({h.name, std::to_string(r.workdaysAvail), std::to_string(r.workdaysBooked),
-                   std::to_string(r.percentDays), std::to_string(r.workdayHoursAvail),
-                   std::to_string(r.workdayHoursBooked), std::to_string(r.percentHours),
-                   std::to_string(r.totalBookedHours)});
+    return csvText(utilizationTable(h, r));
 }
 
 std::string utilizationCsv(const UtilizationHeading& h, const GroupUtilization& g) {
-    std::string out = csvRow(
-        {h.resourceWord, tr("Total hours used"), tr("Work hours used"), tr("% Utilization")});
+    return csvText(utilizationTable(h, g));
+}
+
+std::vector<std::vector<std::string>> utilizationTable(const UtilizationHeading& h,
+                                                       const ResourceUtilization& r) {
+    return {{h.resourceWord, tr("Work days available"), tr("Work days used"),
+             tr("Percent of work days used"), tr("Work hours available"), tr("Work hours used"),
+             tr("Percent of hours used"), tr("Total hours used")},
+            {h.name, std::to_string(r.workdaysAvail), std::to_string(r.workdaysBooked),
+             std::to_string(r.percentDays), std::to_string(r.workdayHoursAvail),
+             std::to_string(r.workdayHoursBooked), std::to_string(r.percentHours),
+             std::to_string(r.totalBookedHours)}};
+}
+
+std::vector<std::vector<std::string>> utilizationTable(const UtilizationHeading& h,
+                                                       const GroupUtilization& g) {
+    std::vector<std::vector<std::string>> table{
+        {h.resourceWord, tr("Total hours used"), tr("Work hours used"), tr("% Utilization")}};
     for (const GroupRow& r : g.rows)
-        out += csvRow({r.resource, std::to_string(r.totalHours), std::to_string(r.workHours),
-                       std::to_string(r.percent)});
-    return out;
+        table.push_back({r.resource, std::to_string(r.totalHours), std::to_string(r.workHours),
+                         std::to_string(r.percent)});
+    return table;
 }
 
 }  // namespace reports

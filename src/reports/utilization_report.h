@@ -32,7 +32,10 @@ Document GROUPUTILRPT(const UtilizationQuestion& q, const UtilizationHeading& h,
 std::string utilizationCsv(const UtilizationHeading& h, const ResourceUtilization& r);
 std::string utilizationCsv(const UtilizationHeading& h, const GroupUtilization& g);
 
-/// One CSV field: quoted, with its quotes doubled.
-std::string csvField(const std::string& value);
+/// The same figures as a table, the header row first.
+std::vector<std::vector<std::string>> utilizationTable(const UtilizationHeading& h,
+                                                       const ResourceUtilization& r);
+std::vector<std::vector<std::string>> utilizationTable(const UtilizationHeading& h,
+                                                       const GroupUtilization& g);
 
 }  // namespace reports

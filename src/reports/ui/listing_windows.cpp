@@ -11,9 +11,12 @@
 #include "framework/date_time_entry.h"
 #include "framework/preview_window.h"
 #include "framework/program.h"
+#include "framework/report_renderer.h"
+#include "framework/report_run.h"
 #include "masterdata/ui/lookup_cal.h"
 #include "masterdata/ui/window_words.h"
 #include "reports/booking_listing.h"
+#include "reports/calendar_listings.h"
 #include "store/store.h"
 
 namespace reports::ui {
@@ -60,28 +63,127 @@ void printBookingList(store::Store& db, scan::BookingList::Kind kind, const std:
             words("The end date must not be before %1.", store::shortDate(first)));
         return;
     }
-    QProgressDialog progress(words("Progress..."), words("Cancel"), 0, last - first + 1, parent);
-    progress.setWindowTitle(words("Progress..."));
-    progress.setMinimumDuration(300);
+    static const char* const kSections[] = {"ByDateRpt", "ByResourceRpt", "ByClientRpt",
+                                            "ByGroupRpt"};
     std::vector<scan::Occurrence> rows;
     std::string error;
-    const bool read = readListing(
-        db, kind, selection, first, last, rows,
-        [&](store::Date reached) {
-            progress.setValue(std::min(reached - first, last - first));
-            return !progress.wasCanceled();
-        },
-        error);
-    progress.close();
+    bool read;
+    {
+        framework::ReportProgress progress(kSections[kind], last - first + 1, parent);
+        read = readListing(
+            db, kind, selection, first, last, rows,
+            [&](store::Date reached) { return progress.step(reached - first); }, error);
+    }
     if (!read) {
         // A cancelled report stops at once and shows nothing.
         if (!error.empty())
             masterdata::ui::refusal(words("Progress..."), QString::fromStdString(error));
         return;
     }
-    framework::PreviewWindow::run(
-        bookingListing(listingTitle(kind, w, selection, first, last), w, rows),
-        framework::program().ini, parent);
+    framework::finishReport(bookingListing(listingTitle(kind, w, selection, first, last), w, rows),
+                            true, parent);
+}
+
+namespace {
+
+/// Runs a calendar listing of the days from first to last: reads with the progress window
+/// kept under `section`, then previews or prints the document `make` lays out.
+void runCalendarListing(
+    store::Store& db, const char* section, bool notes, bool preview, int covering,
+    store::Date first, store::Date last, const std::string& text, QWidget* parent,
+    const std::function<Document(const std::vector<ListingLine>&, const booking::Words&,
+                                 const ListingOptions&)>& make) {
+    if (first.isNull() || last < first) {
+        masterdata::ui::refusal(words("Progress..."),
+                                words("The end date must not be before %1.",
+                                      first.isNull() ? std::string() : store::shortDate(first)));
+        return;
+    }
+    std::vector<ListingLine> lines;
+    std::string error;
+    bool read;
+    {
+        framework::ReportProgress progress(section, last - first + 1, parent);
+        read = readCalendarListing(
+            db, Covering(std::clamp(covering, 1, 4)), text, first, last, notes, lines,
+            [&](store::Date reached) { return progress.step(reached - first); }, error);
+    }
+    if (!read) {
+        if (!error.empty())
+            masterdata::ui::refusal(words("Progress..."), QString::fromStdString(error));
+        return;
+    }
+    const ListingOptions options{notes, db.SYP.ACTUAL == 1};
+    framework::finishReport(make(lines, booking::Words::of(db.SYP), options), preview, parent);
+}
+
+void runDayByResource(store::Store& db, const char* section, bool notes, bool preview,
+                      const std::string& group, store::Date day, QWidget* parent) {
+    if (day.isNull()) return;
+    std::vector<ResourceLines> resources;
+    std::string error;
+    bool read;
+    {
+        framework::ReportProgress progress(section, 1, parent);
+        read = readDayByResource(
+            db, group, day, notes, resources,
+            [&](int done, int of) {
+                progress.dialog().setMaximum(std::max(of, 1));
+                return progress.step(done);
+            },
+            error);
+    }
+    if (!read) {
+        if (!error.empty())
+            masterdata::ui::refusal(words("Progress..."), QString::fromStdString(error));
+        return;
+    }
+    const booking::Words w = booking::Words::of(db.SYP);
+    const framework::QtTextMeasurer measure;
+    framework::finishReport(DAYRESRPT(dayByResourceTitle(w, group), day, resources, w,
+                                      {notes, db.SYP.ACTUAL == 1}, &measure),
+                            preview, parent);
+}
+
+}  // namespace
+
+void DAYPORT(store::Store& db, bool notes, bool preview, int covering, store::Date day,
+             const std::string& text, QWidget* parent) {
+    runCalendarListing(db, "DayPort", notes, preview, covering, day, day, text, parent,
+                       [&](const auto& lines, const auto& w, const auto& options) {
+                           const framework::QtTextMeasurer measure;
+                           return reports::DAYPORT(calendarTitle(w, text), day, lines, w, options,
+                                                   &measure);
+                       });
+}
+
+void WEEKPORT(store::Store& db, bool notes, bool preview, int covering, store::Date first,
+              const std::string& text, QWidget* parent) {
+    runCalendarListing(db, "WeekPort", notes, preview, covering, first, first + 6, text, parent,
+                       [&](const auto& lines, const auto& w, const auto& options) {
+                           const framework::QtTextMeasurer measure;
+                           return reports::WEEKPORT(calendarTitle(w, text), first, lines, w,
+                                                    options, &measure);
+                       });
+}
+
+void FLEXPER(store::Store& db, bool notes, bool preview, int covering, store::Date first,
+             store::Date last, const std::string& text, QWidget* parent) {
+    runCalendarListing(db, "FlexPer", notes, preview, covering, first, last, text, parent,
+                       [&](const auto& lines, const auto& w, const auto& options) {
+                           const framework::QtTextMeasurer measure;
+                           return reports::FLEXPER(calendarTitle(w, text), first, last, lines, w,
+                                                   options, &measure);
+                       });
+}
+
+void DAYRESRPT(store::Store& db, bool notes, bool preview, store::Date day, QWidget* parent) {
+    runDayByResource(db, "DayResRpt", notes, preview, {}, day, parent);
+}
+
+void DAYRESGRPRPT(store::Store& db, bool notes, bool preview, const std::string& group,
+                  store::Date day, QWidget* parent) {
+    runDayByResource(db, "DayResGrpRpt", notes, preview, group, day, parent);
 }
 
 }  // namespace reports::ui

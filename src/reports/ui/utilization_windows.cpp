@@ -11,7 +11,6 @@
 #include <QPushButton>
 #include <QTreeWidget>
 #include <QVBoxLayout>
-#include <fstream>
 
 #include "framework/date_time_entry.h"
 #include "framework/preview_window.h"
@@ -341,14 +340,7 @@ void UtilizationWindow::TAKEACCEPTED(QObject* control) {
     } else if (control == print_) {
         if (calculate()) framework::PreviewWindow::run(document(), framework::program().ini, this);
     } else if (control == csv_) {
-        if (!calculate()) return;
-        const std::string path = store::questions().chooseFile(
-            store::UserQuestions::FileKind::Save, windowTitle().toStdString(),
-            entry_->text().toStdString() + ".csv", words("CSV files (*.csv)").toStdString());
-        if (path.empty()) return;
-        std::ofstream out(path, std::ios::binary);
-        out << csv();
-        if (!out) masterdata::ui::refusal(windowTitle(), words("%1 could not be written.", path));
+        if (calculate()) framework::saveCsvFile(entry_->text().toStdString(), csv());
     } else if (control == close_) {
         reject();
     } else if (control == help_) {
