@@ -158,7 +158,7 @@ void resourceWeek(Document& doc, bool fiveDays, const scan::ScanPrefs& user,
     // unit, give the printed columns and rows.
     const scan::ScanPrefs p = paperPrefs(user, fiveDays ? 56 : 40, 8);
     const scan::ScanLayout l =
-        scan::layoutResourceWeek(p, reference, occupancy.of(name), {days, true});
+        scan::layoutResourceWeek(p, reference, occupancy.of(name), {days, true, 3});
     const scan::Period period{reference.mondayOfWeek(), reference.mondayOfWeek() + (days - 1)};
     SheetWriter sheet(doc, periodTitle(w, name, period));
     Placement at;

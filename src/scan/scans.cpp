@@ -212,7 +212,7 @@ ScanLayout layoutResourceWeek(const ScanPrefs& p, store::Date reference,
         if (date < monday || date > monday + (days - 1)) continue;
         const int top = rows.boxTop(o.start), bottom = rows.boxBottom(o.end);
         bookingBox(l, n, o, 48 + (dayColumn(date) - 1) * W, top, W - 2, bottom - top,
-                   boxText(p.scanText, o), kSmall6);
+                   boxText(p.scanText, o, options.mixedName), kSmall6);
     }
     return l;
 }

@@ -42,10 +42,12 @@ std::string rowLabel(const ScanPrefs& p, int r);
 std::string boxText(const std::string& mode, const Occurrence& o, int mixedName = 6);
 
 /// What a week scan shows beside the user's settings: the printed sheets of users who work
-/// Monday to Friday show five days, and the printed week names each day with its date.
+/// Monday to Friday show five days, the printed week names each day with its date, and
+/// its "Mixed" box texts keep three characters of the booking's name.
 struct WeekOptions {
     int days = 7;  // 7: Monday to Sunday; 5: Monday to Friday
     bool dated = false;
+    int mixedName = 6;
 };
 
 /// SCANSINGLE: one resource's week, Monday to Sunday, of the week holding `reference`.

@@ -19,6 +19,7 @@
 #include "masterdata/ui/lookup_cal.h"
 #include "masterdata/ui/window_words.h"
 #include "masterdata/ui/windows.h"
+#include "reports/ui/calendar_options_window.h"
 #include "scan/scans.h"
 #include "store/questions.h"
 #include "store/session.h"
@@ -360,6 +361,9 @@ void registerWindows(store::Store& db,
         [&db](QWidget* frame, int) { (new UtilizationWindow(db, false, frame))->START(); });
     add("GROUPUTIL",
         [&db](QWidget* frame, int) { (new UtilizationWindow(db, true, frame))->START(); });
+    // Started too: it stays open so that several calendars can be printed in turn.
+    add("CALENDARMAIN",
+        [&db](QWidget* frame, int) { (new CalendarOptionsWindow(db, frame))->START(); });
 }
 
 }  // namespace reports::ui
