@@ -41,16 +41,17 @@ icaltimetype localTime(store::Date date, store::Time time, icaltimezone* zone) {
     const long long hundredths = time.sinceMidnight();
     t.hour = int(hundredths / 360000);
     t.minute = int(hundredths / 6000 % 60);
-    t.second = int(hundredths / 100 % 60);
+    // Bookings are kept to the minute on every screen; stored seconds are not shown.
+    t.second = 0;
     // 24:00 is midnight of the next day.
     t = icaltime_normalize(t);
     if (zone) t = icaltime_set_timezone(&t, zone);
     return t;
 }
 
-icalproperty* timeProperty(icalproperty* p, icaltimezone* zone, bool utc) {
-    if (zone && !utc)
-        icalproperty_add_parameter(p, icalparameter_new_tzid(icaltimezone_get_tzid(zone)));
+icalproperty* timeProperty(icalproperty* p, icaltimezone* zone, bool utc,
+                           const std::string& zoneName) {
+    if (zone && !utc) icalproperty_add_parameter(p, icalparameter_new_tzid(zoneName.c_str()));
     return p;
 }
 
@@ -111,8 +112,14 @@ std::string iCalendarText(const std::vector<CalendarEvent>& events, const std::s
     icalcomponent_add_property(cal.get(), icalproperty_new_calscale("GREGORIAN"));
     if (zone && !utc) {
         // The zone's rules travel with the file, so the times mean the same elsewhere.
-        if (icalcomponent* vtz = icaltimezone_get_component(zone))
-            icalcomponent_add_component(cal.get(), icalcomponent_new_clone(vtz));
+        if (icalcomponent* vtz = icaltimezone_get_component(zone)) {
+            icalcomponent* copy = icalcomponent_new_clone(vtz);
+            // The zone's own name as its TZID ("Europe/Berlin"), as calendar programs
+            // write it, instead of the library's prefixed one.
+            if (icalproperty* id = icalcomponent_get_first_property(copy, ICAL_TZID_PROPERTY))
+                icalproperty_set_tzid(id, zoneName.c_str());
+            icalcomponent_add_component(cal.get(), copy);
+        }
     }
     const icaltimetype now = icaltime_current_time_with_zone(icaltimezone_get_utc_timezone());
     for (const CalendarEvent& e : events) {
@@ -122,10 +129,11 @@ std::string iCalendarText(const std::vector<CalendarEvent>& events, const std::s
         icalcomponent_add_property(ev, icalproperty_new_summary(e.summary.c_str()));
         const store::Date endDate = e.end <= e.start ? e.date + 1 : e.date;
         icalcomponent_add_property(
-            ev,
-            timeProperty(icalproperty_new_dtstart(localTime(e.date, e.start, zone)), zone, utc));
+            ev, timeProperty(icalproperty_new_dtstart(localTime(e.date, e.start, zone)), zone, utc,
+                             zoneName));
         icalcomponent_add_property(
-            ev, timeProperty(icalproperty_new_dtend(localTime(endDate, e.end, zone)), zone, utc));
+            ev, timeProperty(icalproperty_new_dtend(localTime(endDate, e.end, zone)), zone, utc,
+                             zoneName));
         if (!e.client.empty())
             icalcomponent_add_property(ev, icalproperty_new_contact(e.client.c_str()));
         if (!e.resources.empty())
