@@ -129,6 +129,7 @@ void CalendarOptionsWindow::build() {
         connect(entries_[c], &QLineEdit::editingFinished, this, [this, c] {
             if (entries_[c]->isModified()) acceptEntry(c);
         });
+        connect(entries_[c], &QLineEdit::returnPressed, this, [this, c] { acceptEntry(c); });
     }
     entryRow->addStretch(1);
     coverColumn->addLayout(entryRow);
@@ -222,16 +223,18 @@ void CalendarOptionsWindow::build() {
                         print_,        setup_,        close_,      help_};
     for (std::size_t i = 1; i < std::size(order); ++i) setTabOrder(order[i - 1], order[i]);
 
-    // The initial choices.
+    // The initial choices; each control read back refreshes the choice, so they are set
+    // from a copy.
+    const CalendarChoice initial = choice_;
     updating_ = true;
-    formats_[choice_.format]->setChecked(true);
-    coverings_[choice_.covering]->setChecked(true);
-    start_->setValue(choice_.start);
-    notes_->setChecked(choice_.notes);
-    preview_->setChecked(choice_.preview);
-    copies_->setValue(choice_.copies);
+    formats_[initial.format]->setChecked(true);
+    coverings_[initial.covering]->setChecked(true);
+    start_->setValue(initial.start);
+    notes_->setChecked(initial.notes);
+    preview_->setChecked(initial.preview);
+    copies_->setValue(initial.copies);
     updating_ = false;
-    formatChosen(choice_.format);
+    formatChosen(initial.format);
 }
 
 bool CalendarOptionsWindow::INIT() {
