@@ -166,7 +166,7 @@ void resourceWeek(Document& doc, bool fiveDays, const scan::ScanPrefs& user,
     at.left = kMargin + 1052 - 48 * at.unitX;
     at.top = kMargin + (fiveDays ? 640 : 660) - 39 * at.unitY;
     at.textPoints = 8.0 / 6;  // the box texts print at 8 points
-    at.labelPoints = 0.9;
+    at.labelPoints = 0.85;
     for (const auto& [first, last] : rowPages(l.rows.count)) {
         at.firstRow = first, at.lastRow = last;
         paintScan(sheet.page(), l, at);

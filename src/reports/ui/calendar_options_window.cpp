@@ -11,6 +11,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSpinBox>
+#include <QStackedWidget>
 #include <QVBoxLayout>
 
 #include "framework/date_time_entry.h"
@@ -100,7 +101,6 @@ void CalendarOptionsWindow::build() {
     const QString prompts[] = {QString(), QString::fromStdString(words_.resource + ":"),
                                words("%1 group:", words_.resource),
                                QString::fromStdString(words_.client + ":")};
-    auto* entryRow = new QHBoxLayout;
     for (int c = C::AllResources; c <= C::Client; ++c) {
         coverings_[c] = new QRadioButton(coverTexts[c], coverBox);
         coverColumn->addWidget(coverings_[c]);
@@ -108,22 +108,30 @@ void CalendarOptionsWindow::build() {
             if (on && !updating_) coveringChosen(c);
         });
     }
+    // One page per covering, the first empty: the box keeps the size of the widest, so
+    // that choosing a covering never resizes the window.
+    entryPages_ = new QStackedWidget(coverBox);
+    entryPages_->addWidget(new QWidget(entryPages_));
     for (int c = C::OneResource; c <= C::Client; ++c) {
-        prompts_[c] = new QLabel(prompts[c - 1], coverBox);
-        entries_[c] = new QLineEdit(coverBox);
+        auto* page = new QWidget(entryPages_);
+        auto* entryRow = new QHBoxLayout(page);
+        entryRow->setContentsMargins(0, 0, 0, 0);
+        prompts_[c] = new QLabel(prompts[c - 1], page);
+        entries_[c] = new QLineEdit(page);
         entries_[c]->setMaxLength(c == C::Client ? 30 : 15);
         entries_[c]->setMinimumWidth(
             entries_[c]->fontMetrics().horizontalAdvance(QString(16, 'M')));
         prompts_[c]->setBuddy(entries_[c]);
-        lookups_[c] = new QPushButton("...", coverBox);
+        lookups_[c] = new QPushButton("...", page);
         lookups_[c]->setAutoDefault(false);
         lookups_[c]->setMaximumWidth(lookups_[c]->fontMetrics().horizontalAdvance("...") + 16);
         lookups_[c]->setToolTip(c == C::OneResource     ? words("Look up %1", words_.resource)
                                 : c == C::ResourceGroup ? words("Look up group")
                                                         : words("Look up %1", words_.client));
         entryRow->addWidget(prompts_[c]);
-        entryRow->addWidget(entries_[c]);
+        entryRow->addWidget(entries_[c], 1);
         entryRow->addWidget(lookups_[c]);
+        entryPages_->addWidget(page);
         accepted(lookups_[c]);
         connect(entries_[c], &QLineEdit::textChanged, this, [this] { refresh(); });
         connect(entries_[c], &QLineEdit::editingFinished, this, [this, c] {
@@ -131,8 +139,7 @@ void CalendarOptionsWindow::build() {
         });
         connect(entries_[c], &QLineEdit::returnPressed, this, [this, c] { acceptEntry(c); });
     }
-    entryRow->addStretch(1);
-    coverColumn->addLayout(entryRow);
+    coverColumn->addWidget(entryPages_);
 
     startPrompt_ = new QLabel(this);
     start_ = new framework::DateEntry(this, framework::DateEntry::Format::Long);
@@ -168,6 +175,13 @@ void CalendarOptionsWindow::build() {
     dates->addWidget(end_, 1, 1);
     dates->addWidget(endCal_, 1, 2);
     dates->setColumnStretch(3, 1);
+    // The end date's row keeps its room while hidden, so the window keeps its size.
+    for (QWidget* w : {static_cast<QWidget*>(endPrompt_), static_cast<QWidget*>(end_),
+                       static_cast<QWidget*>(endCal_)}) {
+        QSizePolicy policy = w->sizePolicy();
+        policy.setRetainSizeWhenHidden(true);
+        w->setSizePolicy(policy);
+    }
 
     notes_ = new QCheckBox(words("Include notes"), this);
     notes_->setToolTip(words("Print %1 notes with the calendar", words_.booking, true));
@@ -262,12 +276,7 @@ void CalendarOptionsWindow::formatChosen(int format) {
 
 void CalendarOptionsWindow::coveringChosen(int covering) {
     choice_.covering = covering;
-    for (int c = C::OneResource; c <= C::Client; ++c) {
-        const bool shown = c == covering;
-        prompts_[c]->setVisible(shown);
-        entries_[c]->setVisible(shown);
-        lookups_[c]->setVisible(shown);
-    }
+    entryPages_->setCurrentIndex(covering - 1);
     refresh();
 }
 

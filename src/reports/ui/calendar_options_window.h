@@ -14,6 +14,7 @@ class QLineEdit;
 class QPushButton;
 class QRadioButton;
 class QSpinBox;
+class QStackedWidget;
 
 namespace framework {
 class DateEntry;
@@ -73,6 +74,7 @@ class CalendarOptionsWindow : public framework::WindowProcedure {
     std::array<QLineEdit*, 5> entries_{};
     std::array<QPushButton*, 5> lookups_{};
     std::array<QLabel*, 5> prompts_{};
+    QStackedWidget* entryPages_ = nullptr;
     QLabel* startPrompt_ = nullptr;
     QLabel* endPrompt_ = nullptr;
     framework::DateEntry* start_ = nullptr;
