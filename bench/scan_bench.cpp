@@ -6,8 +6,11 @@
 
 #include <QApplication>
 #include <QImage>
+#include <QPainter>
 
 #include "bench_store.h"
+#include "framework/report_renderer.h"
+#include "reports/booking_listing.h"
 #include "reports/utilization.h"
 #include "scan/booking_lists.h"
 #include "scan/free_time.h"
@@ -48,6 +51,22 @@ struct Case {
     std::string name;
     std::vector<std::string> resources;
 };
+
+/// Raw: occurrences in DAT:DATETIME_KEY order with their bookings, the way the by-date
+/// list and listing read them, from the dates `where` admits.
+sqlite3_stmt* byDateStatement(sqlite3* raw, const std::string& where, const std::string& limit) {
+    sqlite3_stmt* st = nullptr;
+    sqlite3_prepare_v2(raw,
+                       ("SELECT d.ACTNUMBER, d.DATE, d.TIME, d.ENDTIME, a.NAME, a.CLIENT, "
+                        "a.PRIME, a.UNITS FROM DATES d LEFT JOIN ACTIVITY a ON a.ACTNUMBER = "
+                        "d.ACTNUMBER AND NOT (a.ACTNUMBER = 0) WHERE NOT (d.DATE = 0 AND "
+                        "d.TIME = 0 AND d.ENDTIME = 0) AND " +
+                        where + " ORDER BY d.DATE, d.TIME, d.ENDTIME" + limit)
+                           .c_str(),
+                       -1, &st, nullptr);
+    if (!st) die(sqlite3_errmsg(raw));
+    return st;
+}
 
 }  // namespace
 
@@ -204,16 +223,7 @@ int main(int argc, char** argv) {
     {
         std::printf("\nBookings browse, pages of 60 rows from the reference date:\n");
         std::printf("  %-26s %8s %8s %8s %6s\n", "", "first ms", "next ms", "raw ms", "ratio");
-        sqlite3_stmt* byDate = nullptr;
-        sqlite3_prepare_v2(
-            raw,
-            "SELECT d.ACTNUMBER, d.DATE, d.TIME, d.ENDTIME, a.NAME, a.CLIENT, "
-            "a.PRIME, a.UNITS FROM DATES d LEFT JOIN ACTIVITY a ON a.ACTNUMBER = "
-            "d.ACTNUMBER AND NOT (a.ACTNUMBER = 0) WHERE NOT (d.DATE = 0 AND d.TIME = "
-            "0 AND d.ENDTIME = 0) AND d.DATE >= ?1 ORDER BY d.DATE, d.TIME, "
-            "d.ENDTIME LIMIT 120",
-            -1, &byDate, nullptr);
-        if (!byDate) die(sqlite3_errmsg(raw));
+        sqlite3_stmt* byDate = byDateStatement(raw, "d.DATE >= ?1", " LIMIT 120");
         const struct {
             const char* what;
             scan::BookingList::Kind kind;
@@ -280,6 +290,52 @@ int main(int argc, char** argv) {
         std::printf("  %-26s %8.2f %8s %8.2f %6.2f\n", "alphabetically, located",
                     median(ours) * 1e3, "-", median(rawTimes) * 1e3,
                     median(ours) / median(rawTimes));
+    }
+    // The by-date listing of a month to its first preview page: read, laid out and the
+    // first page painted, against the raw read of the same occurrences.
+    {
+        const LONG first = kReference, last = kReference + 30;
+        sqlite3_stmt* month = byDateStatement(raw, "d.DATE BETWEEN ?1 AND ?2", "");
+        std::vector<double> ours, layout, rawTimes;
+        std::size_t rows = 0;
+        int pages = 0;
+        QImage page(850, 1100, QImage::Format_RGB32);
+        for (int rep = 0; rep < 5; ++rep) {
+            auto t0 = Clock::now();
+            std::vector<scan::Occurrence> read;
+            std::string error;
+            if (!reports::readListing(db, scan::BookingList::ByDate, "", store::Date(first),
+                                      store::Date(last), read, nullptr, error))
+                die(error);
+            const auto t1 = Clock::now();
+            const reports::Document doc =
+                reports::bookingListing("Bookings", booking::Words{}, read);
+            QPainter painter(&page);
+            framework::ReportRenderer::paintPage(painter, doc, 0, 100, 100);
+            painter.end();
+            ours.push_back(seconds(Clock::now() - t0));
+            layout.push_back(seconds(Clock::now() - t1));
+            rows = read.size();
+            pages = doc.pageCount();
+            t0 = Clock::now();
+            sqlite3_bind_int(month, 1, first);
+            sqlite3_bind_int(month, 2, last);
+            long long n = 0;
+            while (sqlite3_step(month) == SQLITE_ROW) {
+                n += sqlite3_column_int(month, 0) > 0;
+                (void)sqlite3_column_text(month, 4);
+                (void)sqlite3_column_text(month, 5);
+            }
+            sqlite3_reset(month);
+            rawTimes.push_back(seconds(Clock::now() - t0));
+        }
+        sqlite3_finalize(month);
+        std::printf("\nListing by date, a month, to its first preview page:\n");
+        std::printf(
+            "  %-26s %8.2f %8.2f %6.2f  (of which layout and paint %.2f ms; %zu rows, "
+            "%d pages)\n",
+            "by date, 31 days", median(ours) * 1e3, median(rawTimes) * 1e3,
+            median(ours) / median(rawTimes), median(layout) * 1e3, rows, pages);
     }
     sqlite3_finalize(range);
     sqlite3_close(raw);

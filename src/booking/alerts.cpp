@@ -100,11 +100,11 @@ bool readDay(AlertTables& at, LONG date, LONG from, LONG to, std::vector<DueOccu
     store::JoinQuery q;
     q.outerKey = store::DAT::DATETIME_KEY;
     q.outerEqual = 1;
-    q.outerRangeField = store::DAT::TIME - 1;
+    q.outerRangeField = store::DAT::TIME;
     q.outerLow = from;
     q.outerHigh = to;
     q.innerKey = store::ACT::ACTNUMBER_KEY;
-    q.links = {{store::DAT::ACTNUMBER - 1, store::ACT::ACTNUMBER - 1}};
+    q.links = {{store::DAT::ACTNUMBER, store::ACT::ACTNUMBER}};
     return at.engine->join(at.dates->table, at.bookings->table, q, [&] {
         DueOccurrence o;
         o.ACTNUMBER = dat.ACTNUMBER;

@@ -232,9 +232,9 @@ PurgeEstimate BatchDelete::estimate(LONG cutoff) {
     out.occurrences =
         e.countRange(db_.table(Tbl::DATES), store::DAT::DATETIME_KEY, kLowest, cutoff - 1LL);
     store::Unlinked live;
-    live.links = {{store::ACT::ACTNUMBER - 1, store::DAT::ACTNUMBER - 1}};
+    live.links = {{store::ACT::ACTNUMBER, store::DAT::ACTNUMBER}};
     live.otherKey = store::DAT::ACTDATES_KEY;
-    live.rangeField = store::DAT::DATE - 1;
+    live.rangeField = store::DAT::DATE;
     live.low = cutoff;
     live.high = kHighest;
     out.bookings = e.countUnlinked(db_.table(Tbl::ACTIVITY), db_.table(Tbl::DATES), live);
@@ -289,13 +289,13 @@ PurgeResult BatchDelete::run(LONG cutoff, LONG today) {
     // Bookings without occurrences, then what hangs on bookings that are gone.
     store::Table& act = db_.table(Tbl::ACTIVITY);
     store::Unlinked noDates;
-    noDates.links = {{store::ACT::ACTNUMBER - 1, store::DAT::ACTNUMBER - 1}};
+    noDates.links = {{store::ACT::ACTNUMBER, store::DAT::ACTNUMBER}};
     noDates.otherKey = store::DAT::ACTNUMBER_KEY;
     if (e.eraseUnlinked(act, dat, noDates, &out.bookings) != 0) return abandon();
     report(0.85);
     const struct {
         Tbl table;
-        int field;
+        store::Field field;
     } dependants[] = {
         {Tbl::ACTNOTES, store::ACN::ACTNUMBER},
         {Tbl::REPACT, store::REP::ACTNUMBER},
@@ -304,7 +304,7 @@ PurgeResult BatchDelete::run(LONG cutoff, LONG today) {
     double done = 0.85;
     for (const auto& d : dependants) {
         store::Unlinked orphan;
-        orphan.links = {{d.field - 1, store::ACT::ACTNUMBER - 1}};
+        orphan.links = {{d.field, store::ACT::ACTNUMBER}};
         orphan.otherKey = store::ACT::ACTNUMBER_KEY;
         if (e.eraseUnlinked(db_.table(d.table), act, orphan) != 0) return abandon();
         report(done += 0.04);

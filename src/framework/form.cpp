@@ -33,9 +33,9 @@ RelationManager& FormProcedure::rm() {
     return db().Relate(table_);
 }
 
-void FormProcedure::bind(QWidget* control, int field) {
+void FormProcedure::bind(QWidget* control, store::Field field) {
     bindings_.push_back({control, field});
-    const FieldDecl& f = db().table(table_).decl().fields[field];
+    const FieldDecl& f = db().table(table_).decl().field(field);
     if (auto* e = qobject_cast<QLineEdit*>(control); e && f.type == FieldType::STRING)
         e->setMaxLength(f.width);
     if (auto* s = qobject_cast<QSpinBox*>(control)) {
@@ -49,7 +49,7 @@ void FormProcedure::DISPLAY() {
     const TableDecl& d = db().table(table_).decl();
     const std::byte* rec = fm().buffer();
     for (const Binding& b : bindings_) {
-        const FieldDecl& f = d.fields[b.field];
+        const FieldDecl& f = d.field(b.field);
         const QString text = f.type == FieldType::STRING
                                  ? QString::fromStdString(std::string(getText(f, rec)))
                                  : QString::number(getNumber(f, rec));
@@ -70,7 +70,7 @@ void FormProcedure::UPDATEBUFFER() {
     const TableDecl& d = db().table(table_).decl();
     std::byte* rec = fm().buffer();
     for (const Binding& b : bindings_) {
-        const FieldDecl& f = d.fields[b.field];
+        const FieldDecl& f = d.field(b.field);
         QString text;
         if (auto* e = qobject_cast<DateEntry*>(b.control))
             text = QString::number(e->value().value);

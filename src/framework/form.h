@@ -25,10 +25,10 @@ class FormProcedure : public WindowProcedure {
     FormProcedure(store::Store& db, store::Tbl table, const std::string& name,
                   QWidget* parent = nullptr);
 
-    /// Binds a control to a field (0-based field index): line edits, plain text edits,
+    /// Binds a control to a field of the form's table: line edits, plain text edits,
     /// check boxes, spin boxes and combo boxes (their text), and date and time entries
     /// on LONG fields (the stored day number or time). Texts are cut to the field.
-    void bind(QWidget* control, int field);
+    void bind(QWidget* control, store::Field field);
     /// Record to controls.
     void DISPLAY();
     /// Controls to record.
@@ -72,7 +72,7 @@ class FormProcedure : public WindowProcedure {
     bool changed() const;
     struct Binding {
         QWidget* control;
-        int field;
+        store::Field field;
     };
 
     store::Tbl table_;

@@ -15,6 +15,7 @@
 #include <QSpinBox>
 #include <QStyle>
 #include <QToolBar>
+#include <QToolButton>
 #include <QVBoxLayout>
 #include <QWheelEvent>
 #include <algorithm>
@@ -241,6 +242,11 @@ PreviewWindow::PreviewWindow(reports::Document doc, IniFile* ini, QWidget* paren
     connect(pdf_, &QAction::triggered, this, &PreviewWindow::saveAsPdf);
     connect(csv_, &QAction::triggered, this, &PreviewWindow::saveAsCsv);
     connect(close, &QAction::triggered, this, &QDialog::reject);
+    // The page buttons show their arrows only (their names are in the tips), so that the
+    // toolbar fits a window of the page's width.
+    for (QAction* a : {first_, previous_, next_, last_})
+        if (auto* b = qobject_cast<QToolButton*>(bar->widgetForAction(a)))
+            b->setToolButtonStyle(Qt::ToolButtonIconOnly);
 
     // First opening: a window tall enough for most of a page, unless the configuration
     // file remembers better.
@@ -248,9 +254,10 @@ PreviewWindow::PreviewWindow(reports::Document doc, IniFile* ini, QWidget* paren
                              ? QGuiApplication::primaryScreen()->availableGeometry()
                              : QRect(0, 0, 1024, 768);
     const int h = screen.height() * 85 / 100;
-    const int w = std::max(
-        640, std::min(screen.width() * 9 / 10,
-                      h * doc_.setup.width() / std::max(1, doc_.setup.height()) + 2 * kGap + 40));
+    const int w = std::min(
+        screen.width() * 9 / 10,
+        std::max({640, h * doc_.setup.width() / std::max(1, doc_.setup.height()) + 2 * kGap + 40,
+                  bar->sizeHint().width() + 24}));
     resize(w, h);
     if (ini_) restoreWindow(*this, *ini_, kSection);
 

@@ -12,12 +12,12 @@ using namespace store;
 namespace {
 
 template <class Act>
-void walk(Store& db, Tbl t, int key, int field, const std::string& value, Act act) {
+void walk(Store& db, Tbl t, int key, Field field, const std::string& value, Act act) {
     FileManager& fm = db.Access(t);
     if (fm.USEFILE() != Level_Benign) return;
     Table& table = db.table(t);
     const TableDecl& d = table.decl();
-    const FieldDecl& f = d.fields[field];
+    const FieldDecl& f = d.field(field);
     const auto ticket = fm.SAVEBUFFER();
     const RecordPosition was = fm.POSITION();
     std::vector<std::byte> probe(d.recordSize);
@@ -35,17 +35,17 @@ void walk(Store& db, Tbl t, int key, int field, const std::string& value, Act ac
 
 }  // namespace
 
-std::vector<RecordPosition> rowsWith(Store& db, Tbl t, int key, int field,
+std::vector<RecordPosition> rowsWith(Store& db, Tbl t, int key, Field field,
                                      const std::string& value) {
     std::vector<RecordPosition> out;
     walk(db, t, key, field, value, [&](const std::byte*, RecordPosition p) { out.push_back(p); });
     return out;
 }
 
-std::vector<std::string> namesWith(Store& db, Tbl t, int key, int field, const std::string& value,
-                                   int nameField, int width) {
+std::vector<std::string> namesWith(Store& db, Tbl t, int key, Field field, const std::string& value,
+                                   Field nameField, int width) {
     std::vector<std::string> out;
-    const FieldDecl& name = db.table(t).decl().fields[nameField];
+    const FieldDecl& name = db.table(t).decl().field(nameField);
     walk(db, t, key, field, value, [&](const std::byte* rec, RecordPosition) {
         std::string s(trimRight(getText(name, rec)));
         if (width > 0 && int(s.size()) > width) s = std::string(trimRight(s.substr(0, width)));

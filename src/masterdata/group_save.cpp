@@ -12,12 +12,11 @@ namespace masterdata {
 using namespace store;
 
 std::vector<std::string> groupMembers(Store& db, const std::string& group) {
-    return namesWith(db, Tbl::GROUPRES, GRP::GROUP_KEY, GRP::GROUP - 1, group, GRP::RESOURCES - 1);
+    return namesWith(db, Tbl::GROUPRES, GRP::GROUP_KEY, GRP::GROUP, group, GRP::RESOURCES);
 }
 
 std::vector<std::string> userGroupMembers(Store& db, const std::string& group) {
-    return namesWith(db, Tbl::USGRPUS, UGU::GROUP_KEY, UGU::GROUP - 1, group, UGU::USERNAME - 1,
-                     15);
+    return namesWith(db, Tbl::USGRPUS, UGU::GROUP_KEY, UGU::GROUP, group, UGU::USERNAME, 15);
 }
 
 namespace {
@@ -25,7 +24,8 @@ namespace {
 /// The tables and fields of one kind of group: its record and its member rows.
 struct GroupKind {
     Tbl group, member;
-    int memberKey, memberGroupField, memberNameField;  // 0-based fields
+    int memberKey;
+    Field memberGroupField, memberNameField;
     std::vector<std::string> (*members)(Store&, const std::string&);
     std::string (*name)(Store&);
     void (*stamp)(Store&);
@@ -85,8 +85,8 @@ const GroupKind kResourceGroup{
     Tbl::GROUP,
     Tbl::GROUPRES,
     GRP::GROUP_KEY,
-    GRP::GROUP - 1,
-    GRP::RESOURCES - 1,
+    GRP::GROUP,
+    GRP::RESOURCES,
     &groupMembers,
     [](Store& db) { return db.GRO.GROUP.str(); },
     [](Store& db) {
@@ -105,8 +105,8 @@ const GroupKind kUserGroup{
     Tbl::USERGRP,
     Tbl::USGRPUS,
     UGU::GROUP_KEY,
-    UGU::GROUP - 1,
-    UGU::USERNAME - 1,
+    UGU::GROUP,
+    UGU::USERNAME,
     &userGroupMembers,
     [](Store& db) { return db.USG.GROUP.str(); },
     [](Store& db) {

@@ -12,8 +12,7 @@ namespace masterdata {
 using namespace store;
 
 std::vector<std::string> authorizedUsers(Store& db, const std::string& resource) {
-    return namesWith(db, Tbl::RESUSER, RUS::RESOURCE_KEY, RUS::RESOURCE - 1, resource,
-                     RUS::USERNAME - 1);
+    return namesWith(db, Tbl::RESUSER, RUS::RESOURCE_KEY, RUS::RESOURCE, resource, RUS::USERNAME);
 }
 
 namespace {
@@ -93,21 +92,21 @@ SaveResult saveResource(Store& db, const ResourceEdit& edit) {
     }
     if (!steps.put(Tbl::RESOURCE, edit.position, 4)) return done(false);
     const RecordPosition written = db.Access(Tbl::RESOURCE).POSITION();
-    if (!steps.erase(
-            Tbl::RESUSER,
-            rowsWith(db, Tbl::RESUSER, RUS::RESOURCE_KEY, RUS::RESOURCE - 1, edit.original), 5))
+    if (!steps.erase(Tbl::RESUSER,
+                     rowsWith(db, Tbl::RESUSER, RUS::RESOURCE_KEY, RUS::RESOURCE, edit.original),
+                     5))
         return done(false);
     if (!addAuthorizations(db, steps, code, edit.users, 6)) return done(false);
     if (code != edit.original) {
         // A new code takes the resource's group memberships and booking links with it.
         if (!steps.rewrite(
                 Tbl::GROUPRES,
-                rowsWith(db, Tbl::GROUPRES, GRP::RESOURCE_KEY, GRP::RESOURCES - 1, edit.original),
-                10, [&] { db.GRP.RESOURCES = code; }))
+                rowsWith(db, Tbl::GROUPRES, GRP::RESOURCE_KEY, GRP::RESOURCES, edit.original), 10,
+                [&] { db.GRP.RESOURCES = code; }))
             return done(false);
         if (!steps.rewrite(
                 Tbl::RESACT,
-                rowsWith(db, Tbl::RESACT, RAC::RESOURCE_KEY, RAC::RESOURCE - 1, edit.original), 10,
+                rowsWith(db, Tbl::RESACT, RAC::RESOURCE_KEY, RAC::RESOURCE, edit.original), 10,
                 [&] { db.RAC.RESOURCE = code; }))
             return done(false);
     }
@@ -120,7 +119,7 @@ int rebuildAllResources(Store& db) {
     OpenTables open(db, {Tbl::GROUPRES, Tbl::RESOURCE, Tbl::GROUP});
     if (!open.ok()) return -1;
     for (RecordPosition p :
-         rowsWith(db, Tbl::GROUPRES, GRP::GROUP_KEY, GRP::GROUP - 1, kAllResources)) {
+         rowsWith(db, Tbl::GROUPRES, GRP::GROUP_KEY, GRP::GROUP, kAllResources)) {
         if (db.Access(Tbl::GROUPRES).TRYREGET(p) != Level_Benign) continue;  // gone meanwhile
         if (db.Relate(Tbl::GROUPRES).DELETE(true) != Level_Benign) return -1;
     }

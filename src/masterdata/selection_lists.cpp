@@ -34,8 +34,8 @@ std::vector<ResourceRow> selectableResources(Store& db, const std::string& group
         std::vector<std::string> codes;
         if (!group.empty()) codes = groupMembers(db, group);
         if (!booksEveryResource(accessLevel)) {
-            std::vector<std::string> mine = namesWith(db, Tbl::RESUSER, RUS::USERNAME_KEY,
-                                                      RUS::USERNAME - 1, user, RUS::RESOURCE - 1);
+            std::vector<std::string> mine =
+                namesWith(db, Tbl::RESUSER, RUS::USERNAME_KEY, RUS::USERNAME, user, RUS::RESOURCE);
             if (group.empty()) {
                 codes = std::move(mine);
             } else {

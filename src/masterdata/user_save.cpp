@@ -74,7 +74,7 @@ bool authorizeForAll(Store& db, SaveSteps& steps, const std::string& user, SaveR
 
 /// Copies the rows of a system list ("SysPref") under the new user's name.
 template <class Set>
-bool copySystemList(Store& db, Tbl t, int key, int userField, Set setUser) {
+bool copySystemList(Store& db, Tbl t, int key, Field userField, Set setUser) {
     const std::vector<RecordPosition> rows = rowsWith(db, t, key, userField, kSysPref);
     FileManager& fm = db.Access(t);
     for (RecordPosition p : rows) {
@@ -124,17 +124,18 @@ SaveResult saveUser(Store& db, const UserEdit& edit) {
             // The user's own rows follow the new name, in both store files at once.
             struct Owned {
                 Tbl t;
-                int key, field;
+                int key;
+                Field field;
             };
             const Owned owned[] = {
-                {Tbl::DURLIST, DUR::USERNAME_KEY, DUR::USERNAME - 1},
-                {Tbl::ROUTINEA, ROU::USERNAME_KEY, ROU::USERNAME - 1},
-                {Tbl::USERPREF, USP::USERNAME_KEY, USP::USERNAME - 1},
-                {Tbl::USGRPUS, UGU::USERNAME_KEY, UGU::USERNAME - 1},
-                {Tbl::RESUSER, RUS::USERNAME_KEY, RUS::USERNAME - 1},
+                {Tbl::DURLIST, DUR::USERNAME_KEY, DUR::USERNAME},
+                {Tbl::ROUTINEA, ROU::USERNAME_KEY, ROU::USERNAME},
+                {Tbl::USERPREF, USP::USERNAME_KEY, USP::USERNAME},
+                {Tbl::USGRPUS, UGU::USERNAME_KEY, UGU::USERNAME},
+                {Tbl::RESUSER, RUS::USERNAME_KEY, RUS::USERNAME},
             };
             for (const Owned& o : owned) {
-                const FieldDecl& f = db.table(o.t).decl().fields[o.field];
+                const FieldDecl& f = db.table(o.t).decl().field(o.field);
                 if (!steps.rewrite(o.t, rowsWith(db, o.t, o.key, o.field, edit.original), 10,
                                    [&] { setText(f, db.Access(o.t).buffer(), name); }))
                     return failed(steps.result());
@@ -160,10 +161,10 @@ SaveResult saveUser(Store& db, const UserEdit& edit) {
         db.Access(Tbl::SYSPREF).RESTOREBUFFER(sysprefTicket, false);
         if (db.engine().add(db.table(Tbl::USERPREF)) != NoError)
             return failed(stopped(db, steps, "Adding UserPref"));
-        if (!copySystemList(db, Tbl::DURLIST, DUR::USERNAME_KEY, DUR::USERNAME - 1,
+        if (!copySystemList(db, Tbl::DURLIST, DUR::USERNAME_KEY, DUR::USERNAME,
                             [&] { db.DUR.USERNAME = name; }))
             return failed(stopped(db, steps, " Durlist 2"));
-        if (!copySystemList(db, Tbl::ROUTINEA, ROU::USERNAME_KEY, ROU::USERNAME - 1,
+        if (!copySystemList(db, Tbl::ROUTINEA, ROU::USERNAME_KEY, ROU::USERNAME,
                             [&] { db.ROU.USERNAME = name; }))
             return failed(stopped(db, steps, " Routinea 2"));
     }

@@ -1,21 +1,12 @@
 #include "reports/booking_listing.h"
 
+#include "reports/bands.h"
+
 namespace reports {
 
+using namespace bands;
 using booking::merge;
 using booking::tr;
-
-namespace {
-
-constexpr int kLine = 220;
-const Font kTitle{"Sans Serif", 13, true};
-const Font kHead{"Sans Serif", 9, true};
-const Font kBody{"Sans Serif", 9};
-
-const char* const kDays[] = {"Sunday",   "Monday", "Tuesday", "Wednesday",
-                             "Thursday", "Friday", "Saturday"};
-
-}  // namespace
 
 std::string listingTitle(scan::BookingList::Kind kind, const booking::Words& words,
                          const std::string& selection, store::Date first, store::Date last) {
@@ -59,35 +50,25 @@ Document bookingListing(const std::string& title, const booking::Words& words,
     doc.table.push_back({tr("Date"), tr("Day"), tr("Start"), tr("End"), words.booking, words.client,
                          merge(tr("Primary %1"), words.resource), tr("Units")});
     for (const scan::Occurrence& o : rows)
-        doc.table.push_back(
-            {store::shortDate(store::Date(o.date)), tr(kDays[store::Date(o.date).weekday()]),
-             store::shortTime(store::Time(o.start)), store::shortTime(store::Time(o.end)), o.name,
-             o.client, o.prime, std::to_string(o.primeUnits)});
+        doc.table.push_back({store::shortDate(store::Date(o.date)), weekdayOf(store::Date(o.date)),
+                             store::shortTime(store::Time(o.start)),
+                             store::shortTime(store::Time(o.end)), o.name, o.client, o.prime,
+                             std::to_string(o.primeUnits)});
     PageFlow flow(doc);
     const int x[] = {0, 1500, 2400, 3100, 3800, 6600, 8800};
-    flow.setHeader(360 + kLine * 2, [&](const BandArea& a, int) {
-        a.text({0, 0, a.width(), 320}, title, kTitle);
+    decorate(flow, title, {}, kLine, [&](const BandArea& a, int top) {
         const std::string headings[] = {tr("Date"),   tr("Start"),
                                         tr("End"),    words.booking,
                                         words.client, merge(tr("Primary %1"), words.resource)};
         for (int c = 0; c < 6; ++c)
-            a.text({x[c], 420, x[c + 1] - x[c] - 60, kLine}, headings[c], kHead);
-        a.line(0, 420 + kLine + 20, a.width(), 420 + kLine + 20);
-    });
-    flow.setFooter(kLine, [&](const BandArea& a, int) {
-        a.text({0, 0, 4000, kLine}, tr("Report date") + ": " + store::shortDate(store::today()),
-               kBody);
-        TextItem& t =
-            a.text({a.width() - 3000, 0, 3000, kLine}, tr("Page %1 of %2"), kBody, Align::Right);
-        t.pageNumbers = true;
+            a.text({x[c], top, x[c + 1] - x[c] - 60, kLine}, headings[c], kHead);
     });
     for (std::size_t i = 0; i < rows.size(); ++i) {
         const scan::Occurrence& o = rows[i];
         const BandArea a = flow.place(kLine);
         if (scan::showsDay(rows, i))
             a.text({x[0], 0, x[1] - 60, kLine},
-                   tr(kDays[store::Date(o.date).weekday()]) + " " +
-                       store::shortDate(store::Date(o.date)),
+                   weekdayOf(store::Date(o.date)) + " " + store::shortDate(store::Date(o.date)),
                    kBody);
         a.text({x[1], 0, x[2] - x[1] - 60, kLine}, store::shortTime(store::Time(o.start)), kBody);
         a.text({x[2], 0, x[3] - x[2] - 60, kLine}, store::shortTime(store::Time(o.end)), kBody);

@@ -3,6 +3,7 @@
 #include <map>
 
 #include "masterdata/group_save.h"
+#include "reports/bands.h"
 #include "reports/booking_listing.h"
 #include "scan/booking_lists.h"
 #include "scan/scans.h"
@@ -11,83 +12,13 @@
 
 namespace reports {
 
+using namespace bands;
 using booking::merge;
 using booking::tr;
 using store::Date;
 using store::Time;
 
 namespace {
-
-constexpr int kLine = 220;
-const Font kTitle{"Sans Serif", 13, true};
-const Font kHead{"Sans Serif", 9, true};
-const Font kBody{"Sans Serif", 9};
-
-const char* const kDays[] = {"Sunday",   "Monday", "Tuesday", "Wednesday",
-                             "Thursday", "Friday", "Saturday"};
-
-std::string weekdayOf(Date d) {
-    return tr(kDays[d.weekday()]);
-}
-
-/// A time as the listings print it; blank for an actual time not recorded.
-std::string timeText(store::LONG t) {
-    return t == 0 ? std::string() : store::shortTime(Time(t));
-}
-
-/// The height a wrapped text needs in its width: measured when the window side gave a
-/// measurer, else estimated from the characters of each line.
-int heightOf(const TextMeasurer* measure, const TextItem& item) {
-    if (measure) return std::max(kLine, measure->textHeight(item));
-    constexpr int kCharWidth = 70;
-    int lines = 0;
-    std::size_t from = 0;
-    while (true) {
-        const std::size_t to = item.text.find('\n', from);
-        const std::size_t length = (to == std::string::npos ? item.text.size() : to) - from;
-        lines += std::max(
-            1, int((length * kCharWidth + item.rect.width - 1) / std::max(1, item.rect.width)));
-        if (to == std::string::npos) break;
-        from = to + 1;
-    }
-    return lines * kLine;
-}
-
-/// Places a labelled text that may run over several lines ("Notes:", "Other Resources:")
-/// at x, the label in the first `labelWidth`.
-void wrappedBand(PageFlow& flow, int x, int labelWidth, int width, const std::string& label,
-                 const std::string& text, const TextMeasurer* measure) {
-    TextItem probe;
-    probe.rect = {0, 0, width - x - labelWidth, kLine};
-    probe.text = text;
-    probe.font = kBody;
-    probe.wrap = true;
-    const int height = heightOf(measure, probe);
-    const BandArea a = flow.place(height);
-    a.text({x, 0, labelWidth - 60, kLine}, label, kHead);
-    TextItem& t = a.text({x + labelWidth, 0, width - x - labelWidth, height}, text, kBody);
-    t.wrap = true;
-}
-
-/// Header and footer of every calendar listing: the title, a line under it (the day or
-/// the period), the column headings drawn by `headings`, and "Report date:" with the page.
-void decorate(PageFlow& flow, const std::string& title, const std::string& subtitle,
-              int headingHeight, const std::function<void(const BandArea&, int top)>& headings) {
-    flow.setHeader(360 + kLine + 60 + headingHeight + 60, [=](const BandArea& a, int) {
-        a.text({0, 0, a.width(), 320}, title, kTitle);
-        a.text({0, 360, a.width(), kLine}, subtitle, kBody);
-        const int top = 360 + kLine + 60;
-        headings(a, top);
-        a.line(0, top + headingHeight + 20, a.width(), top + headingHeight + 20);
-    });
-    flow.setFooter(kLine, [](const BandArea& a, int) {
-        a.text({0, 0, 4000, kLine}, tr("Report date") + ": " + store::shortDate(store::today()),
-               kBody);
-        TextItem& t =
-            a.text({a.width() - 3000, 0, 3000, kLine}, tr("Page %1 of %2"), kBody, Align::Right);
-        t.pageNumbers = true;
-    });
-}
 
 Document landscape(const std::string& title) {
     Document doc;
@@ -135,10 +66,10 @@ void detailBand(PageFlow& flow, const ListingLine& line, const booking::Words& w
         a.text({C::actualEnd, 0, 640, kLine}, timeText(o.actualEnd), kBody);
     }
     if (!line.others.empty())
-        wrappedBand(flow, C::name, 2000, a.width(), merge(tr("Other %1"), w.resources) + ":",
-                    line.others, measure);
+        labelledText(flow, C::name, 2000, a.width(), merge(tr("Other %1"), w.resources) + ":",
+                     line.others, measure);
     if (options.notes)
-        wrappedBand(flow, C::name, 2000, a.width(), tr("Notes:"), line.notes, measure);
+        labelledText(flow, C::name, 2000, a.width(), tr("Notes:"), line.notes, measure);
 }
 
 /// The CSV rows of DAYPORT, WEEKPORT and FLEXPER: the values the bands print.
@@ -368,10 +299,10 @@ Document FLEXPER(const std::string& title, store::Date first, store::Date last,
                    ": " + std::to_string(o.primeUnits),
                kBody);
         if (!line.others.empty())
-            wrappedBand(flow, kTimes, 2000, a.width(), merge(tr("Other %1:"), words.resources),
-                        line.others, measure);
+            labelledText(flow, kTimes, 2000, a.width(), merge(tr("Other %1:"), words.resources),
+                         line.others, measure);
         if (options.notes)
-            wrappedBand(flow, kTimes, 2000, a.width(), tr("Notes:"), line.notes, measure);
+            labelledText(flow, kTimes, 2000, a.width(), tr("Notes:"), line.notes, measure);
     }
     flow.finish();
     return doc;
@@ -427,7 +358,7 @@ Document DAYRESRPT(const std::string& title, store::Date day,
             a.text({clientX, 0, kUnits - clientX - 60, kLine}, o.client, kBody);
             a.text({kUnits, 0, 1000, kLine}, std::to_string(o.units), kBody);
             if (options.notes)
-                wrappedBand(flow, kName, 2000, a.width(), tr("Notes:"), line.notes, measure);
+                labelledText(flow, kName, 2000, a.width(), tr("Notes:"), line.notes, measure);
             std::vector<std::string> row{r.resource, timeText(o.start), timeText(o.end), o.name};
             if (options.actual) {
                 row.push_back(timeText(o.actualStart));

@@ -92,22 +92,25 @@ bool BookingList::moreByDate(int n, std::vector<Occurrence>& out) {
         error_ = e.status().message();
         return false;
     }
-    // Each booking of the page is read once, however many of its occurrences the page has.
-    std::map<LONG, store::ACTIVITY> bookings;
+    // Each booking is read once, however many of its occurrences the list shows: a later
+    // page takes it as the list first read it, so that every row of one booking agrees.
     for (Occurrence& o : page) {
-        auto it = bookings.find(o.number);
-        if (it == bookings.end()) {
+        auto it = listed_.find(o.number);
+        if (it == listed_.end()) {
             db_.table(Tbl::ACTIVITY).clearBuffer();
             db_.ACT.ACTNUMBER = o.number;
             if (e.get(db_.table(Tbl::ACTIVITY), store::ACT::ACTNUMBER_KEY) != 0)
                 db_.table(Tbl::ACTIVITY).clearBuffer();
-            it = bookings.emplace(o.number, db_.ACT).first;
-            listed_[o.number] = {db_.ACT, db_.table(Tbl::ACTIVITY).position()};
+            it = listed_
+                     .emplace(o.number,
+                              booking::ListedBooking{db_.ACT, db_.table(Tbl::ACTIVITY).position()})
+                     .first;
         }
-        o.name = it->second.NAME.str();
-        o.client = it->second.CLIENT.str();
-        o.prime = it->second.PRIME.str();
-        o.primeUnits = it->second.UNITS;
+        const store::ACTIVITY& act = it->second.record;
+        o.name = act.NAME.str();
+        o.client = act.CLIENT.str();
+        o.prime = act.PRIME.str();
+        o.primeUnits = act.UNITS;
         out.push_back(std::move(o));
     }
     return true;
@@ -121,8 +124,8 @@ bool BookingList::readWindow() {
         store::JoinQuery q;
         q.outerKey = store::ACT::CLIENT_KEY;
         q.innerKey = store::DAT::ACTDATES_KEY;
-        q.links = {{store::ACT::ACTNUMBER - 1, store::DAT::ACTNUMBER - 1}};
-        q.rangeField = store::DAT::DATE - 1;
+        q.links = {{store::ACT::ACTNUMBER, store::DAT::ACTNUMBER}};
+        q.rangeField = store::DAT::DATE;
         q.low = from.value;
         q.high = to.value;
         db_.table(Tbl::ACTIVITY).clearBuffer();

@@ -55,12 +55,12 @@ bool Occupancy::load(store::Store& db, const std::vector<std::string>& resources
     q.outerKey = store::RAC::RESOURCE_KEY;
     q.outerEqual = 1;
     q.innerKey = store::DAT::ACTDATES_KEY;
-    q.links = {{store::RAC::ACTNUMBER - 1, store::DAT::ACTNUMBER - 1}};
-    q.rangeField = store::DAT::DATE - 1;
+    q.links = {{store::RAC::ACTNUMBER, store::DAT::ACTNUMBER}};
+    q.rangeField = store::DAT::DATE;
     q.low = low.value;
     q.high = high.value;
     q.lookupKey = store::ACT::ACTNUMBER_KEY;
-    q.lookupLinks = {{store::RAC::ACTNUMBER - 1, store::ACT::ACTNUMBER - 1}};
+    q.lookupLinks = {{store::RAC::ACTNUMBER, store::ACT::ACTNUMBER}};
     store::Engine& e = db.engine();
     store::Table* lookup = withBookings ? &db.table(Tbl::ACTIVITY) : nullptr;
     for (const std::string& resource : resources) {

@@ -21,6 +21,7 @@
 #include <cstring>
 
 #include "framework/ini_file.h"
+#include "framework/program.h"
 #include "framework/window_placement.h"
 #include "shell/change_password.h"
 #include "shell/login.h"
@@ -36,11 +37,6 @@ using namespace store;
 
 namespace {
 
-std::map<std::string, MAIN::Procedure>& registry() {
-    static std::map<std::string, MAIN::Procedure> r;
-    return r;
-}
-
 constexpr int kTimerMilliseconds = 30 * 1000;
 
 }  // namespace
@@ -55,19 +51,6 @@ struct MAIN::Entry {
     int minLevel;           // the lowest access level that may use it
 };
 
-void MAIN::registerProcedure(const std::string& name, Procedure run) {
-    registry()[name] = std::move(run);
-}
-
-bool MAIN::hasProcedure(const std::string& name) {
-    return registry().count(name) > 0;
-}
-
-std::function<void()>& MAIN::ALERTSEARCH() {
-    static std::function<void()> search;
-    return search;
-}
-
 MAIN::MAIN(Store& db, framework::IniFile& ini) : db_(db), ini_(ini) {
     setObjectName("MAIN");
     setWindowTitle(QString("%1 %2").arg(kProductName, kVersion));
@@ -79,7 +62,7 @@ MAIN::MAIN(Store& db, framework::IniFile& ini) : db_(db), ini_(ini) {
     setTexts();
     timer_ = new QTimer(this);
     connect(timer_, &QTimer::timeout, this, [] {
-        if (ALERTSEARCH()) ALERTSEARCH()();
+        if (framework::program().alertSearch) framework::program().alertSearch();
     });
 }
 
@@ -295,22 +278,19 @@ void MAIN::run(const std::string& procedure, int request) {
         close();
         return;
     }
-    auto it = registry().find(procedure);
-    if (it == registry().end()) return;
-    session().GlobalRequest = request;
-    it->second(*this, request);
+    framework::callWindow(procedure, db_, this, request);
 }
 
 void MAIN::applyGating() {
     const int level = session().accessLevel;
     for (const Entry& e : entries_) {
-        const bool available = e.procedure == "EXIT" || hasProcedure(e.procedure);
+        const bool available = e.procedure == "EXIT" || framework::hasWindow(e.procedure);
         actions_.at(e.path)->setEnabled(available && level >= e.minLevel);
     }
     // A toolbar button is open to every level, as long as its window exists.
     for (auto& [path, a] : actions_)
         if (path.rfind("toolbar/", 0) == 0)
-            a->setEnabled(hasProcedure(a->property("procedure").toString().toStdString()));
+            a->setEnabled(framework::hasWindow(a->property("procedure").toString().toStdString()));
     menus_.at("File/Users")->setEnabled(level >= SystemAdministrator);
     menus_.at("Utilization")->setEnabled(level >= ResourceAdministrator);
 }

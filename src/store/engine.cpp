@@ -538,7 +538,7 @@ std::string joinSql(const TableDecl& o, const TableDecl& i, const JoinQuery& q,
     std::string on;
     for (const auto& [of, inf] : q.links) {
         if (!on.empty()) on += " AND ";
-        on += "i." + quoted(i.fields[inf].name) + " = o." + quoted(o.fields[of].name);
+        on += "i." + quoted(i.field(inf).name) + " = o." + quoted(o.field(of).name);
     }
     std::string where = k.excludesEmpty ? notEmptyCondition(o, k, "o") : "";
     const KeyDecl& ik = i.keys[q.innerKey];
@@ -548,12 +548,12 @@ std::string joinSql(const TableDecl& o, const TableDecl& i, const JoinQuery& q,
         where +=
             "o." + quoted(o.fields[k.components[c].field].name) + " = ?" + std::to_string(c + 1);
     }
-    if (q.rangeField >= 0) {
-        const std::string f = "i." + quoted(i.fields[q.rangeField].name);
+    if (q.rangeField.valid()) {
+        const std::string f = "i." + quoted(i.field(q.rangeField).name);
         where += (where.empty() ? "" : " AND ") + f + " >= ?90 AND " + f + " <= ?91";
     }
-    if (q.outerRangeField >= 0) {
-        const std::string f = "o." + quoted(o.fields[q.outerRangeField].name);
+    if (q.outerRangeField.valid()) {
+        const std::string f = "o." + quoted(o.field(q.outerRangeField).name);
         where += (where.empty() ? "" : " AND ") + f + " >= ?92 AND " + f + " <= ?93";
     }
     std::string lookup;
@@ -561,7 +561,7 @@ std::string joinSql(const TableDecl& o, const TableDecl& i, const JoinQuery& q,
         std::string lon;
         for (const auto& [of, lf] : q.lookupLinks) {
             if (!lon.empty()) lon += " AND ";
-            lon += "l." + quoted(l->fields[lf].name) + " = o." + quoted(o.fields[of].name);
+            lon += "l." + quoted(l->field(lf).name) + " = o." + quoted(o.field(of).name);
         }
         const KeyDecl& lk = l->keys[q.lookupKey];
         if (lk.excludesEmpty) lon += " AND " + notEmptyCondition(*l, lk, "l");
@@ -589,11 +589,11 @@ std::string unlinkedWhere(const TableDecl& t, const TableDecl& o, const Unlinked
     if (k.excludesEmpty) where = notEmptyCondition(o, k, "o");
     for (const auto& [tf, of] : q.links) {
         if (!where.empty()) where += " AND ";
-        where += "o." + quoted(o.fields[of].name) + " = " + tableRef(t) + "." +
-                 quoted(t.fields[tf].name);
+        where +=
+            "o." + quoted(o.field(of).name) + " = " + tableRef(t) + "." + quoted(t.field(tf).name);
     }
-    if (q.rangeField >= 0) {
-        const std::string f = "o." + quoted(o.fields[q.rangeField].name);
+    if (q.rangeField.valid()) {
+        const std::string f = "o." + quoted(o.field(q.rangeField).name);
         where += (where.empty() ? "" : " AND ") + f + " >= ?1 AND " + f + " <= ?2";
     }
     return "NOT EXISTS (SELECT 1 FROM " + tableRef(o) + " AS o WHERE " + where + ")";
@@ -1720,11 +1720,11 @@ int Engine::join(Table& outer, Table& inner, const JoinQuery& q, const std::func
     sqlite3_stmt* st = d_->statement(joinSql(o, i, q, l));
     if (!st) return failSql(sqlite3_errcode(d_->db), false);
     bindKey(st, o, o.keys[q.outerKey], outer.buffer(), q.outerEqual);
-    if (q.rangeField >= 0) {
+    if (q.rangeField.valid()) {
         sqlite3_bind_int64(st, 90, q.low);
         sqlite3_bind_int64(st, 91, q.high);
     }
-    if (q.outerRangeField >= 0) {
+    if (q.outerRangeField.valid()) {
         sqlite3_bind_int64(st, 92, q.outerLow);
         sqlite3_bind_int64(st, 93, q.outerHigh);
     }

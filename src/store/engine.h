@@ -100,28 +100,28 @@ struct JoinQuery {
     int outerKey = 0;
     int outerEqual = 1;  // leading components of outerKey equal to the outer buffer's values
     int innerKey = 0;    // the inner key whose leading components the links and range fill
-    std::vector<std::pair<int, int>> links;  // (outer field, inner field), 0-based, equal
-    int rangeField = -1;                     // an inner field (0-based) in [low, high]
+    std::vector<FieldLink> links;  // (outer field, inner field), equal
+    Field rangeField = {};         // when valid: an inner field in [low, high]
     long long low = 0, high = 0;
-    /// Optionally an outer field (0-based) in [outerLow, outerHigh] as well: the next
-    /// component of outerKey bounds the read along the key (occurrences of a day from a time).
-    int outerRangeField = -1;
+    /// Optionally an outer field in [outerLow, outerHigh] as well: the next component of
+    /// outerKey bounds the read along the key (occurrences of a day from a time).
+    Field outerRangeField = {};
     long long outerLow = 0, outerHigh = 0;
     /// Optionally a third table read with every pair (join's `lookup`): its record of the
     /// key `lookupKey` whose leading components equal these outer fields, as (outer field,
-    /// lookup field), 0-based. Where it has none its buffer comes back cleared.
+    /// lookup field). Where it has none its buffer comes back cleared.
     int lookupKey = 0;
-    std::vector<std::pair<int, int>> lookupLinks;
+    std::vector<FieldLink> lookupLinks;
 };
 
 /// Records of one table that no record of another table links to (the bookings left
 /// without occurrences), for the set operations countUnlinked and eraseUnlinked.
 struct Unlinked {
-    std::vector<std::pair<int, int>> links;  // (field of the table, field of the other), 0-based
-    int otherKey = 0;  // the key of the other table whose records count as links
-    /// Optionally only records of the other table whose field (0-based) lies in [low, high]
-    /// count as links.
-    int rangeField = -1;
+    std::vector<FieldLink> links;  // (field of the table, field of the other)
+    int otherKey = 0;              // the key of the other table whose records count as links
+    /// Optionally (when valid) only records of the other table whose field lies in
+    /// [low, high] count as links.
+    Field rangeField = {};
     long long low = 0, high = 0;
 };
 

@@ -2,9 +2,45 @@
 
 #include <cstddef>
 #include <string>
+#include <type_traits>
+#include <utility>
 #include <vector>
 
 namespace store {
+
+/// True for the Field enums of the data model (ACT::Field, DAT::Field, ...); tables.h sets it.
+template <class E>
+inline constexpr bool kIsFieldEnum = false;
+
+template <class E>
+concept FieldNumber = std::is_enum_v<E> && kIsFieldEnum<E>;
+
+/// A field of a table, named as the data model numbers it (`DAT::DATE`, counted from 1) and
+/// held as its place in TableDecl::fields (counted from 0). Bindings, joins, views and
+/// declarations take a Field so that no caller converts between the two countings itself.
+/// A default Field names no field (valid() is false).
+class Field {
+  public:
+    constexpr Field() = default;
+    template <FieldNumber E>
+    constexpr Field(E number) : index_(int(number) - 1) {}
+    /// The field at a 0-based place in TableDecl::fields, for code that walks the fields.
+    static constexpr Field at(int index) {
+        Field f;
+        f.index_ = index;
+        return f;
+    }
+
+    constexpr int index() const { return index_; }
+    constexpr bool valid() const { return index_ >= 0; }
+    friend constexpr bool operator==(Field, Field) = default;
+
+  private:
+    int index_ = -1;
+};
+
+/// Two fields linked by equal values: (parent or outer field, child or inner field).
+using FieldLink = std::pair<Field, Field>;
 
 /// The nineteen tables, in the order in which the store creates their managers.
 enum class Tbl {
@@ -105,7 +141,8 @@ struct TableDecl {
     /// "RESDATA\!ACTIVITY": the name that fills "%File".
     std::string fullName() const;
     int fieldIndex(const char* fieldName) const;  // -1 when absent
-    int keyIndex(const char* keyName) const;      // -1 when absent
+    const FieldDecl& field(Field f) const { return fields[std::size_t(f.index())]; }
+    int keyIndex(const char* keyName) const;  // -1 when absent
 };
 
 enum class Rule { None = 0, Clear = 1, Restrict = 2, Cascade = 3 };

@@ -61,15 +61,15 @@ std::vector<FieldDecl> fieldsOf(const Numbered (&list)[N]) {
     return out;
 }
 
-/// Declarations refer to fields by 0-based index; the Field enums count from 1.
-constexpr int at(int fieldNumber) {
-    return fieldNumber - 1;
+/// Declarations refer to fields by their place in TableDecl::fields.
+constexpr int at(Field f) {
+    return f.index();
 }
-KeyComponent asc(int fieldNumber) {
-    return {at(fieldNumber)};
+KeyComponent asc(Field f) {
+    return {at(f)};
 }
-KeyComponent desc(int fieldNumber) {
-    return {at(fieldNumber), true};
+KeyComponent desc(Field f) {
+    return {at(f), true};
 }
 
 TableDecl activity() {
@@ -439,8 +439,8 @@ TableDecl special() {
 }
 
 /// The scan row height check shared by the system's and each user's preferences.
-FieldCheck heightCheck(int fieldNumber) {
-    return {.field = at(fieldNumber),
+FieldCheck heightCheck(Field height) {
+    return {.field = at(height),
             .hasLow = true,
             .low = 6,
             .hasHigh = true,
@@ -710,7 +710,7 @@ std::array<TableDecl, kTableCount> buildTables() {
 }
 
 /// A parent-child relation joined on one field, with its rules.
-RelationDecl ruled(Tbl parent, int parentField, Tbl child, int childKey, int childField,
+RelationDecl ruled(Tbl parent, Field parentField, Tbl child, int childKey, Field childField,
                    Rule update, Rule del) {
     return {.parent = parent,
             .child = child,

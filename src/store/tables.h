@@ -5,9 +5,10 @@
 // the managers and the converter derive everything else.
 //
 // Field numbers (the Field enums) are 1-based, as messages and field checks name fields;
-// every field reference inside a declaration (key components, initial values, field
-// checks, relation links) is a 0-based index into TableDecl::fields, that is, the field
-// number minus one. Key enums are 0-based indexes into TableDecl::keys.
+// code names a field by its enum wherever a store::Field is taken (bindings, joins, views,
+// TableDecl::field), and store::Field alone turns the number into the 0-based place in
+// TableDecl::fields that the declarations' own lists hold. Key enums are 0-based indexes
+// into TableDecl::keys.
 
 #include <cstddef>
 #include <vector>
@@ -576,6 +577,46 @@ enum Key : int { GROUP_KEY = 0, USERNAME_KEY };
 }  // namespace UGU
 
 #pragma pack(pop)
+
+/// The Field enums, which store::Field accepts.
+template <>
+inline constexpr bool kIsFieldEnum<ACT::Field> = true;
+template <>
+inline constexpr bool kIsFieldEnum<DAT::Field> = true;
+template <>
+inline constexpr bool kIsFieldEnum<RAC::Field> = true;
+template <>
+inline constexpr bool kIsFieldEnum<ACN::Field> = true;
+template <>
+inline constexpr bool kIsFieldEnum<REP::Field> = true;
+template <>
+inline constexpr bool kIsFieldEnum<CON::Field> = true;
+template <>
+inline constexpr bool kIsFieldEnum<RES::Field> = true;
+template <>
+inline constexpr bool kIsFieldEnum<GRO::Field> = true;
+template <>
+inline constexpr bool kIsFieldEnum<GRP::Field> = true;
+template <>
+inline constexpr bool kIsFieldEnum<RUS::Field> = true;
+template <>
+inline constexpr bool kIsFieldEnum<CLI::Field> = true;
+template <>
+inline constexpr bool kIsFieldEnum<SPE::Field> = true;
+template <>
+inline constexpr bool kIsFieldEnum<SYP::Field> = true;
+template <>
+inline constexpr bool kIsFieldEnum<USP::Field> = true;
+template <>
+inline constexpr bool kIsFieldEnum<DUR::Field> = true;
+template <>
+inline constexpr bool kIsFieldEnum<ROU::Field> = true;
+template <>
+inline constexpr bool kIsFieldEnum<USE::Field> = true;
+template <>
+inline constexpr bool kIsFieldEnum<USG::Field> = true;
+template <>
+inline constexpr bool kIsFieldEnum<UGU::Field> = true;
 
 /// The declaration of table t. Built once, on first use; never changes afterwards.
 const TableDecl& tableDecl(Tbl t);

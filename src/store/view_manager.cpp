@@ -14,16 +14,16 @@ int ViewManager::ADDSORTORDER(int key) {
     return int(orders_.size());
 }
 
-void ViewManager::ADDRANGE(int field) {
+void ViewManager::ADDRANGE(Field field) {
     if (!orders_.empty()) orders_.back().ranges.push_back({field, Range::Current, {}, {}});
 }
 
-void ViewManager::ADDRANGE(int field, Value low, Value high) {
+void ViewManager::ADDRANGE(Field field, Value low, Value high) {
     if (!orders_.empty())
         orders_.back().ranges.push_back({field, Range::Between, std::move(low), std::move(high)});
 }
 
-void ViewManager::ADDRANGE(int field, FileManager& related, int relatedField) {
+void ViewManager::ADDRANGE(Field field, FileManager& related, Field relatedField) {
     if (!orders_.empty())
         orders_.back().ranges.push_back({field, Range::Related, {}, {}, &related, relatedField});
 }
@@ -32,7 +32,7 @@ void ViewManager::SETFILTER(std::function<bool()> filter) {
     if (!orders_.empty()) orders_.back().filter = std::move(filter);
 }
 
-void ViewManager::ADDLOOKUP(FileManager& parent, int parentKey, std::vector<int> childFields) {
+void ViewManager::ADDLOOKUP(FileManager& parent, int parentKey, std::vector<Field> childFields) {
     lookups_.push_back({&parent, parentKey, std::move(childFields)});
 }
 
@@ -68,13 +68,13 @@ Level ViewManager::RESET() {
     if (orders_.empty()) return fm.SET(-1);
     const SortOrder& o = orders_[active_];
     for (const Range& r : o.ranges) {
-        const FieldDecl& f = d.fields[r.field];
+        const FieldDecl& f = d.field(r.field);
         switch (r.kind) {
             case Range::Current:
                 ++equalComponents_;
                 break;
             case Range::Related: {
-                const FieldDecl& rf = r.related->decl().fields[r.relatedField];
+                const FieldDecl& rf = r.related->decl().field(r.relatedField);
                 copyField(rf, r.related->buffer(), f, low_.data());
                 copyField(rf, r.related->buffer(), f, high_.data());
                 ++equalComponents_;
@@ -142,7 +142,7 @@ Level ViewManager::step(int direction) {
                     p.table().clearBuffer();
                     for (std::size_t i = 0; i < lk.childFields.size() && i < pk.components.size();
                          ++i)
-                        copyField(fm.decl().fields[lk.childFields[i]], fm.buffer(),
+                        copyField(fm.decl().field(lk.childFields[i]), fm.buffer(),
                                   p.decl().fields[pk.components[i].field], p.buffer());
                     p.FETCH(lk.parentKey);
                 }

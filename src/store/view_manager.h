@@ -25,17 +25,17 @@ class ViewManager {
     int ADDSORTORDER(int key);
     /// Range limits on the last sort order added, one per leading key component in key
     /// order: the component equals the buffer's value when the view is reset...
-    void ADDRANGE(int field);
+    void ADDRANGE(Field field);
     /// ...or lies between two values (both included; only the last range may be this)...
-    void ADDRANGE(int field, Value low, Value high);
+    void ADDRANGE(Field field, Value low, Value high);
     /// ...or equals a field of a related table's buffer when the view is reset.
-    void ADDRANGE(int field, FileManager& related, int relatedField);
+    void ADDRANGE(Field field, FileManager& related, Field relatedField);
     /// A filter on the last sort order added, evaluated with the record in the buffer.
     void SETFILTER(std::function<bool()> filter);
     /// After each record is read, its parent is fetched into parent's buffer through
     /// parentKey, the key's components taken from the listed fields of the record
     /// (cleared when no parent is on file).
-    void ADDLOOKUP(FileManager& parent, int parentKey, std::vector<int> childFields);
+    void ADDLOOKUP(FileManager& parent, int parentKey, std::vector<Field> childFields);
 
     /// Chooses the active sort order (1-based).
     void SETSORT(int order);
@@ -57,11 +57,11 @@ class ViewManager {
 
   private:
     struct Range {
-        int field;
+        Field field;
         enum Kind { Current, Between, Related } kind;
         Value low, high;
         FileManager* related = nullptr;
-        int relatedField = -1;
+        Field relatedField = {};
     };
     struct SortOrder {
         int key;
@@ -71,7 +71,7 @@ class ViewManager {
     struct Lookup {
         FileManager* parent;
         int parentKey;
-        std::vector<int> childFields;
+        std::vector<Field> childFields;
     };
 
     Level step(int direction);

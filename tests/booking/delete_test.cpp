@@ -257,7 +257,7 @@ TEST_F(DeleteTest, ThePurgeWorksThroughIndexesOnly) {
     const std::string range = e.rangePlan(db.table(store::Tbl::DATES), store::DAT::DATETIME_KEY);
     EXPECT_NE(std::string::npos, range.find("INDEX DATES_DATETIME_KEY")) << range;
     store::Unlinked noDates;
-    noDates.links = {{store::ACT::ACTNUMBER - 1, store::DAT::ACTNUMBER - 1}};
+    noDates.links = {{store::ACT::ACTNUMBER, store::DAT::ACTNUMBER}};
     noDates.otherKey = store::DAT::ACTNUMBER_KEY;
     const std::string unlinked =
         e.unlinkedPlan(db.table(store::Tbl::ACTIVITY), db.table(store::Tbl::DATES), noDates);

@@ -33,8 +33,8 @@ class ClientForm : public FormProcedure {
         name = new QLineEdit(this);
         name->setObjectName("Name");
         phone = new QLineEdit(this);
-        bind(name, CLI::CLIENT - 1);
-        bind(phone, CLI::PHONE - 1);
+        bind(name, CLI::CLIENT);
+        bind(phone, CLI::PHONE);
         auto* l = new QVBoxLayout(this);
         l->addWidget(name);
         l->addWidget(phone);
@@ -187,13 +187,13 @@ class BrowseTest : public WindowTest {
     std::unique_ptr<BrowseProcedure> browse() {
         auto b =
             std::make_unique<BrowseProcedure>(db, Tbl::CLIENT, CLI::CLIENT_KEY, "BROWSECLIENT");
-        auto field = [this](int f) {
+        auto field = [this](store::Field f) {
             return [this, f](const std::byte* r) {
                 return QString::fromStdString(
-                    std::string(getText(db.table(Tbl::CLIENT).decl().fields[f], r)));
+                    std::string(getText(db.table(Tbl::CLIENT).decl().field(f), r)));
             };
         };
-        b->setColumns({{"Client", field(CLI::CLIENT - 1)}, {"Phone", field(CLI::PHONE - 1)}});
+        b->setColumns({{"Client", field(CLI::CLIENT)}, {"Phone", field(CLI::PHONE)}});
         return b;
     }
     static QString cell(BrowseProcedure& b, int row) {

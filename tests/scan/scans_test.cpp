@@ -377,10 +377,10 @@ TEST_F(GroupLayoutTest, TheOccupancyReadsEachResourceThroughItsIndexesAndKeepsTh
     store::JoinQuery q;
     q.outerKey = store::RAC::RESOURCE_KEY;
     q.innerKey = store::DAT::ACTDATES_KEY;
-    q.links = {{store::RAC::ACTNUMBER - 1, store::DAT::ACTNUMBER - 1}};
-    q.rangeField = store::DAT::DATE - 1;
+    q.links = {{store::RAC::ACTNUMBER, store::DAT::ACTNUMBER}};
+    q.rangeField = store::DAT::DATE;
     q.lookupKey = store::ACT::ACTNUMBER_KEY;
-    q.lookupLinks = {{store::RAC::ACTNUMBER - 1, store::ACT::ACTNUMBER - 1}};
+    q.lookupLinks = {{store::RAC::ACTNUMBER, store::ACT::ACTNUMBER}};
     const std::string plan =
         db.engine().joinPlan(db.table(store::Tbl::RESACT), db.table(store::Tbl::DATES), q,
                              &db.table(store::Tbl::ACTIVITY));

@@ -27,8 +27,8 @@ class JoinTest : public StoreTest {
         q.outerKey = RAC::RESOURCE_KEY;
         q.outerEqual = 1;
         q.innerKey = DAT::ACTDATES_KEY;
-        q.links = {{RAC::ACTNUMBER - 1, DAT::ACTNUMBER - 1}};
-        q.rangeField = DAT::DATE - 1;
+        q.links = {{RAC::ACTNUMBER, DAT::ACTNUMBER}};
+        q.rangeField = DAT::DATE;
         q.low = low;
         q.high = high;
         return q;

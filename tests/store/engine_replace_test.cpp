@@ -66,7 +66,7 @@ class ReplaceTest : public ::testing::Test {
             dst.clearBuffer();
             for (int f : {0, 1, 2})
                 setNumber(now.fields[f], dst.buffer(), getNumber(old.fields[f], src.buffer()));
-            setNumber(now.fields[DAT::ENDTIME - 1], dst.buffer(),
+            setNumber(now.field(DAT::ENDTIME), dst.buffer(),
                       getNumber(old.fields[3], src.buffer()));
             EXPECT_EQ(0, e.add(dst));
         }

@@ -62,7 +62,7 @@ TEST_F(EngineSetTest, UnlinkedRecordsGoAndARollbackBringsEverythingBack) {
     addResAct(a, 9, "R");  // its booking is long gone
 
     Unlinked noDates;
-    noDates.links = {{ACT::ACTNUMBER - 1, DAT::ACTNUMBER - 1}};
+    noDates.links = {{ACT::ACTNUMBER, DAT::ACTNUMBER}};
     noDates.otherKey = DAT::ACTNUMBER_KEY;
     Table& act = db.table(Tbl::ACTIVITY);
     Table& rac = db.table(Tbl::RESACT);
@@ -70,7 +70,7 @@ TEST_F(EngineSetTest, UnlinkedRecordsGoAndARollbackBringsEverythingBack) {
     // Counting only occurrences from day 200 on, booking 1 has none left either.
     Unlinked live = noDates;
     live.otherKey = DAT::ACTDATES_KEY;
-    live.rangeField = DAT::DATE - 1;
+    live.rangeField = DAT::DATE;
     live.low = 200;
     live.high = 1 << 30;
     EXPECT_EQ(2, e().countUnlinked(act, dates(), live));
@@ -80,7 +80,7 @@ TEST_F(EngineSetTest, UnlinkedRecordsGoAndARollbackBringsEverythingBack) {
     ASSERT_EQ(0, e().eraseUnlinked(act, dates(), noDates, &erased));
     EXPECT_EQ(1, erased);
     Unlinked orphan;
-    orphan.links = {{RAC::ACTNUMBER - 1, ACT::ACTNUMBER - 1}};
+    orphan.links = {{RAC::ACTNUMBER, ACT::ACTNUMBER}};
     orphan.otherKey = ACT::ACTNUMBER_KEY;
     ASSERT_EQ(0, e().eraseUnlinked(rac, act, orphan, &erased));
     EXPECT_EQ(2, erased);  // booking 2's resource row and the old one of booking 9

@@ -196,14 +196,26 @@ TEST(TablesTest, LabelsDifferOnlyWhereTheProgramRenamesATable) {
 
 TEST(TablesTest, FieldAndKeyLookUpByName) {
     const TableDecl& act = decl(Tbl::ACTIVITY);
-    EXPECT_EQ(ACT::NAME - 1, act.fieldIndex("NAME"));
-    EXPECT_EQ(ACT::REPEATTYPE - 1, act.fieldIndex("REPEATTYPE"));
+    EXPECT_EQ(Field(ACT::NAME).index(), act.fieldIndex("NAME"));
+    EXPECT_EQ(Field(ACT::REPEATTYPE).index(), act.fieldIndex("REPEATTYPE"));
     EXPECT_EQ(-1, act.fieldIndex("ACT:NAME"));  // names are given without prefix
     EXPECT_EQ(-1, act.fieldIndex("NOSUCHFIELD"));
     EXPECT_EQ(-1, act.fieldIndex(nullptr));
     EXPECT_EQ(-1, act.keyIndex("NAME"));
     EXPECT_EQ(-1, act.keyIndex(nullptr));
     EXPECT_EQ(-1, decl(Tbl::SYSPREF).keyIndex("USERNAME_KEY"));
+}
+
+TEST(TablesTest, AFieldNamesTheDeclaredFieldOfItsNumber) {
+    // Bindings, joins and views name fields by the data model's numbers; the first, a middle
+    // and the last field of a table must land on the declaration of that name.
+    EXPECT_STREQ("ACTNUMBER", decl(Tbl::DATES).field(DAT::ACTNUMBER).name);
+    EXPECT_STREQ("DATE", decl(Tbl::DATES).field(DAT::DATE).name);
+    EXPECT_STREQ("ENDTIME", decl(Tbl::DATES).field(DAT::ENDTIME).name);
+    EXPECT_STREQ("USERNAME", decl(Tbl::USGRPUS).field(UGU::USERNAME).name);
+    EXPECT_EQ(Field(SYP::HEIGHT), Field::at(decl(Tbl::SYSPREF).fieldIndex("HEIGHT")));
+    // A join or view without a range field leaves it unnamed.
+    EXPECT_FALSE(Field().valid());
 }
 
 TEST(TablesTest, KeyEnumsNameTheDeclaredKeys) {

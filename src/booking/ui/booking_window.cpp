@@ -30,6 +30,7 @@
 #include "masterdata/tag_lists.h"
 #include "masterdata/ui/lookup_cal.h"
 #include "masterdata/ui/windows.h"
+#include "reports/ui/printout_windows.h"
 #include "store/error_class.h"
 #include "store/file_manager.h"
 #include "store/questions.h"
@@ -212,7 +213,8 @@ void UpdateAct::build() {
     for (QObject* c : {static_cast<QObject*>(clientLookup_), static_cast<QObject*>(repeat_),
                        static_cast<QObject*>(insert_), static_cast<QObject*>(delete_),
                        static_cast<QObject*>(addGroup_), static_cast<QObject*>(deleteGroup_),
-                       static_cast<QObject*>(makePrimary_), static_cast<QObject*>(textFile_)})
+                       static_cast<QObject*>(makePrimary_), static_cast<QObject*>(textFile_),
+                       static_cast<QObject*>(print_)})
         accepted(c);
     connect(ok_, &QPushButton::clicked, this, &UpdateAct::accept);
     connect(cancel_, &QPushButton::clicked, this, &UpdateAct::reject);
@@ -365,7 +367,8 @@ void UpdateAct::CONTROLPROP() {
     const bool save = form_->saveEnabled();
     ok_->setEnabled(save);
     textFile_->setEnabled(save);
-    print_->setEnabled(false);  // the booking print-out comes with the reports
+    // A booking that may only be viewed can still be printed.
+    print_->setEnabled(save || form_->changing());
     general_->setEnabled(may);
     notes_->setReadOnly(!may);
     lock_->setEnabled(may && form_->lockEnabled());
@@ -431,7 +434,7 @@ void UpdateAct::lookUpClient(bool always) {
         }
     }
     d.CLI.CLIENT = typed;
-    const int r = masterdata::ui::callWindow("BROWSECLIENT", d, this, store::SelectRecord);
+    const int r = framework::callWindow("BROWSECLIENT", d, this, store::SelectRecord);
     if (r == store::RequestCompleted) {
         d.ACT.CLIENT = d.CLI.CLIENT.view();
         clientLookupCancelled_ = false;
@@ -445,7 +448,7 @@ void UpdateAct::lookUpClient(bool always) {
 
 void UpdateAct::insertResources() {
     masterdata::resourceTags().clear();
-    if (masterdata::ui::callWindow("BROWSERESOURCEM", db(), this, store::SelectRecord) ==
+    if (framework::callWindow("BROWSERESOURCEM", db(), this, store::SelectRecord) ==
         store::RequestCompleted) {
         std::vector<std::pair<std::string, int>> chosen;
         for (const masterdata::TaggedResource& t : masterdata::resourceTags())
@@ -457,7 +460,7 @@ void UpdateAct::insertResources() {
 }
 
 void UpdateAct::addGroup(bool add) {
-    if (masterdata::ui::callWindow("BROWSEGROUPS", db(), this, store::SelectRecord) !=
+    if (framework::callWindow("BROWSEGROUPS", db(), this, store::SelectRecord) !=
         store::RequestCompleted)
         return;
     const std::string group = db().GRO.GROUP.str();
@@ -514,7 +517,7 @@ void UpdateAct::writeTextFile() {
 
 void UpdateAct::TAKEACCEPTED(QObject* control) {
     // What was typed counts before any button acts, even where the entry kept the focus.
-    if (control != textFile_ && control != repeat_ && !pull()) return;
+    if (control != textFile_ && control != repeat_ && control != print_ && !pull()) return;
     if (control == clientLookup_) {
         lookUpClient(true);
     } else if (control == repeat_) {
@@ -533,6 +536,10 @@ void UpdateAct::TAKEACCEPTED(QObject* control) {
         display();
     } else if (control == textFile_) {
         writeTextFile();
+    } else if (control == print_) {
+        // What was typed is printed as it stands, even before it is saved.
+        if (form_->editingAllowed()) pull();
+        reports::ui::PRINTBOOKING(db(), *form_, this);
     }
     CONTROLPROP();
 }
@@ -622,25 +629,20 @@ int UPDATEACT(store::Store& db, QWidget* parent, std::function<void(BookingForm&
     return response == store::RequestCompleted ? store::RequestCompleted : store::RequestCancelled;
 }
 
-void registerWindows(store::Store& db,
-                     const std::function<void(const std::string& name,
-                                              std::function<void(QWidget*, int)> run)>& add) {
+void registerWindows(store::Store& db) {
     setTranslator([](const std::string& t) {
         return framework::program().translate ? framework::program().translate(t) : t;
     });
     installConflictWindow(db);
-    add("UPDATEACT", [&db](QWidget* frame, int request) {
-        store::session().GlobalRequest = request;
-        UPDATEACT(db, frame);
-    });
+    framework::defineWindow(
+        "UPDATEACT", [](store::Store& d, QWidget* parent, int) { return UPDATEACT(d, parent); });
     // The lists call DELACT with the occurrence in the DATES buffer; the frame's menu runs
     // the purge.
-    masterdata::ui::defineWindow(
+    framework::defineWindow(
         "DELACT", [](store::Store& d, QWidget* parent, int) { return DELACT(d, parent); });
-    masterdata::ui::defineWindow("BATCHDELETE", [](store::Store& d, QWidget* parent, int) {
+    framework::defineWindow("BATCHDELETE", [](store::Store& d, QWidget* parent, int) {
         return BATCHDELETE(d, parent);
     });
-    add("BATCHDELETE", [&db](QWidget* frame, int) { BATCHDELETE(db, frame); });
 }
 
 }  // namespace booking::ui

@@ -27,8 +27,8 @@ using namespace store;
 namespace {
 
 /// The text a field of the record shows in a list.
-QString fieldText(Store& db, Tbl table, int field, const std::byte* record) {
-    const FieldDecl& f = db.table(table).decl().fields[field];
+QString fieldText(Store& db, Tbl table, Field field, const std::byte* record) {
+    const FieldDecl& f = db.table(table).decl().field(field);
     return QString::fromStdString(std::string(getText(f, record))).trimmed();
 }
 
@@ -100,13 +100,13 @@ void ClientForm::BUILD() {
     notes_->setToolTip(words("Notes on %1", words_.client, true));
     notes_->setTabChangesFocus(true);
 
-    bind(name_, CLI::CLIENT - 1);
-    bind(contact, CLI::CONTACT - 1);
-    bind(phone, CLI::PHONE - 1);
-    bind(fax, CLI::FAX - 1);
-    bind(email, CLI::EMAIL - 1);
-    bind(address_, CLI::ADDRESS - 1);
-    bind(notes_, CLI::NOTES - 1);
+    bind(name_, CLI::CLIENT);
+    bind(contact, CLI::CONTACT);
+    bind(phone, CLI::PHONE);
+    bind(fax, CLI::FAX);
+    bind(email, CLI::EMAIL);
+    bind(address_, CLI::ADDRESS);
+    bind(notes_, CLI::NOTES);
 
     auto* general = new QWidget(this);
     auto* form = new QFormLayout(general);
@@ -139,8 +139,8 @@ bool ClientForm::VALIDATE() {
     // The address and notes are kept in fields of a fixed size: text beyond it would be
     // lost without a word, so it is refused instead.
     const TableDecl& d = db().table(Tbl::CLIENT).decl();
-    const int addressWidth = d.fields[CLI::ADDRESS - 1].width;
-    const int notesWidth = d.fields[CLI::NOTES - 1].width;
+    const int addressWidth = d.field(CLI::ADDRESS).width;
+    const int notesWidth = d.field(CLI::NOTES).width;
     if (int(address_->toPlainText().toUtf8().size()) > addressWidth)
         return refuse(address_, words("The address is too long: it may hold %1 characters.",
                                       std::to_string(addressWidth)));
@@ -163,10 +163,9 @@ ClientBrowse::ClientBrowse(Store& db, bool select, QWidget* parent)
     words_ = readSystemWords(db);
     rights_ = clientRights(session().accessLevel, words_.clientGeneral);
     setWindowTitle(words("Browse %1", words_.clients));
-    setColumns(
-        {{QString::fromStdString(words_.client),
-          [&db](const std::byte* r) { return fieldText(db, Tbl::CLIENT, CLI::CLIENT - 1, r); },
-          30 * fontMetrics().averageCharWidth()}});
+    setColumns({{QString::fromStdString(words_.client),
+                 [&db](const std::byte* r) { return fieldText(db, Tbl::CLIENT, CLI::CLIENT, r); },
+                 30 * fontMetrics().averageCharWidth()}});
     setForm([this](int request) { return callWindow("UPDATECLIENT", this->db(), this, request); });
     setSelectMode(select);
     // Everyone may open a client: those without the right to change see it read-only.

@@ -190,7 +190,7 @@ bool NameListForm::TAKECLOSEEVENT() {
 
 // --- the group form ------------------------------------------------------------------------
 
-GroupForm::GroupForm(Store& db, Tbl table, const char* name, int nameField, int adminLevel,
+GroupForm::GroupForm(Store& db, Tbl table, const char* name, Field nameField, int adminLevel,
                      QWidget* parent)
     : NameListForm(db, table, name, parent), nameField_(nameField), adminLevel_(adminLevel) {
     translatedAlready(*this);
@@ -202,7 +202,7 @@ void GroupForm::BUILD() {
     name_ = new QLineEdit(this);
     name_->setObjectName("Group");
     if (!c.nameTip.isEmpty()) name_->setToolTip(c.nameTip);
-    bind(name_, nameField_ - 1);
+    bind(name_, nameField_);
     names_ = new QListWidget(this);
     names_->setObjectName("Members");
     insert_ = button(this, "Insert", text("&Insert"), c.insertTip);
@@ -226,7 +226,7 @@ void GroupForm::BUILD() {
 
 bool GroupForm::INIT() {
     if (!FormProcedure::INIT()) return false;
-    keepRecord(std::string(getText(fm().decl().fields[nameField_ - 1], fm().buffer())));
+    keepRecord(std::string(getText(fm().decl().field(nameField_), fm().buffer())));
     if (request() == ChangeRecord) {
         framework::BusyCursor busy;
         loadNames(storedMembers(original_));

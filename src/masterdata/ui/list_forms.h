@@ -110,10 +110,10 @@ class NameListForm : public KeptRecordForm {
 /// multiple-selection window and removed one by one, saved with the group in one go.
 class GroupForm : public NameListForm {
   public:
-    /// `nameField` is the group name's field (1-based); below `adminLevel` the group is
+    /// `nameField` is the group name's field; below `adminLevel` the group is
     /// only shown.
-    GroupForm(store::Store& db, store::Tbl table, const char* name, int nameField, int adminLevel,
-              QWidget* parent);
+    GroupForm(store::Store& db, store::Tbl table, const char* name, store::Field nameField,
+              int adminLevel, QWidget* parent);
 
   protected:
     /// The form's own texts, translated.
@@ -133,7 +133,8 @@ class GroupForm : public NameListForm {
     bool TAKECOMPLETED() override;
 
   private:
-    int nameField_, adminLevel_;
+    store::Field nameField_;
+    int adminLevel_;
     QLineEdit* name_ = nullptr;
     QPushButton *insert_ = nullptr, *delete_ = nullptr;
 };

@@ -28,11 +28,12 @@ using namespace store;
 namespace {
 
 /// A record image with only the owner field set, for limiting a list to one owner.
-std::vector<std::byte> ownerRange(Store& db, Tbl table, int ownerField, const std::string& owner) {
+std::vector<std::byte> ownerRange(Store& db, Tbl table, Field ownerField,
+                                  const std::string& owner) {
     const TableDecl& d = db.table(table).decl();
     std::vector<std::byte> values(d.recordSize);
     clearRecord(d, values.data());
-    setText(d.fields[ownerField], values.data(), owner);
+    setText(d.field(ownerField), values.data(), owner);
     return values;
 }
 
@@ -69,7 +70,7 @@ DurationBrowse::DurationBrowse(Store& db, const std::string& name, std::string o
     placementSection = name;
     listFormatKey = "BrwDurations";
     setWindowTitle(words("Browse Durations"));
-    const std::vector<std::byte> range = ownerRange(db, Tbl::DURLIST, DUR::USERNAME - 1, owner);
+    const std::vector<std::byte> range = ownerRange(db, Tbl::DURLIST, DUR::USERNAME, owner);
     model().setRange(1, range.data());
     setColumns({{words("HH:MM"),
                  [](const std::byte* r) {
@@ -120,7 +121,7 @@ void DurationForm::BUILD() {
     duration_ = new framework::TimeEntry(this);
     duration_->setObjectName("Duration");
     duration_->setToolTip(tipOf("Length of duration"));
-    bind(duration_, DUR::DURATION - 1);
+    bind(duration_, DUR::DURATION);
     auto* form = new QFormLayout;
     form->addRow(words("Duration:"), duration_);
     auto* layout = new QVBoxLayout(this);
@@ -151,7 +152,7 @@ RoutineBrowse::RoutineBrowse(Store& db, const std::string& name, std::string own
     listFormatKey = "BrwRoutine";
     const SystemWords w = readSystemWords(db);
     setWindowTitle(words("Browse Routine %1", w.bookings));
-    const std::vector<std::byte> range = ownerRange(db, Tbl::ROUTINEA, ROU::USERNAME - 1, owner);
+    const std::vector<std::byte> range = ownerRange(db, Tbl::ROUTINEA, ROU::USERNAME, owner);
     model().setRange(1, range.data());
     setColumns({{words("%1", w.booking),
                  [](const std::byte* r) {
@@ -186,7 +187,7 @@ void RoutineForm::BUILD() {
     name_ = new QLineEdit(this);
     name_->setObjectName("Name");
     name_->setToolTip(tipOf("Name of routine %1", words_.booking));
-    bind(name_, ROU::NAME - 1);
+    bind(name_, ROU::NAME);
     auto* form = new QFormLayout;
     form->addRow(words("%1:", words_.booking), name_);
     auto* layout = new QVBoxLayout(this);
@@ -228,9 +229,9 @@ void SpecialForm::BUILD() {
     end_ = new framework::DateEntry(this);
     end_->setObjectName("EndDate");
     end_->setToolTip(tipOf("Ending date of period"));
-    bind(description_, SPE::DESCRIPTION - 1);
-    bind(start_, SPE::STARTDATE - 1);
-    bind(end_, SPE::ENDDATE - 1);
+    bind(description_, SPE::DESCRIPTION);
+    bind(start_, SPE::STARTDATE);
+    bind(end_, SPE::ENDDATE);
     QPushButton* calStart = calButton(start_, this);
     calStart->setObjectName("CalStart");
     QPushButton* calEnd = calButton(end_, this);

@@ -110,22 +110,22 @@ class PreferenceForm : public framework::FormProcedure {
 
     QString T(const char* source, std::optional<Word> w = {}) { return textOf(db(), source, w); }
 
-    /// The fields of the scan rows, by number: the working day's begin and end, the scan's
+    /// The fields of the scan rows: the working day's begin and end, the scan's
     /// interval, width, height and text.
     struct ScanFields {
-        int beginDay, endDay, interval, scanSize, height, scanText;
+        Field beginDay, endDay, interval, scanSize, height, scanText;
     };
     /// Adds the scan rows both windows show to `form`, each bound to its field; `captions`
     /// name the rows in the order of ScanFields.
     void addScanRows(QFormLayout& form, QWidget* parent, const ScanFields& f,
                      const std::array<const char*, 6>& captions);
 
-    const FieldDecl& field(int number) { return fm().decl().fields[number - 1]; }
-    long long number(int f) { return getNumber(field(f), fm().buffer()); }
+    const FieldDecl& field(Field f) { return fm().decl().field(f); }
+    long long number(Field f) { return getNumber(field(f), fm().buffer()); }
 
     /// A drop list of lengths shown as hh:mm whose choice goes straight into a length
-    /// field of the buffer (1-based field number).
-    QComboBox* lengthList(const char* objectName, int f) {
+    /// field of the buffer.
+    QComboBox* lengthList(const char* objectName, Field f) {
         auto* list = new QComboBox(this);
         list->setObjectName(objectName);
         lengthLists_.push_back({list, f});
@@ -137,7 +137,7 @@ class PreferenceForm : public framework::FormProcedure {
     /// Offers `lengths`, and the buffer's own value when the list lacks it, so that a
     /// length no longer listed is kept rather than lost; the buffer's value is selected.
     void fillLengths(QComboBox* list, std::vector<LONG> lengths) {
-        int f = 0;
+        Field f;
         for (auto& [l, n] : lengthLists_)
             if (l == list) f = n;
         const LONG current = LONG(number(f));
@@ -158,13 +158,13 @@ class PreferenceForm : public framework::FormProcedure {
         fillLengths(list, lengths);
     }
     /// A drop list of names bound to a text field; typing a name of one's own is allowed.
-    QComboBox* nameList(const char* objectName, int f) {
+    QComboBox* nameList(const char* objectName, Field f) {
         auto* list = new QComboBox(this);
         list->setObjectName(objectName);
         list->setEditable(true);
         list->lineEdit()->setMaxLength(field(f).width);
         list->setInsertPolicy(QComboBox::NoInsert);
-        bind(list, f - 1);
+        bind(list, f);
         return list;
     }
     void fillNames(QComboBox* list, const std::vector<std::string>& names) {
@@ -175,12 +175,12 @@ class PreferenceForm : public framework::FormProcedure {
         list->setCurrentText(text);
     }
     /// The scan text choice; a stored value outside it is offered too.
-    QComboBox* scanTextList(int f) {
+    QComboBox* scanTextList(Field f) {
         auto* list = new QComboBox(this);
         list->setObjectName("ScanText");
         for (const char* t : {"No Text", "Booking", "Client", "Mixed"}) list->addItem(t);
         scanText_ = {list, f};
-        bind(list, f - 1);
+        bind(list, f);
         return list;
     }
 
@@ -367,8 +367,8 @@ class PreferenceForm : public framework::FormProcedure {
     RecordPosition readAt_;
 
   private:
-    std::vector<std::pair<QComboBox*, int>> lengthLists_;
-    std::pair<QComboBox*, int> scanText_{nullptr, 0};
+    std::vector<std::pair<QComboBox*, Field>> lengthLists_;
+    std::pair<QComboBox*, Field> scanText_{nullptr, {}};
     std::vector<QMetaObject::Connection> listWatches_;
     bool lookingUp_ = false;
     bool closing_ = false;
@@ -395,20 +395,20 @@ TimeEntry* timeEntry(QWidget* parent, const char* objectName) {
 void PreferenceForm::addScanRows(QFormLayout& form, QWidget* parent, const ScanFields& f,
                                  const std::array<const char*, 6>& captions) {
     beginDay_ = timeEntry(parent, "BeginDay");
-    bind(beginDay_, f.beginDay - 1);
+    bind(beginDay_, f.beginDay);
     form.addRow(T(captions[0]), beginDay_);
     auto* endDay = timeEntry(parent, "EndDay");
-    bind(endDay, f.endDay - 1);
+    bind(endDay, f.endDay);
     form.addRow(T(captions[1]), endDay);
     auto* interval = lengthList("Interval", f.interval);
     fillIntervals(interval);
     form.addRow(T(captions[2]), interval);
     auto* width = spin(parent, "ScanSize");
-    bind(width, f.scanSize - 1);
+    bind(width, f.scanSize);
     width->setMinimum(1);
     form.addRow(T(captions[3]), width);
     height_ = spin(parent, "Height");
-    bind(height_, f.height - 1);
+    bind(height_, f.height);
     form.addRow(T(captions[4]), height_);
     form.addRow(T(captions[5]), scanTextList(f.scanText));
 }
@@ -515,12 +515,12 @@ class SYSPREFWINDOW : public PreferenceForm {
     QWidget* generalPage() {
         auto* page = new QWidget(this);
         auto* form = new QFormLayout(page);
-        auto check = [&](const char* name, const char* text, const char* tip, int f,
+        auto check = [&](const char* name, const char* text, const char* tip, Field f,
                          std::optional<Word> w = {}) {
             auto* c = new QCheckBox(T(text, w), page);
             c->setObjectName(name);
             if (tip) c->setToolTip(T(tip, w));
-            bind(c, f - 1);
+            bind(c, f);
             form->addRow(c);
             return c;
         };
@@ -532,18 +532,18 @@ class SYSPREFWINDOW : public PreferenceForm {
               Word::Bookings);
 
         auto* tries = spin(page, "AccessTries");
-        bind(tries, SYP::ACCESSTRIES - 1);
+        bind(tries, SYP::ACCESSTRIES);
         tries->setRange(0, 255);  // three digits, as many as the field holds
         form->addRow(T("Log in tries allowed:"), tries);
 
         advanceDays_ = spin(page, "AdvanceDays");
         advanceDays_->setToolTip(T("How far ahead can users book"));
-        bind(advanceDays_, SYP::ADVANCEDAYS - 1);
+        bind(advanceDays_, SYP::ADVANCEDAYS);
         form->addRow(T("Maximum days in advance:"), advanceDays_);
 
         auto* backup = spin(page, "BackupHours");
         backup->setToolTip(T("Hours between internal back ups"));
-        bind(backup, SYP::BACKUPHOURS - 1);
+        bind(backup, SYP::BACKUPHOURS);
         backup->setMinimum(0);
         form->addRow(T("Hours between backups:"), backup);
         form->addRow(
@@ -576,7 +576,7 @@ class SYSPREFWINDOW : public PreferenceForm {
         auto* leadRow = new QHBoxLayout(lead);
         leadRow->setContentsMargins(0, 0, 0, 0);
         alertLead_ = spin(lead, "AlertLead");
-        bind(alertLead_, SYP::ALERTLEAD - 1);
+        bind(alertLead_, SYP::ALERTLEAD);
         alertLead_->setMinimum(0);
         leadRow->addWidget(alertLead_);
         leadRow->addWidget(new QLabel(T("minutes"), lead));
@@ -590,7 +590,7 @@ class SYSPREFWINDOW : public PreferenceForm {
         auto* form = new QFormLayout(page);
 
         auto* start = timeEntry(page, "StartTime");
-        bind(start, SYP::STARTTIME - 1);
+        bind(start, SYP::STARTTIME);
         form->addRow(T("Default start:"), start);
 
         duration_ = lengthList("Duration", SYP::DURATION);
@@ -618,16 +618,16 @@ class SYSPREFWINDOW : public PreferenceForm {
 
         auto* client = new QLineEdit(page);
         client->setObjectName("Client");
-        bind(client, SYP::CLIENT - 1);
+        bind(client, SYP::CLIENT);
         form->addRow(T("Default client"), lookUpRow(client, true));
         auto* resource = new QLineEdit(page);
         resource->setObjectName("Resource");
-        bind(resource, SYP::RESOURCE - 1);
+        bind(resource, SYP::RESOURCE);
         form->addRow(T("Default Resource"), lookUpRow(resource, false));
 
         auto* weekend = new QCheckBox(T("Flag weekend as conflict"), page);
         weekend->setObjectName("Weekend");
-        bind(weekend, SYP::WEEKEND - 1);
+        bind(weekend, SYP::WEEKEND);
         form->addRow(weekend);
 
         auto* scan = new QGroupBox(T("Scan"), page);
@@ -650,8 +650,8 @@ class SYSPREFWINDOW : public PreferenceForm {
         auto* page = new QWidget(this);
         auto* layout = new QVBoxLayout(page);
         special_ = new framework::BrowseModel(db().Access(Tbl::SPECIAL), SPE::DATE_KEY, this);
-        auto date = [](const std::byte* rec, int f) {
-            const FieldDecl& d = tableDecl(Tbl::SPECIAL).fields[f - 1];
+        auto date = [](const std::byte* rec, Field f) {
+            const FieldDecl& d = tableDecl(Tbl::SPECIAL).field(f);
             return QString::fromStdString(shortDate(Date(LONG(getNumber(d, rec)))));
         };
         special_->setColumns({
@@ -659,7 +659,7 @@ class SYSPREFWINDOW : public PreferenceForm {
             {T("End Date"), [date](const std::byte* r) { return date(r, SPE::ENDDATE); }, 90},
             {T("Description"),
              [](const std::byte* r) {
-                 const FieldDecl& d = tableDecl(Tbl::SPECIAL).fields[SPE::DESCRIPTION - 1];
+                 const FieldDecl& d = tableDecl(Tbl::SPECIAL).field(SPE::DESCRIPTION);
                  return QString::fromStdString(std::string(getText(d, r)));
              },
              180},
@@ -765,7 +765,7 @@ class SYSPREFWINDOW : public PreferenceForm {
         grid->addWidget(new QLabel(T("Your term (plural)"), page), 0, 2);
         const struct {
             const char* term;
-            int singular, plural;
+            Field singular, plural;
         } rows[] = {{"Booking", SYP::LABELS1_1, SYP::LABELS1_2},
                     {"Resource", SYP::LABELS2_1, SYP::LABELS2_2},
                     {"Client", SYP::LABELS3_1, SYP::LABELS3_2}};
@@ -775,7 +775,7 @@ class SYSPREFWINDOW : public PreferenceForm {
             for (int c : {1, 2}) {
                 auto* e = new QLineEdit(page);
                 e->setObjectName(QString("%1%2").arg(row.term).arg(c == 1 ? "Singular" : "Plural"));
-                bind(e, (c == 1 ? row.singular : row.plural) - 1);
+                bind(e, c == 1 ? row.singular : row.plural);
                 grid->addWidget(e, r, c);
             }
             ++r;
@@ -828,7 +828,7 @@ class USERPREFWINDOW : public PreferenceForm {
 
         auto* form = new QFormLayout;
         auto* start = timeEntry(this, "StartTime");
-        bind(start, USP::STARTTIME - 1);
+        bind(start, USP::STARTTIME);
         form->addRow(T("Default start"), start);
 
         duration_ = lengthList("Duration", USP::DURATION);
@@ -850,18 +850,18 @@ class USERPREFWINDOW : public PreferenceForm {
 
         auto* resource = new QLineEdit(this);
         resource->setObjectName("Resource");
-        bind(resource, USP::RESOURCE - 1);
+        bind(resource, USP::RESOURCE);
         form->addRow(T("Default resource for new %1 (optional)", Word::Bookings),
                      lookUpRow(resource, false));
         auto* client = new QLineEdit(this);
         client->setObjectName("Client");
-        bind(client, USP::CLIENT - 1);
+        bind(client, USP::CLIENT);
         form->addRow(T("Default client for new %1 (optional)", Word::Bookings),
                      lookUpRow(client, true));
 
         auto* weekend = new QCheckBox(T("Flag weekend as conflict"), this);
         weekend->setObjectName("Weekend");
-        bind(weekend, USP::WEEKEND - 1);
+        bind(weekend, USP::WEEKEND);
         form->addRow(weekend);
 
         addScanRows(

@@ -92,7 +92,7 @@ class BrowseResource : public framework::WindowProcedure {
         const int longName = fontMetrics().horizontalAdvance(QString(30, 'n')) + 16;
         all_ = new BrowseModel(db.Access(Tbl::RESOURCE), RES::RESOURCE_KEY, this);
         const TableDecl& rd = db.table(Tbl::RESOURCE).decl();
-        auto resField = [&rd](int f) { return rd.fields[f - 1]; };
+        auto resField = [&rd](Field f) { return rd.field(f); };
         all_->setColumns({
             {singular,
              [f = resField(RES::RESOURCE)](const std::byte* r) { return qs(getText(f, r)); }, 110},
@@ -106,7 +106,7 @@ class BrowseResource : public framework::WindowProcedure {
         });
         members_ = new BrowseModel(db.Access(Tbl::GROUPRES), GRP::GROUP_KEY, this);
         const TableDecl& gd = db.table(Tbl::GROUPRES).decl();
-        const FieldDecl code = gd.fields[GRP::RESOURCES - 1];
+        const FieldDecl code = gd.field(GRP::RESOURCES);
         members_->setColumns({
             {singular, [code](const std::byte* r) { return qs(getText(code, r)); }, 110},
             {text("Long Name"),
@@ -137,6 +137,13 @@ class BrowseResource : public framework::WindowProcedure {
         QWidget* groupPage = membersPage(this, group_, groupView_);
         printGroup_ = button(groupPage, "PrintGroup", text("Print"), text("Print list"));
         static_cast<QVBoxLayout*>(groupPage->layout())->addWidget(printGroup_, 0, Qt::AlignLeft);
+        connect(printAll_, &QPushButton::clicked, this,
+                [this] { callWindow("PRINTALLRESOURCES", this->db(), this, NoRequest); });
+        connect(printGroup_, &QPushButton::clicked, this, [this] {
+            // The group printed is the one chosen, handed over in the GROUP buffer.
+            this->db().GRO.GROUP = group_->currentText().toStdString();
+            callWindow("PRINTGROUPRESOURCES", this->db(), this, NoRequest);
+        });
         tabs_->addTab(groupPage, text("Group %1", plural, true));
 
         locator_ = new QLineEdit(this);
@@ -208,8 +215,7 @@ class BrowseResource : public framework::WindowProcedure {
         mayChange_ = !select_ && level >= ResourceAdministrator;
         framework::fillDropList(
             *group_, db().Access(Tbl::GROUP), GRO::GROUP_KEY, 0, [&](const std::byte* r) {
-                return std::string(
-                    getText(db().table(Tbl::GROUP).decl().fields[GRO::GROUP - 1], r));
+                return std::string(getText(db().table(Tbl::GROUP).decl().field(GRO::GROUP), r));
             });
         // Both lists take the column widths the user left.
         for (QTableView* v : {allView_, groupView_})
@@ -255,7 +261,7 @@ class BrowseResource : public framework::WindowProcedure {
         const TableDecl& d = db().table(Tbl::GROUPRES).decl();
         std::vector<std::byte> range(d.recordSize);
         clearRecord(d, range.data());
-        setText(d.fields[GRP::GROUP - 1], range.data(), group_->currentText().toStdString());
+        setText(d.field(GRP::GROUP), range.data(), group_->currentText().toStdString());
         members_->setRange(1, range.data());
         members_->reload();
     }
@@ -266,13 +272,13 @@ class BrowseResource : public framework::WindowProcedure {
             const TableDecl& d = db().table(Tbl::GROUPRES).decl();
             std::vector<std::byte> seek(members_->rangeValues(),
                                         members_->rangeValues() + d.recordSize);
-            setText(d.fields[GRP::RESOURCES - 1], seek.data(), t.toStdString());
+            setText(d.field(GRP::RESOURCES), seek.data(), t.toStdString());
             members_->locate(seek.data(), 2);
         } else {
             const TableDecl& d = db().table(Tbl::RESOURCE).decl();
             std::vector<std::byte> seek(d.recordSize);
             clearRecord(d, seek.data());
-            setText(d.fields[RES::RESOURCE - 1], seek.data(), t.toStdString());
+            setText(d.field(RES::RESOURCE), seek.data(), t.toStdString());
             all_->locate(seek.data(), 1);
         }
     }
@@ -283,9 +289,9 @@ class BrowseResource : public framework::WindowProcedure {
         delete_->setEnabled(mayChange_ && any);
         change_->setEnabled(any);
         select_b_->setEnabled(any);
-        // The listing reports are not part of this program yet.
-        printAll_->setEnabled(false);
-        printGroup_->setEnabled(false);
+        printAll_->setEnabled(hasWindow("PRINTALLRESOURCES"));
+        printGroup_->setEnabled(hasWindow("PRINTGROUPRESOURCES") &&
+                                !group_->currentText().isEmpty());
     }
 
     /// Puts the highlighted resource into the RESOURCE buffer, read afresh.
@@ -298,7 +304,7 @@ class BrowseResource : public framework::WindowProcedure {
             all_->reload();
             return false;
         }
-        const FieldDecl& code = db().table(Tbl::GROUPRES).decl().fields[GRP::RESOURCES - 1];
+        const FieldDecl& code = db().table(Tbl::GROUPRES).decl().field(GRP::RESOURCES);
         const std::string c(getText(code, members_->record(row)));
         fm.PRIMERECORD();
         db().RES.RESOURCE = c;
@@ -380,10 +386,10 @@ class UpdateResource : public NameListForm {
         deleteGroup_ = button(this, "DeleteGroup", text("Delete g&roup"),
                               text("Remove all users in a user group from list"));
 
-        bind(code_, RES::RESOURCE - 1);
-        bind(name_, RES::NAME - 1);
-        bind(units_, RES::UNITS - 1);
-        bind(notes_, RES::NOTES - 1);
+        bind(code_, RES::RESOURCE);
+        bind(name_, RES::NAME);
+        bind(units_, RES::UNITS);
+        bind(notes_, RES::NOTES);
         units_->setRange(1, 32767);
 
         auto* general = new QWidget(this);
@@ -480,7 +486,7 @@ class BrowseGroups : public framework::BrowseProcedure {
         helpTopic = "~Browse_Groups";
         placementSection = "BROWSEGROUPS";
         setWindowTitle(text("Browse %1 Groups", resourceWord(db, false)));
-        const FieldDecl f = db.table(Tbl::GROUP).decl().fields[GRO::GROUP - 1];
+        const FieldDecl f = db.table(Tbl::GROUP).decl().field(GRO::GROUP);
         setColumns({{text("Group"), [f](const std::byte* r) { return qs(getText(f, r)); }, 200}});
         setForm([this](int request) {
             return callWindow("UPDATERESOURCEGROUP", this->db(), this, request);
@@ -492,9 +498,13 @@ class BrowseGroups : public framework::BrowseProcedure {
         retitle(*this, "Insert", nullptr, "Add new group");
         retitle(*this, "Change", "&Edit/View", "View or change the highlighted group");
         retitle(*this, "Delete", nullptr, "Delete highlighted group");
-        // The listing of a group's resources is not part of this program yet.
-        auto* print = button(this, "Print", text("&Print"), text("Print list of groups"));
-        print->setEnabled(false);
+        auto* print = button(this, "Print", text("&Print"),
+                             text("Print the resources of the highlighted group"));
+        print->setEnabled(hasWindow("PRINTGROUPRESOURCES"));
+        connect(print, &QPushButton::clicked, this, [this] {
+            // The group printed is the one highlighted, handed over in the GROUP buffer.
+            if (takeHighlighted()) callWindow("PRINTGROUPRESOURCES", this->db(), this, NoRequest);
+        });
         translatedAlready(*print);
         translatedAlready(*this);
         // Beside the list's other buttons, before the stretch that keeps Close apart.
@@ -586,8 +596,7 @@ class BrowseResourceM : public SelectionWindow {
         if (!WindowProcedure::INIT()) return false;
         framework::fillDropList(
             *group_, db().Access(Tbl::GROUP), GRO::GROUP_KEY, 0, [&](const std::byte* r) {
-                return std::string(
-                    getText(db().table(Tbl::GROUP).decl().fields[GRO::GROUP - 1], r));
+                return std::string(getText(db().table(Tbl::GROUP).decl().field(GRO::GROUP), r));
             });
         fill(*all_, allRows_, {});
         fill(*members_, groupRows_, group_->currentText());

@@ -68,11 +68,11 @@ class BrowseUsers : public framework::BrowseProcedure {
         setWindowTitle(text("Browse Users"));
         translatedAlready(*this);
         const TableDecl& d = db.table(Tbl::USERS).decl();
-        auto textOf = [&d](int field) {
-            const FieldDecl f = d.fields[field - 1];
+        auto textOf = [&d](Field field) {
+            const FieldDecl f = d.field(field);
             return [f](const std::byte* r) { return qs(getText(f, r)); };
         };
-        const FieldDecl level = d.fields[USE::ACCESSLEVEL - 1], fail = d.fields[USE::FAILFLAG - 1];
+        const FieldDecl level = d.field(USE::ACCESSLEVEL), fail = d.field(USE::FAILFLAG);
         setColumns({
             {text("User name"), textOf(USE::USERNAME), framework::textColumnWidth(*this, 15)},
             {text("Last name"), textOf(USE::LASTNAME), 120},
@@ -162,13 +162,13 @@ class UpdateUser : public KeptRecordForm {
         notes_->setObjectName("Notes");
         notes_->setTabChangesFocus(true);
 
-        bind(username_, USE::USERNAME - 1);
-        bind(lastname_, USE::LASTNAME - 1);
-        bind(firstname_, USE::FIRSTNAME - 1);
-        bind(department_, USE::DEPARTMENT - 1);
-        bind(password_, USE::PASSWORD - 1);
-        bind(suspended_, USE::FAILFLAG - 1);
-        bind(notes_, USE::NOTES - 1);
+        bind(username_, USE::USERNAME);
+        bind(lastname_, USE::LASTNAME);
+        bind(firstname_, USE::FIRSTNAME);
+        bind(department_, USE::DEPARTMENT);
+        bind(password_, USE::PASSWORD);
+        bind(suspended_, USE::FAILFLAG);
+        bind(notes_, USE::NOTES);
         confirm_->setMaxLength(password_->maxLength());
 
         auto* rights = new QGroupBox(text("Access rights"), this);
@@ -274,7 +274,7 @@ class BrowseUserGroups : public framework::BrowseProcedure {
         placementSection = "BROWSEUSERGROUPS";
         setWindowTitle(text("Browse User Groups"));
         translatedAlready(*this);
-        const FieldDecl f = db.table(Tbl::USERGRP).decl().fields[USG::GROUP - 1];
+        const FieldDecl f = db.table(Tbl::USERGRP).decl().field(USG::GROUP);
         setColumns(
             {{text("User groups"), [f](const std::byte* r) { return qs(getText(f, r)); }, 200}});
         setForm([this](int request) {
@@ -299,9 +299,9 @@ class BrowseUserGroups : public framework::BrowseProcedure {
             const std::byte* rec = model().record(r);
             if (!rec) return changed_->clear();
             const TableDecl& d = this->db().table(Tbl::USERGRP).decl();
-            changed_->setText(lastChanged(getText(d.fields[USG::LASTCHANGEDBY - 1], rec),
-                                          LONG(getNumber(d.fields[USG::DATECHANGED - 1], rec)),
-                                          LONG(getNumber(d.fields[USG::TIMECHANGED - 1], rec))));
+            changed_->setText(lastChanged(getText(d.field(USG::LASTCHANGEDBY), rec),
+                                          LONG(getNumber(d.field(USG::DATECHANGED), rec)),
+                                          LONG(getNumber(d.field(USG::TIMECHANGED), rec))));
         };
         connect(list()->selectionModel(), &QItemSelectionModel::currentRowChanged, this, show);
         connect(&model(), &QAbstractItemModel::modelReset, this, show);

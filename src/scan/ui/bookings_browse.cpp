@@ -395,7 +395,7 @@ void BROWSEALL::acceptEntry(Tab t, bool lookUp) {
         const char* list = t == ByResource ? "BROWSERESOURCE"
                            : t == ByClient ? "BROWSECLIENT"
                                            : "BROWSEGROUPS";
-        if (masterdata::ui::callWindow(list, db(), this, store::SelectRecord) !=
+        if (framework::callWindow(list, db(), this, store::SelectRecord) !=
             store::RequestCompleted) {
             // A cancelled look-up leaves the typed text, and the list as it was.
             e->setFocus();
@@ -473,16 +473,16 @@ BROWSEBYNAME::BROWSEBYNAME(store::Store& db, QWidget* parent)
     words_ = booking::Words::of(db.SYP);
     setWindowTitle(words("Browse %1 Alphabetically", words_.bookings));
 
-    auto text = [&db](Tbl t, int field) {
+    auto text = [&db](Tbl t, store::Field field) {
         return [&db, t, field](const std::byte* r) {
-            const store::FieldDecl& f = db.table(t).decl().fields[field - 1];
+            const store::FieldDecl& f = db.table(t).decl().field(field);
             return store::isText(f.type) ? q(std::string(store::trimRight(store::getText(f, r))))
                                          : QString::number(store::getNumber(f, r));
         };
     };
-    auto time = [&db](int field) {
+    auto time = [&db](store::Field field) {
         return [&db, field](const std::byte* r) {
-            const store::FieldDecl& f = db.table(Tbl::DATES).decl().fields[field - 1];
+            const store::FieldDecl& f = db.table(Tbl::DATES).decl().field(field);
             return q(store::shortTime(store::Time(store::LONG(store::getNumber(f, r)))));
         };
     };
@@ -498,7 +498,7 @@ BROWSEBYNAME::BROWSEBYNAME(store::Store& db, QWidget* parent)
     dateModel_->setColumns({
         {words("Date"),
          [&db](const std::byte* r) {
-             const store::FieldDecl& f = db.table(Tbl::DATES).decl().fields[store::DAT::DATE - 1];
+             const store::FieldDecl& f = db.table(Tbl::DATES).decl().field(store::DAT::DATE);
              return q(store::shortDate(store::Date(store::LONG(store::getNumber(f, r)))));
          },
          100},
@@ -551,7 +551,7 @@ BROWSEBYNAME::BROWSEBYNAME(store::Store& db, QWidget* parent)
     connect(locator_, &QLineEdit::textEdited, this, [this, &db](const QString& typed) {
         std::vector<std::byte> values(db.table(Tbl::ACTIVITY).recordSize());
         store::clearRecord(db.table(Tbl::ACTIVITY).decl(), values.data());
-        store::setText(db.table(Tbl::ACTIVITY).decl().fields[store::ACT::NAME - 1], values.data(),
+        store::setText(db.table(Tbl::ACTIVITY).decl().field(store::ACT::NAME), values.data(),
                        typed.toStdString());
         nameModel_->locate(values.data(), 1);
     });
@@ -596,10 +596,9 @@ void BROWSEBYNAME::highlighted() {
     }
     const store::TableDecl& act = db().table(Tbl::ACTIVITY).decl();
     const store::LONG number =
-        store::LONG(store::getNumber(act.fields[store::ACT::ACTNUMBER - 1], record));
-    const std::string prime(
-        store::trimRight(store::getText(act.fields[store::ACT::PRIME - 1], record)));
-    store::setNumber(db().table(Tbl::DATES).decl().fields[store::DAT::ACTNUMBER - 1], range.data(),
+        store::LONG(store::getNumber(act.field(store::ACT::ACTNUMBER), record));
+    const std::string prime(store::trimRight(store::getText(act.field(store::ACT::PRIME), record)));
+    store::setNumber(db().table(Tbl::DATES).decl().field(store::DAT::ACTNUMBER), range.data(),
                      number);
     dateModel_->setRange(1, range.data());
     dateModel_->reload();
@@ -624,22 +623,17 @@ void BROWSEBYNAME::TAKEACCEPTED(QObject* control) {
 
 // ---------------------------------------------------------------------------------------
 
-void registerBrowses(store::Store& db,
-                     const std::function<void(const std::string& name,
-                                              std::function<void(QWidget*, int)> run)>& add) {
-    // The scans' Browse buttons call it like the frame does.
-    masterdata::ui::defineWindow("BROWSEALL", [](store::Store& s, QWidget* parent, int) {
-        BROWSEALL w(s, parent);
+void registerBrowses() {
+    // The frame's menu and the scans' Browse buttons call them.
+    framework::defineWindow("BROWSEALL", [](store::Store& db, QWidget* parent, int) {
+        BROWSEALL w(db, parent);
         w.CALL();
         return int(store::RequestCompleted);
     });
-    add("BROWSEALL", [&db](QWidget* frame, int) {
-        BROWSEALL w(db, frame);
+    framework::defineWindow("BROWSEBYNAME", [](store::Store& db, QWidget* parent, int) {
+        BROWSEBYNAME w(db, parent);
         w.CALL();
-    });
-    add("BROWSEBYNAME", [&db](QWidget* frame, int) {
-        BROWSEBYNAME w(db, frame);
-        w.CALL();
+        return int(store::RequestCompleted);
     });
 }
 

@@ -222,7 +222,7 @@ void FindFreeTime::addResources(const std::vector<WantedResource>& add) {
 
 void FindFreeTime::addChosen() {
     masterdata::resourceTags().clear();
-    if (masterdata::ui::callWindow("BROWSERESOURCEM", db(), this, store::SelectRecord) ==
+    if (framework::callWindow("BROWSERESOURCEM", db(), this, store::SelectRecord) ==
         store::RequestCompleted) {
         std::vector<WantedResource> add;
         for (const masterdata::TaggedResource& t : masterdata::resourceTags())
@@ -233,7 +233,7 @@ void FindFreeTime::addChosen() {
 }
 
 void FindFreeTime::addGroup() {
-    if (masterdata::ui::callWindow("BROWSEGROUPS", db(), this, store::SelectRecord) !=
+    if (framework::callWindow("BROWSEGROUPS", db(), this, store::SelectRecord) !=
         store::RequestCompleted)
         return;
     std::vector<WantedResource> add;
@@ -325,13 +325,12 @@ void FindFreeTime::TAKEACCEPTED(QObject* control) {
     }
 }
 
-void registerFreeTime(store::Store& db,
-                      const std::function<void(const std::string& name,
-                                               std::function<void(QWidget*, int)> run)>& add) {
-    add("FINDFREETIME", [&db](QWidget* frame, int) {
+void registerFreeTime() {
+    framework::defineWindow("FINDFREETIME", [](store::Store& db, QWidget* frame, int) {
         // Started: it may stand open beside the scans while bookings are made.
         auto* w = new FindFreeTime(db, frame);
         w->START();
+        return int(store::RequestCompleted);
     });
 }
 

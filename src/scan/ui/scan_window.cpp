@@ -253,7 +253,7 @@ void ScanWindow::build() {
     help_ = button(words("Help"), QString(), this);
     // The bookings browse comes with a window of its own; until then its button stays
     // visible and disabled, as the frame's entries do.
-    browse_->setEnabled(masterdata::ui::hasWindow("BROWSEALL"));
+    browse_->setEnabled(framework::hasWindow("BROWSEALL"));
     print_->setVisible(t.print);
     export_ = button(
         words("Calendar file..."),
@@ -445,8 +445,8 @@ void ScanWindow::acceptName() {
 }
 
 void ScanWindow::lookUp() {
-    const int r = masterdata::ui::callWindow(group() ? "BROWSEGROUPS" : "BROWSERESOURCE", db(),
-                                             this, store::SelectRecord);
+    const int r = framework::callWindow(group() ? "BROWSEGROUPS" : "BROWSERESOURCE", db(), this,
+                                        store::SelectRecord);
     if (r != store::RequestCompleted) {
         // A cancelled look-up leaves the typed text and draws nothing new.
         entry_->setFocus();
@@ -477,7 +477,7 @@ void ScanWindow::TAKEACCEPTED(QObject* control) {
     } else if (control == insert_) {
         runBookingForm(store::InsertRecord);
     } else if (control == browse_) {
-        masterdata::ui::callWindow("BROWSEALL", db(), this, store::NoRequest);
+        framework::callWindow("BROWSEALL", db(), this, store::NoRequest);
         redraw();
     } else if (control == print_) {
         // The sheet of what the window shows, previewed first.
@@ -539,15 +539,16 @@ void runScan(store::Store& db, ScanKind kind, QWidget* parent) {
     }
 }
 
-void registerWindows(store::Store& db,
-                     const std::function<void(const std::string& name,
-                                              std::function<void(QWidget*, int)> run)>& add) {
+void registerWindows() {
     for (const ScanProcedure& p : scanProcedures()) {
         const ScanKind kind = p.kind;
-        add(p.name, [&db, kind](QWidget* frame, int) { runScan(db, kind, frame); });
+        framework::defineWindow(p.name, [kind](store::Store& db, QWidget* frame, int) {
+            runScan(db, kind, frame);
+            return int(store::RequestCompleted);
+        });
     }
-    registerFreeTime(db, add);
-    registerBrowses(db, add);
+    registerFreeTime();
+    registerBrowses();
 }
 
 }  // namespace scan::ui

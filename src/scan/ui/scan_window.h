@@ -116,9 +116,8 @@ const std::vector<ScanProcedure>& scanProcedures();
 /// Runs a scan as the frame's menu runs it.
 void runScan(store::Store& db, ScanKind kind, QWidget* parent);
 
-/// Makes the scans known to the frame through `add`.
-void registerWindows(store::Store& db,
-                     const std::function<void(const std::string& name,
-                                              std::function<void(QWidget*, int)> run)>& add);
+/// Defines the scans, the find-free-time window and the bookings browses in the program's
+/// window registry.
+void registerWindows();
 
 }  // namespace scan::ui

@@ -40,7 +40,7 @@ class ScanWindowTest : public booking::test::BookingTest {
         db.USP.SCANSIZE = 40;
         db.USP.HEIGHT = 8;
         db.USP.INTERVAL = store::Length::fromMinutes(15).value;
-        masterdata::ui::defineWindow("BROWSERESOURCE", [this](store::Store& s, QWidget*, int) {
+        framework::defineWindow("BROWSERESOURCE", [this](store::Store& s, QWidget*, int) {
             ++lookups;
             if (pick.empty()) return int(store::RequestCancelled);
             s.RES.RESOURCE = pick;
@@ -48,7 +48,7 @@ class ScanWindowTest : public booking::test::BookingTest {
         });
     }
     void TearDown() override {
-        masterdata::ui::defineWindow("BROWSERESOURCE", nullptr);
+        framework::defineWindow("BROWSERESOURCE", nullptr);
         BookingTest::TearDown();
     }
     /// Runs the window modally; `act` runs inside its event loop and closes it.

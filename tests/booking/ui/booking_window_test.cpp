@@ -13,8 +13,9 @@
 #include <QTimer>
 #include <QTreeWidget>
 
-#include "../test_app.h"
-#include "booking_fixture.h"
+#include "../../preview_catcher.h"
+#include "../../test_app.h"
+#include "../booking_fixture.h"
 #include "dialog_keys.h"
 #include "framework/date_time_entry.h"
 #include "masterdata/tag_lists.h"
@@ -29,13 +30,13 @@ class BookingWindowTest : public BookingTest {
         tembrix::test::testApplication();
         BookingTest::SetUp();
         // The multiple selection stands for the user ticking resources in its list.
-        masterdata::ui::defineWindow("BROWSERESOURCEM", [this](store::Store&, QWidget*, int) {
+        framework::defineWindow("BROWSERESOURCEM", [this](store::Store&, QWidget*, int) {
             for (const std::string& r : picked) masterdata::resourceTags().push_back({r, 1});
             return int(store::RequestCompleted);
         });
     }
     void TearDown() override {
-        masterdata::ui::defineWindow("BROWSERESOURCEM", nullptr);
+        framework::defineWindow("BROWSERESOURCEM", nullptr);
         BookingTest::TearDown();
     }
     static void type(QLineEdit* e, const QString& text) {
@@ -75,7 +76,17 @@ TEST_F(BookingWindowTest, ANewSingleBookingTypedAndSaved) {
             if (b->text() == "Insert") QTest::mouseClick(b, Qt::LeftButton);
         EXPECT_EQ(1, w.resourceList()->topLevelItemCount());
         EXPECT_TRUE(w.okButton()->isEnabled());
-        EXPECT_FALSE(w.printButton()->isEnabled());
+        // Print shows the booking as typed, before it is saved.
+        ASSERT_TRUE(w.printButton()->isEnabled());
+        std::string printed;
+        tembrix::test::catchPreview(
+            [&](const reports::Document& doc) { printed = tembrix::test::allText(doc); });
+        QTest::mouseClick(w.printButton(), Qt::LeftButton);
+        EXPECT_NE(std::string::npos, printed.find("Board meeting\n")) << printed;
+        EXPECT_NE(std::string::npos, printed.find("Booking " + std::to_string(number) + "\n"));
+        EXPECT_NE(std::string::npos, printed.find("No Repeats\n"));
+        EXPECT_NE(std::string::npos, printed.find("Projector\n"));
+        EXPECT_NE(std::string::npos, printed.find("14:00\n"));
         QTest::mouseClick(w.okButton(), Qt::LeftButton);
     });
     EXPECT_EQ(store::RequestCompleted, r);

@@ -11,8 +11,8 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
-#include "../store/store_fixture.h"
-#include "../test_app.h"
+#include "../../store/store_fixture.h"
+#include "../../test_app.h"
 #include "framework/date_time_entry.h"
 #include "framework/form.h"
 #include "store/record_image.h"
@@ -204,9 +204,9 @@ class PeriodForm : public framework::FormProcedure {
         description = new QLineEdit(this);
         start = new DateEntry(this);
         end = new DateEntry(this);
-        bind(description, SPE::DESCRIPTION - 1);
-        bind(start, SPE::STARTDATE - 1);
-        bind(end, SPE::ENDDATE - 1);
+        bind(description, SPE::DESCRIPTION);
+        bind(start, SPE::STARTDATE);
+        bind(end, SPE::ENDDATE);
         auto* l = new QVBoxLayout(this);
         l->addWidget(description);
         l->addWidget(start);

@@ -11,7 +11,7 @@
 
 #include "converter/ui/convert_window.h"
 #include "converter/ui/progress_window.h"
-#include "converter_fixture.h"
+#include "../converter_fixture.h"
 
 namespace converter::test {
 namespace {

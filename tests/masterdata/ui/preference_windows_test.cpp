@@ -16,8 +16,8 @@
 #include <QTableView>
 #include <QTimer>
 
-#include "../store/store_fixture.h"
-#include "../test_app.h"
+#include "../../store/store_fixture.h"
+#include "../../test_app.h"
 #include "masterdata/preferences.h"
 #include "masterdata/ui/preference_windows.h"
 #include "masterdata/ui/windows.h"
@@ -89,7 +89,7 @@ class PreferenceWindowsTest : public StoreTest {
         for (const char* w :
              {"BROWSECLIENT", "BROWSERESOURCE", "BROWSEDURA", "BROWSEDUR2", "UPDATESPECIAL"})
             ui::defineWindow(w, [](Store&, QWidget*, int) { return int(RequestCancelled); });
-        ui::registerWindows(db, [](const std::string&, std::function<void(QWidget*, int)>) {});
+        ui::registerWindows(db);
         ui::preferenceHooks() = {};
     }
 
