@@ -19,6 +19,7 @@
 #include "masterdata/ui/lookup_cal.h"
 #include "masterdata/ui/window_words.h"
 #include "masterdata/ui/windows.h"
+#include "reports/ui/calendar_options_window.h"
 #include "reports/ui/printout_windows.h"
 #include "scan/scans.h"
 #include "store/questions.h"
@@ -362,6 +363,11 @@ void registerWindows() {
     });
     framework::defineWindow("GROUPUTIL", [](store::Store& db, QWidget* frame, int) {
         (new UtilizationWindow(db, true, frame))->START();
+        return int(store::RequestCompleted);
+    });
+    // Started too: it stays open so that several calendars can be printed in turn.
+    framework::defineWindow("CALENDARMAIN", [](store::Store& db, QWidget* frame, int) {
+        (new CalendarOptionsWindow(db, frame))->START();
         return int(store::RequestCompleted);
     });
 }
