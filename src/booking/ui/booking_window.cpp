@@ -26,6 +26,7 @@
 #include "framework/date_time_entry.h"
 #include "framework/ini_file.h"
 #include "framework/program.h"
+#include "masterdata/client_maintenance.h"
 #include "masterdata/preferences.h"
 #include "masterdata/tag_lists.h"
 #include "masterdata/ui/lookup_cal.h"
@@ -426,12 +427,9 @@ void UpdateAct::focusField(FormField f) {
 void UpdateAct::lookUpClient(bool always) {
     store::Store& d = db();
     const std::string typed = trim(s(client_->text()));
-    if (!always) {
-        d.CLI.CLIENT = typed;
-        if (!typed.empty() && d.engine().get(d.table(Tbl::CLIENT), store::CLI::CLIENT_KEY) == 0) {
-            d.ACT.CLIENT = d.CLI.CLIENT.view();
-            return;
-        }
+    if (!always && masterdata::readClient(d, typed)) {
+        d.ACT.CLIENT = d.CLI.CLIENT.view();
+        return;
     }
     d.CLI.CLIENT = typed;
     const int r = framework::callWindow("BROWSECLIENT", d, this, store::SelectRecord);
@@ -553,11 +551,8 @@ void UpdateAct::TAKESELECTED(QObject* control) {
         }
     } else if (control == client_ && form_->editingAllowed() && !clientLookupCancelled_) {
         // A client not on file (a blank one included) is chosen from the list at once.
-        store::Store& d = db();
-        d.CLI.CLIENT = trim(s(client_->text()));
-        const bool onFile = !d.CLI.CLIENT.blank() &&
-                            d.engine().get(d.table(Tbl::CLIENT), store::CLI::CLIENT_KEY) == 0;
-        if (!onFile) QTimer::singleShot(0, this, [this] { lookUpClient(true); });
+        if (!masterdata::readClient(db(), trim(s(client_->text()))))
+            QTimer::singleShot(0, this, [this] { lookUpClient(true); });
     }
 }
 
