@@ -8,6 +8,7 @@
 #include "booking/text_export.h"
 #include "store/datetime.h"
 #include "store/file_manager.h"
+#include "store/key_walk.h"
 #include "store/questions.h"
 #include "store/session.h"
 #include "store/store.h"
@@ -192,10 +193,11 @@ std::vector<DateEntry> BookingForm::storedDates(LONG number) {
     store::Table& dat = db_.table(Tbl::DATES);
     dat.clearBuffer();
     db_.DAT.ACTNUMBER = number;
-    if (e.setAtValue(dat, store::DAT::ACTDATES_KEY, 1) == 0)
-        while (e.next(dat) == 0 && db_.DAT.ACTNUMBER == number)
-            out.push_back({db_.DAT.DATE, db_.DAT.TIME, db_.DAT.ENDTIME, db_.DAT.ACTUALSTART,
-                           db_.DAT.ACTUALEND, db_.DAT.ACTNUMBER});
+    store::walkEqual(e, dat, store::DAT::ACTDATES_KEY, 1, [&] {
+        out.push_back({db_.DAT.DATE, db_.DAT.TIME, db_.DAT.ENDTIME, db_.DAT.ACTUALSTART,
+                       db_.DAT.ACTUALEND, db_.DAT.ACTNUMBER});
+        return true;
+    });
     return out;
 }
 
@@ -205,9 +207,10 @@ std::vector<ResourceEntry> BookingForm::storedResources(LONG number) {
     store::Table& rac = db_.table(Tbl::RESACT);
     rac.clearBuffer();
     db_.RAC.ACTNUMBER = number;
-    if (e.setAtValue(rac, store::RAC::ACTRESOURCE_KEY, 1) == 0)
-        while (e.next(rac) == 0 && db_.RAC.ACTNUMBER == number)
-            out.push_back({db_.RAC.RESOURCE.str(), db_.RAC.UNITS});
+    store::walkEqual(e, rac, store::RAC::ACTRESOURCE_KEY, 1, [&] {
+        out.push_back({db_.RAC.RESOURCE.str(), db_.RAC.UNITS});
+        return true;
+    });
     return out;
 }
 
@@ -230,13 +233,17 @@ void BookingForm::FILLLISTS() {
     store::Table& dur = db_.table(Tbl::DURLIST);
     dur.clearBuffer();
     db_.DUR.USERNAME = user;
-    if (e.setAtValue(dur, store::DUR::USERNAME_KEY, 1) == 0)
-        while (e.next(dur) == 0 && db_.DUR.USERNAME == user) durations.push_back(db_.DUR.DURATION);
+    store::walkEqual(e, dur, store::DUR::USERNAME_KEY, 1, [&] {
+        durations.push_back(db_.DUR.DURATION);
+        return true;
+    });
     store::Table& rou = db_.table(Tbl::ROUTINEA);
     rou.clearBuffer();
     db_.ROU.USERNAME = user;
-    if (e.setAtValue(rou, store::ROU::USERNAME_KEY, 1) == 0)
-        while (e.next(rou) == 0 && db_.ROU.USERNAME == user) names.push_back(db_.ROU.NAME.str());
+    store::walkEqual(e, rou, store::ROU::USERNAME_KEY, 1, [&] {
+        names.push_back(db_.ROU.NAME.str());
+        return true;
+    });
 }
 
 std::string BookingForm::numberText() const {
@@ -333,9 +340,10 @@ std::vector<std::string> BookingForm::groupMembers(const std::string& group) {
     store::Table& grp = db_.table(Tbl::GROUPRES);
     grp.clearBuffer();
     db_.GRP.GROUP = group;
-    if (e.setAtValue(grp, store::GRP::GROUP_KEY, 1) == 0)
-        while (e.next(grp) == 0 && db_.GRP.GROUP == group)
-            members.push_back(db_.GRP.RESOURCES.str());
+    store::walkEqual(e, grp, store::GRP::GROUP_KEY, 1, [&] {
+        members.push_back(db_.GRP.RESOURCES.str());
+        return true;
+    });
     return members;
 }
 
