@@ -8,6 +8,7 @@
 
 #include "../../booking/booking_fixture.h"
 #include "../../test_app.h"
+#include "../report_texts.h"
 #include "framework/report_renderer.h"
 #include "reports/scan_sheets.h"
 
@@ -15,17 +16,6 @@ namespace reports::test {
 namespace {
 
 using booking::test::at;
-
-/// The text of a PDF file as pdftotext reads it, page by page (form feeds between).
-std::string pdfText(const std::string& path) {
-    const std::string out = path + ".txt";
-    EXPECT_EQ(0, std::system(("pdftotext -layout '" + path + "' '" + out + "'").c_str()))
-        << "pdftotext (poppler-utils) is needed";
-    std::ifstream in(out);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
 
 class ScanSheetPdfTest : public booking::test::BookingTest {
   protected:
