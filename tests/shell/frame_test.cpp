@@ -71,8 +71,7 @@ class FrameTest : public ShellTest {
         reopen();
         return off;
     }
-    /// What the frame ran. The procedures are registered once for the whole program, so
-    /// they write to a log that outlives each test rather than to a test of the past.
+    /// What the frame ran: the stand-in windows write here.
     static std::vector<std::string>& ranLog() {
         static std::vector<std::string> log;
         return log;
