@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "booking/entries.h"
+#include "booking/words.h"
 #include "store/tables.h"
 
 namespace store {
@@ -11,8 +12,6 @@ class Store;
 }
 
 namespace booking {
-
-struct Words;
 
 /// ASCIFILE: the lines of the text that describes the booking in the ACT, ACN and REP
 /// buffers, with the occurrence shown (date, start, end), its resources and occurrences as

@@ -30,6 +30,9 @@ struct Program {
     WindowRegistry windows;
 };
 
+/// Lower case in every script, for a term merged inside a sentence (store::mergeTerms).
+std::string lowerAnyScript(const std::string& text);
+
 /// The program-wide instance.
 Program& program();
 
