@@ -148,8 +148,6 @@ class BrowseResource : public framework::WindowProcedure {
 
         locator_ = new QLineEdit(this);
         locator_->setObjectName("Locator");
-        auto* locate = new QLabel(text("&Locate:"), this);
-        locate->setBuddy(locator_);
 
         select_b_ =
             button(this, "Select", text("&Select"), text("Select highlighted %1", singular, true));
@@ -162,22 +160,9 @@ class BrowseResource : public framework::WindowProcedure {
         auto* help = button(this, "Help", text("Help"));
         select_b_->setVisible(select_);
 
-        auto* top = new QHBoxLayout;
-        top->addWidget(locate);
-        top->addWidget(locator_);
-        auto* buttons = new QHBoxLayout;
-        for (QPushButton* b : {select_b_, insert_, change_, delete_}) buttons->addWidget(b);
-        buttons->addStretch();
-        buttons->addWidget(close);
-        buttons->addWidget(help);
-        auto* layout = new QVBoxLayout(this);
-        layout->addLayout(top);
-        layout->addWidget(tabs_);
-        layout->addLayout(buttons);
-        setTabOrder(locator_, tabs_);
-        framework::leadDownIntoList(locator_, [this]() -> QAbstractItemView* {
-            return onGroupTab() ? groupView_ : allView_;
-        });
+        framework::layBrowse(
+            *this, text("&Locate:"), locator_, tabs_, {select_b_, insert_, change_, delete_}, close,
+            help, [this]() -> QAbstractItemView* { return onGroupTab() ? groupView_ : allView_; });
         resize(560, 420);
         translatedAlready(*this, true);
 
