@@ -34,23 +34,9 @@ Terms Terms::fromSysPref(const store::SYSPREF& syp) {
 }
 
 QString Terms::word(Term t) const {
-    switch (t) {
-        case Term::None:
-            return {};
-        case Term::BookingSingular:
-            return booking;
-        case Term::BookingPlural:
-            return bookings;
-        case Term::ResourceSingular:
-            return resource;
-        case Term::ResourcePlural:
-            return resources;
-        case Term::ClientSingular:
-            return client;
-        case Term::ClientPlural:
-            return clients;
-    }
-    return {};
+    const QString* words[] = {&booking, &bookings, &resource, &resources, &client, &clients};
+    const int i = store::termIndex(t);
+    return i < 0 ? QString() : *words[i];
 }
 
 Terms currentTerms() {

@@ -39,23 +39,9 @@ Terms Terms::of(const SYSPREF& syp) {
 
 const std::string& Terms::word(Term t) const {
     static const std::string none;
-    switch (t) {
-        case Term::None:
-            return none;
-        case Term::BookingSingular:
-            return booking;
-        case Term::BookingPlural:
-            return bookings;
-        case Term::ResourceSingular:
-            return resource;
-        case Term::ResourcePlural:
-            return resources;
-        case Term::ClientSingular:
-            return client;
-        case Term::ClientPlural:
-            return clients;
-    }
-    return none;
+    const std::string* words[] = {&booking, &bookings, &resource, &resources, &client, &clients};
+    const int i = termIndex(t);
+    return i < 0 ? none : *words[i];
 }
 
 bool opensSentence(std::string_view text, std::size_t at) {

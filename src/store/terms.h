@@ -19,6 +19,12 @@ enum class Term {
     ClientPlural,
 };
 
+/// Where a term stands among the six words in the order Terms lists them (booking,
+/// bookings, resource, resources, client, clients): 0 to 5; -1 for Term::None.
+constexpr int termIndex(Term t) {
+    return int(t) - 1;
+}
+
 /// How a term enters a text. ByPosition decides per placeholder: a term that opens the
 /// text (or a sentence or line in it) or stands alone is used as stored, a term inside a
 /// sentence is lower-cased ("Add %1" -> "Add booking", "%1 groups" -> "Resource groups").
