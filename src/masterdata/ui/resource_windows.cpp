@@ -227,16 +227,9 @@ class BrowseResource : public framework::WindowProcedure {
     std::pair<QString, QString> describe(const std::string& code) {
         auto it = described_.find(code);
         if (it != described_.end()) return it->second;
-        FileManager& fm = db().Access(Tbl::RESOURCE);
-        const auto ticket = fm.SAVEBUFFER();
-        const RecordPosition was = fm.POSITION();
         std::pair<QString, QString> d;
-        db().RES.RESOURCE = code;
-        if (fm.USEFILE() == Level_Benign &&
-            db().engine().get(db().table(Tbl::RESOURCE), RES::RESOURCE_KEY) == NoError)
-            d = {qs(db().RES.NAME.view()), QString::number(db().RES.UNITS)};
-        fm.RESTOREBUFFER(ticket);
-        db().engine().setPosition(db().table(Tbl::RESOURCE), was);
+        if (const auto r = describeResource(db(), code))
+            d = {QString::fromStdString(r->name), QString::number(r->units)};
         return described_[code] = d;
     }
 
