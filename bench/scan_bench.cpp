@@ -52,6 +52,22 @@ struct Case {
     std::vector<std::string> resources;
 };
 
+/// Raw: occurrences in DAT:DATETIME_KEY order with their bookings, the way the by-date
+/// list and listing read them, from the dates `where` admits.
+sqlite3_stmt* byDateStatement(sqlite3* raw, const std::string& where, const std::string& limit) {
+    sqlite3_stmt* st = nullptr;
+    sqlite3_prepare_v2(raw,
+                       ("SELECT d.ACTNUMBER, d.DATE, d.TIME, d.ENDTIME, a.NAME, a.CLIENT, "
+                        "a.PRIME, a.UNITS FROM DATES d LEFT JOIN ACTIVITY a ON a.ACTNUMBER = "
+                        "d.ACTNUMBER AND NOT (a.ACTNUMBER = 0) WHERE NOT (d.DATE = 0 AND "
+                        "d.TIME = 0 AND d.ENDTIME = 0) AND " +
+                        where + " ORDER BY d.DATE, d.TIME, d.ENDTIME" + limit)
+                           .c_str(),
+                       -1, &st, nullptr);
+    if (!st) die(sqlite3_errmsg(raw));
+    return st;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -207,16 +223,7 @@ int main(int argc, char** argv) {
     {
         std::printf("\nBookings browse, pages of 60 rows from the reference date:\n");
         std::printf("  %-26s %8s %8s %8s %6s\n", "", "first ms", "next ms", "raw ms", "ratio");
-        sqlite3_stmt* byDate = nullptr;
-        sqlite3_prepare_v2(
-            raw,
-            "SELECT d.ACTNUMBER, d.DATE, d.TIME, d.ENDTIME, a.NAME, a.CLIENT, "
-            "a.PRIME, a.UNITS FROM DATES d LEFT JOIN ACTIVITY a ON a.ACTNUMBER = "
-            "d.ACTNUMBER AND NOT (a.ACTNUMBER = 0) WHERE NOT (d.DATE = 0 AND d.TIME = "
-            "0 AND d.ENDTIME = 0) AND d.DATE >= ?1 ORDER BY d.DATE, d.TIME, "
-            "d.ENDTIME LIMIT 120",
-            -1, &byDate, nullptr);
-        if (!byDate) die(sqlite3_errmsg(raw));
+        sqlite3_stmt* byDate = byDateStatement(raw, "d.DATE >= ?1", " LIMIT 120");
         const struct {
             const char* what;
             scan::BookingList::Kind kind;
@@ -288,16 +295,7 @@ int main(int argc, char** argv) {
     // first page painted, against the raw read of the same occurrences.
     {
         const LONG first = kReference, last = kReference + 30;
-        sqlite3_stmt* month = nullptr;
-        sqlite3_prepare_v2(
-            raw,
-            "SELECT d.ACTNUMBER, d.DATE, d.TIME, d.ENDTIME, a.NAME, a.CLIENT, "
-            "a.PRIME, a.UNITS FROM DATES d LEFT JOIN ACTIVITY a ON a.ACTNUMBER = "
-            "d.ACTNUMBER AND NOT (a.ACTNUMBER = 0) WHERE NOT (d.DATE = 0 AND d.TIME = "
-            "0 AND d.ENDTIME = 0) AND d.DATE BETWEEN ?1 AND ?2 ORDER BY d.DATE, d.TIME, "
-            "d.ENDTIME",
-            -1, &month, nullptr);
-        if (!month) die(sqlite3_errmsg(raw));
+        sqlite3_stmt* month = byDateStatement(raw, "d.DATE BETWEEN ?1 AND ?2", "");
         std::vector<double> ours, layout, rawTimes;
         std::size_t rows = 0;
         int pages = 0;

@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(
     build-essential cmake ninja-build pkg-config clang-format
     qt6-base-dev libqt6printsupport6 qt6-qpa-plugins libgl-dev fonts-dejavu-core
-    libsqlcipher-dev libssl-dev libpq-dev postgresql-15
+    libsqlcipher-dev libssl-dev libical-dev libpq-dev postgresql-15
     libgtest-dev libgmock-dev libbenchmark-dev
     xvfb xauth
     poppler-utils

@@ -59,10 +59,10 @@ std::vector<DueOccurrence> readDue(store::Store& db, const AlertTimes& t, AlertM
 /// The resources of a booking (RAC:RESOURCE), in resource order, read on a table of its own.
 std::vector<std::string> bookingResources(store::Store& db, store::LONG number);
 
-/// ALERTSEARCH with its memory for one program run: when it last searched and which
-/// occurrences an alert has shown.
 struct AlertTables;
 
+/// ALERTSEARCH with its memory for one program run: when it last searched and which
+/// occurrences an alert has shown.
 class AlertSearch {
   public:
     AlertSearch();

@@ -8,6 +8,7 @@
 #include "booking/text_export.h"
 #include "store/datetime.h"
 #include "store/file_manager.h"
+#include "store/key_walk.h"
 #include "store/questions.h"
 #include "store/session.h"
 #include "store/store.h"
@@ -55,10 +56,6 @@ bool askYesNo(const std::string& text) {
 }
 
 }  // namespace
-
-bool occursBefore(const DateEntry& a, const DateEntry& b) {
-    return std::tie(a.DATE, a.TIME, a.ENDTIME) < std::tie(b.DATE, b.TIME, b.ENDTIME);
-}
 
 BookingForm::BookingForm(store::Store& db) : db_(db) {}
 
@@ -185,8 +182,8 @@ bool BookingForm::FILLQUEUES() {
     duration = (start && end) ? (store::Time(end) - store::Time(typedStart(start))).value : 0;
 
     const auto& s = store::session();
-    lockDisabled_ = db_.ACT.LOCK == 1 && s.accessLevel < store::ResourceAdministrator &&
-                    !(db_.ACT.USERNAME == s.GlobalUserName);
+    lockDisabled_ = db_.ACT.LOCK == 1 && !(db_.ACT.USERNAME == s.GlobalUserName) &&
+                    !store::may(s.accessLevel, store::Right::AdministerResources);
     return true;
 }
 
@@ -196,10 +193,11 @@ std::vector<DateEntry> BookingForm::storedDates(LONG number) {
     store::Table& dat = db_.table(Tbl::DATES);
     dat.clearBuffer();
     db_.DAT.ACTNUMBER = number;
-    if (e.setAtValue(dat, store::DAT::ACTDATES_KEY, 1) == 0)
-        while (e.next(dat) == 0 && db_.DAT.ACTNUMBER == number)
-            out.push_back({db_.DAT.DATE, db_.DAT.TIME, db_.DAT.ENDTIME, db_.DAT.ACTUALSTART,
-                           db_.DAT.ACTUALEND, db_.DAT.ACTNUMBER});
+    store::walkEqual(e, dat, store::DAT::ACTDATES_KEY, 1, [&] {
+        out.push_back({db_.DAT.DATE, db_.DAT.TIME, db_.DAT.ENDTIME, db_.DAT.ACTUALSTART,
+                       db_.DAT.ACTUALEND, db_.DAT.ACTNUMBER});
+        return true;
+    });
     return out;
 }
 
@@ -209,9 +207,10 @@ std::vector<ResourceEntry> BookingForm::storedResources(LONG number) {
     store::Table& rac = db_.table(Tbl::RESACT);
     rac.clearBuffer();
     db_.RAC.ACTNUMBER = number;
-    if (e.setAtValue(rac, store::RAC::ACTRESOURCE_KEY, 1) == 0)
-        while (e.next(rac) == 0 && db_.RAC.ACTNUMBER == number)
-            out.push_back({db_.RAC.RESOURCE.str(), db_.RAC.UNITS});
+    store::walkEqual(e, rac, store::RAC::ACTRESOURCE_KEY, 1, [&] {
+        out.push_back({db_.RAC.RESOURCE.str(), db_.RAC.UNITS});
+        return true;
+    });
     return out;
 }
 
@@ -234,13 +233,17 @@ void BookingForm::FILLLISTS() {
     store::Table& dur = db_.table(Tbl::DURLIST);
     dur.clearBuffer();
     db_.DUR.USERNAME = user;
-    if (e.setAtValue(dur, store::DUR::USERNAME_KEY, 1) == 0)
-        while (e.next(dur) == 0 && db_.DUR.USERNAME == user) durations.push_back(db_.DUR.DURATION);
+    store::walkEqual(e, dur, store::DUR::USERNAME_KEY, 1, [&] {
+        durations.push_back(db_.DUR.DURATION);
+        return true;
+    });
     store::Table& rou = db_.table(Tbl::ROUTINEA);
     rou.clearBuffer();
     db_.ROU.USERNAME = user;
-    if (e.setAtValue(rou, store::ROU::USERNAME_KEY, 1) == 0)
-        while (e.next(rou) == 0 && db_.ROU.USERNAME == user) names.push_back(db_.ROU.NAME.str());
+    store::walkEqual(e, rou, store::ROU::USERNAME_KEY, 1, [&] {
+        names.push_back(db_.ROU.NAME.str());
+        return true;
+    });
 }
 
 std::string BookingForm::numberText() const {
@@ -337,14 +340,15 @@ std::vector<std::string> BookingForm::groupMembers(const std::string& group) {
     store::Table& grp = db_.table(Tbl::GROUPRES);
     grp.clearBuffer();
     db_.GRP.GROUP = group;
-    if (e.setAtValue(grp, store::GRP::GROUP_KEY, 1) == 0)
-        while (e.next(grp) == 0 && db_.GRP.GROUP == group)
-            members.push_back(db_.GRP.RESOURCES.str());
+    store::walkEqual(e, grp, store::GRP::GROUP_KEY, 1, [&] {
+        members.push_back(db_.GRP.RESOURCES.str());
+        return true;
+    });
     return members;
 }
 
 bool BookingForm::authorizedFor(const std::string& resource) {
-    if (store::session().accessLevel >= store::ResourceAdministrator) return true;
+    if (store::may(store::session().accessLevel, store::Right::AdministerResources)) return true;
     db_.RUS.RESOURCE = resource;
     db_.RUS.USERNAME = store::session().GlobalUserName;
     return db_.engine().get(db_.table(Tbl::RESUSER), store::RUS::RESOURCE_KEY) == 0;
@@ -466,9 +470,10 @@ std::string BookingForm::description() {
 // Rights and enabling
 
 bool BookingForm::editingAllowed() const {
-    const int level = store::session().accessLevel;
-    if (level <= store::ViewOnly) return false;
-    return !(level == store::GeneralUser && changing() && lockDisabled_);
+    // lockDisabled_ holds only for a locked booking of another user that this level may not
+    // alter; a new booking is never locked against its maker.
+    if (!store::may(store::session().accessLevel, store::Right::Book)) return false;
+    return !(changing() && lockDisabled_);
 }
 
 bool BookingForm::edited() const {

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "booking/collisions.h"
+#include "booking/entries.h"
 #include "booking/words.h"
 #include "store/engine.h"
 #include "store/questions.h"
@@ -19,21 +20,6 @@ class Store;
 }
 
 namespace booking {
-
-/// TMDTYPE: one occurrence of the booking as the form holds it until it saves.
-struct DateEntry {
-    store::LONG DATE = 0, TIME = 0, ENDTIME = 0, ACTUALSTART = 0, ACTUALEND = 0, ACTNUMBER = 0;
-    friend bool operator==(const DateEntry&, const DateEntry&) = default;
-};
-/// The order of the occurrence list: by date, start and end.
-bool occursBefore(const DateEntry& a, const DateEntry& b);
-
-/// One resource of the booking with the units it takes (TMP:RESOURCE, TMP:UNITS).
-struct ResourceEntry {
-    std::string RESOURCE;
-    int UNITS = 0;
-    friend bool operator==(const ResourceEntry&, const ResourceEntry&) = default;
-};
 
 /// Which occurrences of a repeated booking a change applies to (CHANGEREP).
 enum ChangeScope : int { NoScope = 0, JustThisOne = 1, AllOccurrences = 2, ThisOneAndFuture = 3 };
@@ -153,7 +139,6 @@ class BookingForm {
     std::vector<std::string> textLines();
 
   private:
-    friend class BookingChecks;
     using FindingKey = std::tuple<std::string, store::LONG, store::LONG, store::LONG>;
 
     // Opening.

@@ -99,8 +99,7 @@ DeleteResult DeleteBooking::open(const store::DATES& occurrence,
 
     const auto& s = store::session();
     const bool owner = read_.record.USERNAME == s.GlobalUserName;
-    if (s.accessLevel <= store::ViewOnly ||
-        (s.accessLevel < store::ResourceAdministrator && !owner && read_.record.LOCK == 1))
+    if (!store::mayAlterBooking(s.accessLevel, owner, read_.record.LOCK == 1))
         return fail(
             DeleteOutcome::NotAuthorized,
             merge(tr("Sorry, you are not authorized to delete this %1"), lower(words_.booking)));

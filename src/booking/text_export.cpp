@@ -4,8 +4,8 @@
 #include <filesystem>
 #include <fstream>
 
-#include "booking/booking_form.h"
 #include "booking/repeat.h"
+#include "booking/words.h"
 #include "store/datetime.h"
 #include "store/questions.h"
 #include "store/store.h"

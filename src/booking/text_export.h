@@ -3,6 +3,8 @@
 #include <string>
 #include <vector>
 
+#include "booking/entries.h"
+#include "booking/words.h"
 #include "store/tables.h"
 
 namespace store {
@@ -10,10 +12,6 @@ class Store;
 }
 
 namespace booking {
-
-struct Words;
-struct DateEntry;
-struct ResourceEntry;
 
 /// ASCIFILE: the lines of the text that describes the booking in the ACT, ACN and REP
 /// buffers, with the occurrence shown (date, start, end), its resources and occurrences as

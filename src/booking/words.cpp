@@ -13,23 +13,7 @@ std::function<std::string(const std::string&)>& translator() {
     return t;
 }
 
-std::string orDefault(std::string_view stored, const std::string& fallback) {
-    std::string word = trim(stored);
-    return word.empty() ? fallback : word;
-}
-
 }  // namespace
-
-Words Words::of(const store::SYSPREF& syp) {
-    Words w;
-    w.booking = orDefault(syp.LABELS1_1.view(), w.booking);
-    w.bookings = orDefault(syp.LABELS1_2.view(), w.bookings);
-    w.resource = orDefault(syp.LABELS2_1.view(), w.resource);
-    w.resources = orDefault(syp.LABELS2_2.view(), w.resources);
-    w.client = orDefault(syp.LABELS3_1.view(), w.client);
-    w.clients = orDefault(syp.LABELS3_2.view(), w.clients);
-    return w;
-}
 
 std::string tr(const std::string& text) {
     const auto& t = translator();

@@ -4,22 +4,12 @@
 #include <string>
 #include <string_view>
 
-namespace store {
-struct SYSPREF;
-}
+#include "store/terms.h"
 
 namespace booking {
 
-/// The organisation's words for bookings, resources and clients as the system preferences
-/// hold them (SYP:LABELS1_1 ... SYP:LABELS3_2), without their trailing blanks; the system's
-/// own word stands in for one left blank, so that no message loses its noun.
-struct Words {
-    std::string booking = "Booking", bookings = "Bookings";
-    std::string resource = "Resource", resources = "Resources";
-    std::string client = "Client", clients = "Clients";
-
-    static Words of(const store::SYSPREF& syp);
-};
+/// The organisation's words for bookings, resources and clients (store::Terms).
+using Words = store::Terms;
 
 /// Passes one of the engine's fixed texts through the program's translator; the text
 /// itself until the program installs one.

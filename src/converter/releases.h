@@ -9,6 +9,7 @@ namespace converter {
 /// The releases whose data folders the converter knows, oldest first.
 enum class Release { R2X, R30, R31, R320, Current };
 
+/// What the converter knows of one release: its option, its name and its stages.
 struct ReleaseInfo {
     Release release;
     const char* option;  // the text of its option in "Version to Convert"

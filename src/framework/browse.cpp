@@ -262,22 +262,8 @@ BrowseProcedure::BrowseProcedure(Store& db, Tbl table, int key, const std::strin
         updateButtons();
     });
 
-    auto* top = new QHBoxLayout;
-    auto* locate = new QLabel(tr("&Locate:"), this);
-    locate->setBuddy(locator_);
-    top->addWidget(locate);
-    top->addWidget(locator_);
-    auto* buttons = new QHBoxLayout;
-    for (QPushButton* b : {select_btn_, insert_, change_, delete_}) buttons->addWidget(b);
-    buttons->addStretch();
-    buttons->addWidget(close_);
-    buttons->addWidget(help);
-    auto* layout = new QVBoxLayout(this);
-    layout->addLayout(top);
-    layout->addWidget(view_);
-    layout->addLayout(buttons);
-    setTabOrder(locator_, view_);
-    leadDownIntoList(locator_, [this] { return view_; });
+    layBrowse(*this, tr("&Locate:"), locator_, view_, {select_btn_, insert_, change_, delete_},
+              close_, help, [this] { return view_; });
     resize(640, 420);
 }
 
@@ -399,6 +385,27 @@ int textColumnWidth(const QWidget& list, int chars) {
 
 void leadDownIntoList(QLineEdit* locator, std::function<QAbstractItemView*()> list) {
     locator->installEventFilter(new LocatorKeys(locator, std::move(list)));
+}
+
+void layBrowse(QDialog& window, const QString& locateText, QLineEdit* locator, QWidget* body,
+               const std::vector<QPushButton*>& actions, QPushButton* close, QPushButton* help,
+               std::function<QAbstractItemView*()> list) {
+    auto* top = new QHBoxLayout;
+    auto* locate = new QLabel(locateText, &window);
+    locate->setBuddy(locator);
+    top->addWidget(locate);
+    top->addWidget(locator);
+    auto* buttons = new QHBoxLayout;
+    for (QPushButton* b : actions) buttons->addWidget(b);
+    buttons->addStretch();
+    buttons->addWidget(close);
+    buttons->addWidget(help);
+    auto* layout = new QVBoxLayout(&window);
+    layout->addLayout(top);
+    layout->addWidget(body);
+    layout->addLayout(buttons);
+    QWidget::setTabOrder(locator, body);
+    leadDownIntoList(locator, std::move(list));
 }
 
 void restoreColumnWidths(QTableView& view, const std::string& key) {

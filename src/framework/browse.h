@@ -172,6 +172,14 @@ int textColumnWidth(const QWidget& list, int chars);
 void leadDownIntoList(QLineEdit* locator, std::function<QAbstractItemView*()> list);
 
 /// Sets a list's column widths from the key under "List formats" of the configuration
+/// Lays out the frame every browse window shares: the locator row ("Locate:") on top,
+/// the list (or a tab widget of lists) under it, and the buttons row at the bottom: the
+/// actions (select, insert, change, delete) on the left, close and help apart on the
+/// right. Down in the locator moves into `list()`, the list the user is on.
+void layBrowse(QDialog& window, const QString& locateText, QLineEdit* locator, QWidget* body,
+               const std::vector<QPushButton*>& actions, QPushButton* close, QPushButton* help,
+               std::function<QAbstractItemView*()> list);
+
 /// file, when it holds one width per column; otherwise the widths stay.
 void restoreColumnWidths(QTableView& view, const std::string& key);
 /// Keeps a list's column widths under the key.

@@ -31,6 +31,7 @@ struct HelpBlock {
     std::string text;
 };
 
+/// One topic of the help file: its name, its title and its blocks of text.
 struct HelpTopic {
     std::string name;  // as written, without the '~'
     std::string title;

@@ -26,6 +26,7 @@
 #include <functional>
 
 #include "framework/ini_file.h"
+#include "framework/program.h"
 #include "framework/report_renderer.h"
 #include "framework/window_placement.h"
 #include "store/questions.h"
@@ -36,14 +37,6 @@ namespace {
 
 constexpr std::array kSteps = {50, 75, 100, 125, 150, 200, 300, 400};
 constexpr int kGap = 16;  // grey space around the page, in pixels
-
-// The wait cursor for as long as a long piece of work runs.
-struct BusyCursor {
-    BusyCursor() { QGuiApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~BusyCursor() { QGuiApplication::restoreOverrideCursor(); }
-    BusyCursor(const BusyCursor&) = delete;
-    BusyCursor& operator=(const BusyCursor&) = delete;
-};
 
 // A file name made of the report's title, without characters file systems refuse.
 QString suggestedFileName(const std::string& title, const QString& suffix) {

@@ -13,4 +13,8 @@ bool STOP(const std::string& text) {
     return store::questions().stop(text);
 }
 
+std::string lowerAnyScript(const std::string& text) {
+    return QString::fromStdString(text).toLower().toStdString();
+}
+
 }  // namespace framework

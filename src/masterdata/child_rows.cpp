@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "store/key_walk.h"
 #include "store/record_image.h"
 #include "store/store.h"
 
@@ -24,11 +25,10 @@ void walk(Store& db, Tbl t, int key, Field field, const std::string& value, Act 
     clearRecord(d, probe.data());
     setText(f, probe.data(), value);
     std::memcpy(fm.buffer(), probe.data(), probe.size());
-    if (db.engine().setAtValue(table, key, 1) == NoError) {
-        while (db.engine().next(table) == NoError &&
-               compareKey(d, d.keys[key], fm.buffer(), probe.data(), 1) == 0)
-            act(fm.buffer(), fm.POSITION());
-    }
+    walkEqual(db.engine(), table, key, 1, [&] {
+        act(fm.buffer(), fm.POSITION());
+        return true;
+    });
     fm.RESTOREBUFFER(ticket);
     db.engine().setPosition(table, was);
 }

@@ -102,6 +102,14 @@ SystemWords readSystemWords(Store& db) {
     return s;
 }
 
+bool readClient(Store& db, const std::string& name) {
+    db.CLI.CLIENT = name;
+    if (db.CLI.CLIENT.blank()) return false;
+    if (db.engine().get(db.table(Tbl::CLIENT), CLI::CLIENT_KEY) == NoError) return true;
+    db.CLI.CLIENT = name;
+    return false;
+}
+
 Level deleteClient(Store& db, bool ask) {
     FileManager& cli = db.Access(Tbl::CLIENT);
     RelationManager& rm = db.Relate(Tbl::CLIENT);

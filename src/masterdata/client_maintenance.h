@@ -24,6 +24,12 @@ struct SystemWords {
 /// open preferences form keeps what its user typed. The defaults when there is none.
 SystemWords readSystemWords(store::Store& db);
 
+/// Whether a client of that name is on file: the name is put in the CLIENT buffer and the
+/// record read over it when there is one (the stored name then stands in the buffer, in
+/// its own letter case); otherwise the buffer holds the name alone. A blank name is
+/// never on file.
+bool readClient(store::Store& db, const std::string& name);
+
 /// Deletes the client now in the CLIENT buffer (read at its position) with all its
 /// bookings in one transaction: each booking's occurrences, notes and repeat rule go by
 /// the relation rules, and its resource rows, which no rule removes, are deleted here, so

@@ -1,12 +1,14 @@
 #include "masterdata/clients.h"
 
+#include "store/access.h"
+
 namespace masterdata {
 
 ClientRights clientRights(int accessLevel, bool clientGeneral) {
     ClientRights rights;
-    if (accessLevel >= 2) {
+    if (store::may(accessLevel, store::Right::AdministerResources)) {
         rights.insert = rights.change = rights.remove = true;
-    } else if (accessLevel == 1 && clientGeneral) {
+    } else if (store::may(accessLevel, store::Right::Book) && clientGeneral) {
         rights.insert = rights.change = true;
     }
     return rights;

@@ -9,8 +9,9 @@ struct ClientRights {
     bool remove = false;
 };
 
-/// Levels 2 and 3 maintain clients; a general user (level 1) adds and changes them only
-/// when the system preferences allow it, and never deletes; a view-only user reads.
+/// Resource and system administrators maintain clients; a general user adds and changes
+/// them only when the system preferences allow it, and never deletes; a view-only user
+/// reads.
 ClientRights clientRights(int accessLevel, bool clientGeneral);
 
 }  // namespace masterdata

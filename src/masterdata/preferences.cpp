@@ -216,6 +216,33 @@ std::string findDefaultResource(Store& db, const std::string& value) {
         kDefaultResourceWidth);
 }
 
+void seedSystemDefaults(SYSPREF& to) {
+    // Noon as the booking form keeps a derived start: four seconds past the minute.
+    to.STARTTIME = defaultStart(Time::fromHMS(12, 0).value);
+    to.DURATION = lengthFromMinutes(30);
+    to.BEGINDAY = Time::fromHMS(8, 0).value;
+    to.ENDDAY = Time::fromHMS(18, 0).value;
+    to.INTERVAL = lengthFromMinutes(15);
+    to.WEEKEND = 0;
+    to.RESOURCE = "";
+    to.SCANTEXT = "Client";
+    to.SCANSIZE = 40;
+    to.HEIGHT = 8;
+    to.ACCESSTRIES = 0;
+    to.ADVANCEDAYS = 0;
+    to.NOCONFLICT = 0;
+    to.BACKUPHOURS = 24;
+    to.ALERT = kAlertNone;
+    to.ALERTLEAD = 0;
+    to.ACTUAL = 0;
+    to.LABELS1_1 = "Booking";
+    to.LABELS1_2 = "Bookings";
+    to.LABELS2_1 = "Resource";
+    to.LABELS2_2 = "Resources";
+    to.LABELS3_1 = "Client";
+    to.LABELS3_2 = "Clients";
+}
+
 bool alertLeadApplies(const std::string& alert) {
     return sameText(alert, kAlertAll) || sameText(alert, kAlertUserOnly);
 }

@@ -23,6 +23,12 @@ inline constexpr const char* kAlertNone = "None";
 inline constexpr const char* kAlertAll = "All";
 inline constexpr const char* kAlertUserOnly = "User Only";
 
+/// Writes the system preferences a new data folder starts with over `to` (a buffer its
+/// table has primed): bookings of half an hour from noon, a working day of 08:00 to 18:00
+/// scanned in quarter hours, a backup every day, no alerts, and the system's own terms.
+/// Start-up seeds a new folder with them; tests start from them too.
+void seedSystemDefaults(store::SYSPREF& to);
+
 /// Whether the alert lead time means anything for a stored alert mode: only while alerts
 /// are on ("All" or "User Only", in any letter case).
 bool alertLeadApplies(const std::string& alert);

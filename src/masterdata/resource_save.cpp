@@ -4,12 +4,23 @@
 #include "masterdata/master_names.h"
 #include "masterdata/save_steps.h"
 #include "store/datetime.h"
+#include "store/kept_buffer.h"
 #include "store/session.h"
 #include "store/store.h"
 
 namespace masterdata {
 
 using namespace store;
+
+std::optional<ResourceSummary> describeResource(store::Store& db, const std::string& code) {
+    store::KeptBuffer kept(db, store::Tbl::RESOURCE);
+    if (db.Access(store::Tbl::RESOURCE).USEFILE() != store::Level_Benign) return std::nullopt;
+    db.table(store::Tbl::RESOURCE).clearBuffer();
+    db.RES.RESOURCE = code;
+    if (db.engine().get(db.table(store::Tbl::RESOURCE), store::RES::RESOURCE_KEY) != 0)
+        return std::nullopt;
+    return ResourceSummary{db.RES.NAME.str(), db.RES.UNITS};
+}
 
 std::vector<std::string> authorizedUsers(Store& db, const std::string& resource) {
     return namesWith(db, Tbl::RESUSER, RUS::RESOURCE_KEY, RUS::RESOURCE, resource, RUS::USERNAME);

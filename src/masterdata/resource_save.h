@@ -1,5 +1,6 @@
 #pragma once
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -12,6 +13,15 @@ class Store;
 }
 
 namespace masterdata {
+
+/// What a list of resources shows of one beside its code: its long name and units.
+struct ResourceSummary {
+    std::string name;
+    int units = 0;
+};
+/// The summary of the resource with this code; nothing when it is not on file. The
+/// RESOURCE buffer and position are kept, so a browse may ask while a form works on it.
+std::optional<ResourceSummary> describeResource(store::Store& db, const std::string& code);
 
 /// The users authorized to book a resource (its RESUSER rows), in key order.
 std::vector<std::string> authorizedUsers(store::Store& db, const std::string& resource);

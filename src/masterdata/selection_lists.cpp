@@ -13,7 +13,7 @@ namespace masterdata {
 using namespace store;
 
 bool booksEveryResource(int accessLevel) {
-    return accessLevel >= ResourceAdministrator;
+    return may(accessLevel, Right::AdministerResources);
 }
 
 std::vector<ResourceRow> selectableResources(Store& db, const std::string& group,

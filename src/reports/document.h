@@ -38,6 +38,7 @@ struct Rect {
     friend bool operator==(const Rect&, const Rect&) = default;
 };
 
+/// The face, size and style of a text item.
 struct Font {
     std::string family = "Sans Serif";
     double pointSize = 10;
@@ -98,6 +99,7 @@ struct Page {
 
 enum class Orientation { Portrait, Landscape };
 
+/// The margins of a page, in thousandths of an inch.
 struct Margins {
     int left = 500, top = 500, right = 500, bottom = 500;
 };

@@ -131,26 +131,27 @@ bool readResources(store::Store& db, const std::string& group,
         error = db.engine().status().message();
         return false;
     }
-    std::vector<std::string> codes;
     store::KeptBuffer kept(db, store::Tbl::RESOURCE);
     store::Table& t = db.table(store::Tbl::RESOURCE);
-    if (!group.empty()) {
-        codes = masterdata::groupMembers(db, trim(group));
-    } else if (db.engine().set(t, store::RES::RESOURCE_KEY) == 0) {
-        while (db.engine().next(t) == 0) codes.push_back(db.RES.RESOURCE.str());
+    // Takes the resource in the RESOURCE buffer; false once the user cancelled.
+    auto take = [&] {
+        const std::string code = db.RES.RESOURCE.str();
+        resources.push_back({trim(code), trim(db.RES.NAME.str()), db.RES.UNITS,
+                             masterdata::authorizedUsers(db, code), trim(db.RES.NOTES.str())});
+        return !progress || progress(int(resources.size()));
+    };
+    if (group.empty()) {
+        // Every resource, as the key walk reads it: one read each.
+        if (db.engine().set(t, store::RES::RESOURCE_KEY) == 0)
+            while (db.engine().next(t) == 0)
+                if (!take()) return false;
+        return true;
     }
-    for (const std::string& code : codes) {
+    for (const std::string& code : masterdata::groupMembers(db, trim(group))) {
         t.clearBuffer();
         db.RES.RESOURCE = code;
         // A member whose resource is gone is left out, as the group's browse leaves it.
-        if (db.engine().get(t, store::RES::RESOURCE_KEY) != 0) continue;
-        resources.push_back({trim(db.RES.RESOURCE.str()),
-                             trim(db.RES.NAME.str()),
-                             db.RES.UNITS,
-                             {},
-                             trim(db.RES.NOTES.str())});
-        resources.back().users = masterdata::authorizedUsers(db, code);
-        if (progress && !progress(int(resources.size()))) return false;
+        if (db.engine().get(t, store::RES::RESOURCE_KEY) == 0 && !take()) return false;
     }
     return true;
 }

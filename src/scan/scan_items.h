@@ -28,6 +28,7 @@ inline constexpr Rgb kBlack{0, 0, 0};
 /// The fonts the scans name; the painter maps them onto the desktop's own faces.
 enum class Face { Label, Small };
 
+/// The face, size and weight of a scan label.
 struct Font {
     Face face = Face::Label;
     int points = 8;
@@ -72,6 +73,12 @@ struct ScanLayout {
     int width = 0, height = 0;
     /// Set when there is nothing to draw, with the reason the window shows.
     std::string note;
+    /// The time grid of the day scans: the top of its first row, the row height and the
+    /// number of rows ("Before" and "After" included); count 0 for a scan without one. A
+    /// printed sheet that splits the day over pages shows a run of these rows per page.
+    struct Rows {
+        int top = 0, height = 0, count = 0;
+    } rows;
 
     /// The box list entry of a box identifier; nullptr for an identifier that opens nothing.
     const BoxEntry* boxOf(int id) const;

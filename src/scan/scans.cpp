@@ -45,6 +45,12 @@ std::string dayName(store::Date d) {
     return booking::tr(names[d.weekday()]);
 }
 
+std::string longDayName(store::Date d) {
+    static const char* const names[] = {"Sunday",   "Monday", "Tuesday", "Wednesday",
+                                        "Thursday", "Friday", "Saturday"};
+    return booking::tr(names[d.weekday()]);
+}
+
 /// Day column of a date: Monday 1 ... Sunday 7.
 int dayColumn(store::Date d) {
     return d.weekday() == 0 ? 7 : d.weekday();
@@ -173,7 +179,7 @@ std::string boxText(const std::string& mode, const Occurrence& o, int mixedName)
 // The week of one resource.
 
 ScanLayout layoutResourceWeek(const ScanPrefs& p, store::Date reference,
-                              const std::vector<Occurrence>& occurrences) {
+                              const std::vector<Occurrence>& occurrences, WeekOptions options) {
     ScanLayout l;
     Numbering n;
     n.series(0, 101, 1001);         // booking boxes
@@ -181,27 +187,32 @@ ScanLayout layoutResourceWeek(const ScanPrefs& p, store::Date reference,
     n.series(2, 100'001, 200'000);  // the grid, headings and labels
     const int W = singleColumnWidth(p.scanSize), H = p.height;
     const int R = scanRows(p);
+    const int days = std::clamp(options.days, 1, 7);
     const store::Date monday = reference.mondayOfWeek();
-    for (int d = 1; d <= 7; ++d) {
-        add(l, label(n.next(2), 48 + (d - 1) * W, 29, W - 2, H, dayName(monday + (d - 1))));
-        add(l, label(n.next(2), 48 + (d - 1) * W, 64 + H * (R - 2), W - 2, H,
-                     dayName(monday + (d - 1))));
+    for (int d = 1; d <= days; ++d) {
+        const store::Date date = monday + (d - 1);
+        const std::string heading =
+            options.dated ? longDayName(date) + " " + store::shortDate(date) : dayName(date);
+        add(l, label(n.next(2), 48 + (d - 1) * W, 29, W - 2, H, heading));
+        add(l, label(n.next(2), 48 + (d - 1) * W, 64 + H * (R - 2), W - 2, H, heading));
     }
     const int length =
         p.interval > 0 ? int((p.endDay - p.beginDay + 2 * p.interval) * H / p.interval) : 2 * H;
-    for (int i = 1; i <= 8; ++i) add(l, line(n.next(2), 47 + (i - 1) * W, 39, 0, length, kRed));
+    for (int i = 1; i <= days + 1; ++i)
+        add(l, line(n.next(2), 47 + (i - 1) * W, 39, 0, length, kRed));
     for (int r = 1; r <= R; ++r) {
         const std::string text = rowLabel(p, r);
         add(l, label(n.next(2), 2, 39 + (r - 1) * H, 42, H, text));
-        add(l, label(n.next(2), 48 + 7 * W, 39 + (r - 1) * H, 42, H, text));
+        add(l, label(n.next(2), 48 + days * W, 39 + (r - 1) * H, 42, H, text));
     }
+    l.rows = {39, H, R};
     const DayRows rows{p, 39};
     for (const Occurrence& o : occurrences) {
         const store::Date date(o.date);
-        if (date < monday || date > monday + 6) continue;
+        if (date < monday || date > monday + (days - 1)) continue;
         const int top = rows.boxTop(o.start), bottom = rows.boxBottom(o.end);
         bookingBox(l, n, o, 48 + (dayColumn(date) - 1) * W, top, W - 2, bottom - top,
-                   boxText(p.scanText, o), kSmall6);
+                   boxText(p.scanText, o, options.mixedName), kSmall6);
     }
     return l;
 }
@@ -304,6 +315,7 @@ ScanLayout layoutGroupDay(const ScanPrefs& p, store::Date day,
         add(l, label(n.next(3), 49 + columns * S, 46 + (r - 1) * H, 42, H, rowLabel(p, r)));
         if (columns > 0) add(l, line(n.next(4), 49, 46 + (r - 1) * H, columns * S, 0, kCyan));
     }
+    l.rows = {46, H, R};
     if (columns == 0) l.note = booking::tr("This group has no members: there is nothing to show.");
     return l;
 }
@@ -333,7 +345,8 @@ struct Band {
 }  // namespace
 
 ScanLayout layoutGroupWeek(const ScanPrefs& p, store::Date reference,
-                           const std::vector<std::string>& members, const Occupancy& occupancy) {
+                           const std::vector<std::string>& members, const Occupancy& occupancy,
+                           WeekOptions options) {
     ScanLayout l;
     Numbering n;
     n.series(0, 101, 3001);
@@ -345,14 +358,15 @@ ScanLayout layoutGroupWeek(const ScanPrefs& p, store::Date reference,
     n.series(6, 10'101, 10'201);
     n.series(2, 20'001, 30'000);  // left-hand labels and day names
     n.next(5), n.next(6);
-    const int S = p.scanSize, H = p.height, R = 42;
+    const int days = std::clamp(options.days, 1, 7);
+    const int S = p.scanSize, H = p.height, R = 6 * days;
     const int columns = int(members.size());
     const store::Date monday = reference.mondayOfWeek();
     const LONG q = std::max<LONG>((p.endDay - p.beginDay) / 4, 0);
     const std::string labels[6] = {"<" + fiveChars(p.beginDay),   fiveChars(p.beginDay),
                                    fiveChars(p.beginDay + q),     fiveChars(p.beginDay + 2 * q),
                                    fiveChars(p.beginDay + 3 * q), ">" + fiveChars(p.endDay)};
-    for (int d = 1; d <= 7; ++d) {
+    for (int d = 1; d <= days; ++d) {
         const int T = 46 + (d - 1) * 6 * H;
         const std::string name = dayName(monday + (d - 1));
         add(l, label(n.next(2), 2, T, 16, H, name));
@@ -371,7 +385,7 @@ ScanLayout layoutGroupWeek(const ScanPrefs& p, store::Date reference,
         add(l, label(n.next(6), x, 52 + H * (R + k % 2), S, 8, resource, kSmall7));
         for (const Occurrence& o : occupancy.of(resource)) {
             const store::Date date(o.date);
-            if (date < monday || date > monday + 6) continue;
+            if (date < monday || date > monday + (days - 1)) continue;
             const Band band{p, 46 + (dayColumn(date) - 1) * 6 * H};
             const int top = band.at(o.start, false);
             bookingBox(l, n, o, 66 + (k - 1) * S, top, S - 2, band.at(o.end, true) - top,

@@ -41,10 +41,19 @@ std::string rowLabel(const ScanPrefs& p, int r);
 /// with `mixedName` characters of the booking's name in "Mixed".
 std::string boxText(const std::string& mode, const Occurrence& o, int mixedName = 6);
 
+/// What a week scan shows beside the user's settings: the printed sheets of users who work
+/// Monday to Friday show five days, the printed week names each day with its date, and
+/// its "Mixed" box texts keep three characters of the booking's name.
+struct WeekOptions {
+    int days = 7;  // 7: Monday to Sunday; 5: Monday to Friday
+    bool dated = false;
+    int mixedName = 6;
+};
+
 /// SCANSINGLE: one resource's week, Monday to Sunday, of the week holding `reference`.
 /// `occurrences` are the resource's, in drawing order; those outside the week are passed by.
 ScanLayout layoutResourceWeek(const ScanPrefs& p, store::Date reference,
-                              const std::vector<Occurrence>& occurrences);
+                              const std::vector<Occurrence>& occurrences, WeekOptions options = {});
 /// SCANMONTH: one resource's month holding `reference`.
 ScanLayout layoutResourceMonth(const ScanPrefs& p, store::Date reference,
                                const std::vector<Occurrence>& occurrences);
@@ -53,7 +62,8 @@ ScanLayout layoutGroupDay(const ScanPrefs& p, store::Date day,
                           const std::vector<std::string>& members, const Occupancy& occupancy);
 /// SCANGROUPWEEK: a group's week of seven day bands of six rows each.
 ScanLayout layoutGroupWeek(const ScanPrefs& p, store::Date reference,
-                           const std::vector<std::string>& members, const Occupancy& occupancy);
+                           const std::vector<std::string>& members, const Occupancy& occupancy,
+                           WeekOptions options = {});
 /// SCANGROUPMONTH: a group's month as a chart of one row per member and one cell per day,
 /// coloured by how many bookings the member has that day; only a cell of one booking
 /// opens it.

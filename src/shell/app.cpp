@@ -24,6 +24,7 @@
 #include "shell/terms.h"
 #include "shell/translator.h"
 #include "store/error_class.h"
+#include "store/session.h"
 #include "store/store.h"
 
 namespace shell {
@@ -37,6 +38,14 @@ void printSetup(MAIN& frame) {
     dialog.exec();
 }
 
+/// Defines a window of the frame's own, run with the frame as its parent.
+void defineFrameWindow(const std::string& name, void (*run)(MAIN& frame)) {
+    framework::defineWindow(name, [run](store::Store&, QWidget* parent, int) {
+        if (auto* frame = qobject_cast<MAIN*>(parent)) run(*frame);
+        return int(store::RequestCompleted);
+    });
+}
+
 void changePassword(MAIN& frame) {
     // Started, not called: the frame stays usable while the window is open.
     auto* w = new CHANGEPASSWORD(frame.db(), &frame);
@@ -48,29 +57,21 @@ void changePassword(MAIN& frame) {
 }  // namespace
 
 void registerShellProcedures() {
-    MAIN::registerProcedure("PRINTSETUP", [](MAIN& f, int) { printSetup(f); });
-    MAIN::registerProcedure("CHANGEPASSWORD", [](MAIN& f, int) { changePassword(f); });
-    MAIN::registerProcedure("TERMS", [](MAIN& f, int) { TERMS(f); });
-    MAIN::registerProcedure("ABOUTTEMBRIX", [](MAIN& f, int) { ABOUTTEMBRIX(f); });
-    MAIN::registerProcedure("HELPCONTENTS", [](MAIN&, int) { framework::showHelpContents(); });
-    MAIN::registerProcedure("HELPSEARCH", [](MAIN&, int) { framework::showHelpSearch(); });
-    MAIN::registerProcedure("HELPHOWTO", [](MAIN&, int) { framework::showHowToUseHelp(); });
+    defineFrameWindow("PRINTSETUP", printSetup);
+    defineFrameWindow("CHANGEPASSWORD", changePassword);
+    defineFrameWindow("TERMS", TERMS);
+    defineFrameWindow("ABOUTTEMBRIX", ABOUTTEMBRIX);
+    defineFrameWindow("HELPCONTENTS", [](MAIN&) { framework::showHelpContents(); });
+    defineFrameWindow("HELPSEARCH", [](MAIN&) { framework::showHelpSearch(); });
+    defineFrameWindow("HELPHOWTO", [](MAIN&) { framework::showHowToUseHelp(); });
 }
 
 void registerWindows(store::Store& db) {
     registerShellProcedures();
-    masterdata::ui::registerWindows(db, [](const std::string& name, auto run) {
-        MAIN::registerProcedure(name, [run](MAIN& f, int request) { run(&f, request); });
-    });
-    booking::ui::registerWindows(db, [](const std::string& name, auto run) {
-        MAIN::registerProcedure(name, [run](MAIN& f, int request) { run(&f, request); });
-    });
-    scan::ui::registerWindows(db, [](const std::string& name, auto run) {
-        MAIN::registerProcedure(name, [run](MAIN& f, int request) { run(&f, request); });
-    });
-    reports::ui::registerWindows(db, [](const std::string& name, auto run) {
-        MAIN::registerProcedure(name, [run](MAIN& f, int request) { run(&f, request); });
-    });
+    masterdata::ui::registerWindows(db);
+    booking::ui::registerWindows(db);
+    scan::ui::registerWindows();
+    reports::ui::registerWindows();
     // Saved system preferences bring their terms to every window opened afterwards; the
     // preference window searches for alerts as the frame does.
     masterdata::ui::preferenceHooks().sysPrefSaved = [&db] {
@@ -79,9 +80,9 @@ void registerWindows(store::Store& db) {
             if (auto* frame = qobject_cast<MAIN*>(w)) frame->refreshTerms();
     };
     // Every timer of the frame, the scans and the lists runs the booking alerts' search.
-    MAIN::ALERTSEARCH() = [&db] { booking::ui::ALERTSEARCH(db); };
+    framework::program().alertSearch = [&db] { booking::ui::ALERTSEARCH(db); };
     masterdata::ui::preferenceHooks().alertSearch = [] {
-        if (MAIN::ALERTSEARCH()) MAIN::ALERTSEARCH()();
+        if (framework::program().alertSearch) framework::program().alertSearch();
     };
 }
 
@@ -108,9 +109,6 @@ int RUNTEMBRIX(int argc, char** argv) {
     program.translateWindow = [](QWidget& w) { Translate(&w); };
     program.translate = [](const std::string& s) { return TranslateString(s, 1); };
     program.showHelp = [](const std::string& topic) { framework::showHelp(topic); };
-    program.alertSearch = [] {
-        if (MAIN::ALERTSEARCH()) MAIN::ALERTSEARCH()();
-    };
     auto db = std::make_unique<store::Store>(folder, errors);
     db->DCTINIT();
 

@@ -11,11 +11,12 @@ namespace shell {
 /// store, translator and reporter torn down. Returns the process's exit code.
 int RUNTEMBRIX(int argc, char** argv);
 
-/// Makes the frame's own windows (password, terms, about, print set-up, help) available
-/// to its menu; each later subsystem registers its windows likewise.
+/// Defines the frame's own windows (password, terms, about, print set-up, help) in the
+/// program's window registry; they run with the frame as their parent.
 void registerShellProcedures();
 
-/// The frame's own windows and those of every subsystem, on the store of the run.
+/// Defines the frame's own windows and those of every subsystem in the program's window
+/// registry, and ties the alert search and saved system preferences to the store of the run.
 void registerWindows(store::Store& db);
 
 }  // namespace shell

@@ -21,6 +21,7 @@
 #include <cstring>
 
 #include "framework/ini_file.h"
+#include "framework/program.h"
 #include "framework/window_placement.h"
 #include "shell/change_password.h"
 #include "shell/login.h"
@@ -36,11 +37,6 @@ using namespace store;
 
 namespace {
 
-std::map<std::string, MAIN::Procedure>& registry() {
-    static std::map<std::string, MAIN::Procedure> r;
-    return r;
-}
-
 constexpr int kTimerMilliseconds = 30 * 1000;
 
 }  // namespace
@@ -52,21 +48,8 @@ struct MAIN::Entry {
     Term term1, term2;      // the terms merged into the text
     std::string procedure;  // what it runs
     int request;            // the global request it calls its procedure with
-    int minLevel;           // the lowest access level that may use it
+    Right right;            // what the user must be allowed to use it
 };
-
-void MAIN::registerProcedure(const std::string& name, Procedure run) {
-    registry()[name] = std::move(run);
-}
-
-bool MAIN::hasProcedure(const std::string& name) {
-    return registry().count(name) > 0;
-}
-
-std::function<void()>& MAIN::ALERTSEARCH() {
-    static std::function<void()> search;
-    return search;
-}
 
 MAIN::MAIN(Store& db, framework::IniFile& ini) : db_(db), ini_(ini) {
     setObjectName("MAIN");
@@ -79,7 +62,7 @@ MAIN::MAIN(Store& db, framework::IniFile& ini) : db_(db), ini_(ini) {
     setTexts();
     timer_ = new QTimer(this);
     connect(timer_, &QTimer::timeout, this, [] {
-        if (ALERTSEARCH()) ALERTSEARCH()();
+        if (framework::program().alertSearch) framework::program().alertSearch();
     });
 }
 
@@ -90,44 +73,45 @@ MAIN::~MAIN() {
 void MAIN::buildMenus() {
     using T = Term;
     const T none = T::None;
-    // path, text, terms, procedure, request, level
+    // path, text, terms, procedure, request, the right it needs
+    constexpr Right V = Right::View, R = Right::AdministerResources, S = Right::AdministerSystem;
     entries_ = {
-        {"File/Print setup...", "Print setup...", none, none, "PRINTSETUP", 0, 0},
-        {"File/System preferences", "System preferences", none, none, "SYSPREF", ChangeRecord, 3},
-        {"File/Users/Add/edit users", "Add/edit users", none, none, "BROWSEUSERS", 0, 3},
-        {"File/Users/User groups", "User groups", none, none, "BROWSEUSERGROUPS", 0, 3},
-        {"File/User preferences", "User preferences", none, none, "USERPREF", ChangeRecord, 0},
-        {"File/Change password", "Change password", none, none, "CHANGEPASSWORD", 0, 0},
-        {"File/Exit", "Exit", none, none, "EXIT", 0, 0},
-        {"Bookings/Add %1", "Add %1", T::BookingSingular, none, "UPDATEACT", InsertRecord, 0},
-        {"Bookings/Browse %1", "Browse %1", T::BookingPlural, none, "BROWSEALL", 0, 0},
+        {"File/Print setup...", "Print setup...", none, none, "PRINTSETUP", 0, V},
+        {"File/System preferences", "System preferences", none, none, "SYSPREF", ChangeRecord, S},
+        {"File/Users/Add/edit users", "Add/edit users", none, none, "BROWSEUSERS", 0, S},
+        {"File/Users/User groups", "User groups", none, none, "BROWSEUSERGROUPS", 0, S},
+        {"File/User preferences", "User preferences", none, none, "USERPREF", ChangeRecord, V},
+        {"File/Change password", "Change password", none, none, "CHANGEPASSWORD", 0, V},
+        {"File/Exit", "Exit", none, none, "EXIT", 0, V},
+        {"Bookings/Add %1", "Add %1", T::BookingSingular, none, "UPDATEACT", InsertRecord, V},
+        {"Bookings/Browse %1", "Browse %1", T::BookingPlural, none, "BROWSEALL", 0, V},
         {"Bookings/Browse alphabetically", "Browse alphabetically", none, none, "BROWSEBYNAME", 0,
-         0},
-        {"Bookings/Delete by batch", "Delete by batch", none, none, "BATCHDELETE", 0, 3},
+         V},
+        {"Bookings/Delete by batch", "Delete by batch", none, none, "BATCHDELETE", 0, S},
         {"Resources/Add %1", "Add %1", T::ResourceSingular, none, "UPDATERESOURCE", InsertRecord,
-         2},
-        {"Resources/Browse %1", "Browse %1", T::ResourcePlural, none, "BROWSERESOURCE", 0, 0},
-        {"Resources/%1 groups", "%1 groups", T::ResourceSingular, none, "BROWSEGROUPS", 0, 0},
+         R},
+        {"Resources/Browse %1", "Browse %1", T::ResourcePlural, none, "BROWSERESOURCE", 0, V},
+        {"Resources/%1 groups", "%1 groups", T::ResourceSingular, none, "BROWSEGROUPS", 0, V},
         {"Resources/Rebuild group ALL list", "Rebuild group ALL list", none, none, "REBUILDALL", 0,
-         2},
-        {"Utilization/%1 group", "%1 group", T::ResourceSingular, none, "GROUPUTIL", 0, 2},
-        {"Utilization/One %1", "One %1", T::ResourceSingular, none, "RESUTIL", 0, 2},
-        {"Clients/Add %1", "Add %1", T::ClientSingular, none, "UPDATECLIENT", InsertRecord, 2},
-        {"Clients/Browse %1", "Browse %1", T::ClientPlural, none, "BROWSECLIENT", 0, 0},
-        {"Scan/Single %1/Week", "Week", none, none, "SCANSINGLE", 0, 0},
-        {"Scan/Single %1/Month", "Month", none, none, "SCANMONTH", 0, 0},
-        {"Scan/%1 group/Day", "Day", none, none, "SCANGROUP", 0, 0},
-        {"Scan/%1 group/Week", "Week", none, none, "SCANGROUPWEEK", 0, 0},
-        {"Scan/%1 group/Month", "Month", none, none, "SCANGROUPMONTH", 0, 0},
-        {"Scan/Availability/%1 group", "%1 group", T::ResourceSingular, none, "SCANFREE", 0, 0},
-        {"Scan/Availability/Pooled %1", "Pooled %1", T::ResourcePlural, none, "SCANPOOLED", 0, 0},
-        {"Scan/Availability/Find free time", "Find free time", none, none, "FINDFREETIME", 0, 0},
-        {"Scan/Calendar", "Calendar", none, none, "CALENDARMAIN", 0, 0},
-        {"Help/Contents", "Contents", none, none, "HELPCONTENTS", 0, 0},
-        {"Help/Search for help on...", "Search for help on...", none, none, "HELPSEARCH", 0, 0},
-        {"Help/How to use help", "How to use help", none, none, "HELPHOWTO", 0, 0},
-        {"Help/Tembrix Terms", "Tembrix Terms", none, none, "TERMS", 0, 0},
-        {"Help/About Tembrix", "About Tembrix", none, none, "ABOUTTEMBRIX", 0, 0},
+         R},
+        {"Utilization/%1 group", "%1 group", T::ResourceSingular, none, "GROUPUTIL", 0, R},
+        {"Utilization/One %1", "One %1", T::ResourceSingular, none, "RESUTIL", 0, R},
+        {"Clients/Add %1", "Add %1", T::ClientSingular, none, "UPDATECLIENT", InsertRecord, R},
+        {"Clients/Browse %1", "Browse %1", T::ClientPlural, none, "BROWSECLIENT", 0, V},
+        {"Scan/Single %1/Week", "Week", none, none, "SCANSINGLE", 0, V},
+        {"Scan/Single %1/Month", "Month", none, none, "SCANMONTH", 0, V},
+        {"Scan/%1 group/Day", "Day", none, none, "SCANGROUP", 0, V},
+        {"Scan/%1 group/Week", "Week", none, none, "SCANGROUPWEEK", 0, V},
+        {"Scan/%1 group/Month", "Month", none, none, "SCANGROUPMONTH", 0, V},
+        {"Scan/Availability/%1 group", "%1 group", T::ResourceSingular, none, "SCANFREE", 0, V},
+        {"Scan/Availability/Pooled %1", "Pooled %1", T::ResourcePlural, none, "SCANPOOLED", 0, V},
+        {"Scan/Availability/Find free time", "Find free time", none, none, "FINDFREETIME", 0, V},
+        {"Scan/Calendar", "Calendar", none, none, "CALENDARMAIN", 0, V},
+        {"Help/Contents", "Contents", none, none, "HELPCONTENTS", 0, V},
+        {"Help/Search for help on...", "Search for help on...", none, none, "HELPSEARCH", 0, V},
+        {"Help/How to use help", "How to use help", none, none, "HELPHOWTO", 0, V},
+        {"Help/Tembrix Terms", "Tembrix Terms", none, none, "TERMS", 0, V},
+        {"Help/About Tembrix", "About Tembrix", none, none, "ABOUTTEMBRIX", 0, V},
     };
     // The menu titles that carry the organisation's terms, and those that do not. The
     // menus of the terms get their accelerator when the terms are merged (setTexts).
@@ -295,24 +279,21 @@ void MAIN::run(const std::string& procedure, int request) {
         close();
         return;
     }
-    auto it = registry().find(procedure);
-    if (it == registry().end()) return;
-    session().GlobalRequest = request;
-    it->second(*this, request);
+    framework::callWindow(procedure, db_, this, request);
 }
 
 void MAIN::applyGating() {
     const int level = session().accessLevel;
     for (const Entry& e : entries_) {
-        const bool available = e.procedure == "EXIT" || hasProcedure(e.procedure);
-        actions_.at(e.path)->setEnabled(available && level >= e.minLevel);
+        const bool available = e.procedure == "EXIT" || framework::hasWindow(e.procedure);
+        actions_.at(e.path)->setEnabled(available && may(level, e.right));
     }
     // A toolbar button is open to every level, as long as its window exists.
     for (auto& [path, a] : actions_)
         if (path.rfind("toolbar/", 0) == 0)
-            a->setEnabled(hasProcedure(a->property("procedure").toString().toStdString()));
-    menus_.at("File/Users")->setEnabled(level >= SystemAdministrator);
-    menus_.at("Utilization")->setEnabled(level >= ResourceAdministrator);
+            a->setEnabled(framework::hasWindow(a->property("procedure").toString().toStdString()));
+    menus_.at("File/Users")->setEnabled(may(level, Right::AdministerSystem));
+    menus_.at("Utilization")->setEnabled(may(level, Right::AdministerResources));
 }
 
 namespace {

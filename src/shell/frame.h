@@ -20,22 +20,11 @@ class Store;
 namespace shell {
 
 /// The frame window: the menu and toolbar from which every other window starts, gated
-/// by the logged-in user's access level.
+/// by the logged-in user's access level; each entry runs a window of the program's
+/// registry (framework::defineWindow) by its procedure name.
 class MAIN : public QMainWindow {
     Q_OBJECT
   public:
-    /// How a window procedure is run from the frame: `request` is the global request it
-    /// is called with (0 when none).
-    using Procedure = std::function<void(MAIN& frame, int request)>;
-
-    /// Makes a window procedure available to the frame under its name ("UPDATEACT").
-    /// Entries whose procedure is not registered stay visible and disabled.
-    static void registerProcedure(const std::string& name, Procedure run);
-    static bool hasProcedure(const std::string& name);
-
-    /// The alert search that every timer event of the frame runs.
-    static std::function<void()>& ALERTSEARCH();
-
     MAIN(store::Store& db, framework::IniFile& ini);
     ~MAIN() override;
 
@@ -56,7 +45,8 @@ class MAIN : public QMainWindow {
     /// Shows the menu and toolbar texts again with the organisation's current terms (after
     /// the system preferences changed them).
     void refreshTerms() { setTexts(); }
-    /// Runs a registered procedure as the frame's entry would.
+    /// Runs a window of the program's registry as the frame's entry would. Entries whose
+    /// window is not defined there stay visible and disabled.
     void run(const std::string& procedure, int request = 0);
 
     /// Called at the very end of closing (after tables are closed and placement saved):

@@ -2,7 +2,9 @@
 
 #include <filesystem>
 
+#include "masterdata/preferences.h"
 #include "masterdata/user_save.h"
+#include "store/datetime.h"
 #include "store/error_class.h"
 #include "store/questions.h"
 #include "store/session.h"
@@ -127,29 +129,7 @@ bool seed(Store& db) {
     if (tableEmpty(db, Tbl::SYSPREF)) {
         FileManager& syp = db.Access(Tbl::SYSPREF);
         syp.PRIMERECORD();
-        db.SYP.STARTTIME = 4320401;
-        db.SYP.DURATION = 180001;
-        db.SYP.BEGINDAY = 2880001;
-        db.SYP.ENDDAY = 6480001;
-        db.SYP.INTERVAL = 90001;
-        db.SYP.WEEKEND = 0;
-        db.SYP.RESOURCE = "";
-        db.SYP.SCANTEXT = "Client";
-        db.SYP.SCANSIZE = 40;
-        db.SYP.HEIGHT = 8;
-        db.SYP.ACCESSTRIES = 0;
-        db.SYP.ADVANCEDAYS = 0;
-        db.SYP.NOCONFLICT = 0;
-        db.SYP.BACKUPHOURS = 24;
-        db.SYP.ALERT = "None";
-        db.SYP.ALERTLEAD = 0;
-        db.SYP.ACTUAL = 0;
-        db.SYP.LABELS1_1 = "Booking";
-        db.SYP.LABELS1_2 = "Bookings";
-        db.SYP.LABELS2_1 = "Resource";
-        db.SYP.LABELS2_2 = "Resources";
-        db.SYP.LABELS3_1 = "Client";
-        db.SYP.LABELS3_2 = "Clients";
+        masterdata::seedSystemDefaults(db.SYP);
         if (db.engine().add(db.table(Tbl::SYSPREF)) != NoError) {
             stopBox(db, " SYSPREF");
             return false;
@@ -180,11 +160,10 @@ bool seed(Store& db) {
     }
 
     if (tableEmpty(db, Tbl::DURLIST)) {
-        static const LONG lengths[] = {30001,  60001,  90001,  120001,  180001, 270001,
-                                       360001, 540001, 720001, 1080001, 1440001};
-        for (LONG length : lengths) {
+        // Five minutes to four hours.
+        for (int minutes : {5, 10, 15, 20, 30, 45, 60, 90, 120, 180, 240}) {
             db.Access(Tbl::DURLIST).PRIMERECORD();
-            db.DUR.DURATION = length;
+            db.DUR.DURATION = lengthFromMinutes(minutes);
             db.DUR.USERNAME = kSysPref;
             db.engine().add(db.table(Tbl::DURLIST));  // a failing add is of no consequence
         }

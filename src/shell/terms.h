@@ -3,32 +3,18 @@
 #include <QString>
 #include <string>
 
+#include "store/terms.h"
+
 namespace store {
 struct SYSPREF;
 }
 
 namespace shell {
 
-/// The organisation's words for the three things Tembrix is about, singular and plural.
-enum class Term {
-    None,
-    BookingSingular,
-    BookingPlural,
-    ResourceSingular,
-    ResourcePlural,
-    ClientSingular,
-    ClientPlural,
-};
+using store::Term;
+using store::TermCase;
 
-/// How a term enters a text. ByPosition decides per placeholder: a term that opens the
-/// text (or a sentence or line in it) or stands alone is used as stored, a term inside a
-/// sentence is lower-cased ("Add %1" -> "Add booking", "%1 groups" -> "Resource groups").
-/// Callers that know better ask for AsStored or Lower.
-enum class TermCase { ByPosition, AsStored, Lower };
-
-/// The organisation's terms as the single SYSPREF record holds them, without their
-/// trailing blanks. A term left blank falls back to the system's own word, so that no
-/// caption ever loses its noun.
+/// The organisation's terms (store::Terms) as the frame's Qt texts take them.
 struct Terms {
     QString booking = QStringLiteral("Booking");
     QString bookings = QStringLiteral("Bookings");
@@ -48,14 +34,10 @@ struct Terms {
 Terms currentTerms();
 void setCurrentTerms(const Terms& terms);
 
-/// Whether the placeholder at `at` opens the text, a sentence or a line of it: only
-/// blanks and '&' mnemonics stand between it and the start of the text, a new line, or
-/// a '.', '!' or '?' followed by a blank.
+/// store::opensSentence for the character at `at` of a Qt text.
 bool opensSentence(const QString& text, int at);
 
-/// Replaces every "%1", "%2" and "%3" of text by v1, v2 and v3 (trailing blanks removed),
-/// each occurrence in the case `how` asks. Placeholders whose value is empty are left
-/// as they are, so a text can be merged in two steps.
+/// store::mergeTerms for Qt texts, lower-casing through Qt.
 QString mergeTerms(const QString& text, const QString& v1, const QString& v2 = {},
                    const QString& v3 = {}, TermCase how = TermCase::ByPosition);
 /// The same with the words of `terms`.

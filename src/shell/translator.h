@@ -176,6 +176,7 @@ inline constexpr int Previous = 2009;
 
 inline constexpr const char* kControlNumberProperty = "controlNumber";
 
+/// A navigation button of the browses by the control number the language file gives it.
 struct NavigationButton {
     int control;
     const char* objectName;

@@ -310,10 +310,10 @@ class Engine {
     /// The layout signature stored in a file's catalog for a declaration.
     static std::string layoutSignature(const TableDecl& d);
 
-  public:
+  private:
+    /// The connection and the statements prepared on it.
     struct Impl;
 
-  private:
     int fetchPage(Table& t, int direction);
     int deliver(Table& t);
     /// NEXT (+1) or PREVIOUS (-1).

@@ -16,6 +16,7 @@ enum ConflictKind : int {
     PoolExceeded = 3,  // a pooled resource would have more units booked than it has
 };
 
+/// What the conflict dialog is asked about one finding of the booking checks.
 struct ConflictQuestion {
     std::string text;      // the other booking's name or client, the special day, "weekend"...
     std::string resource;  // the resource being checked (kinds 0 and 3)

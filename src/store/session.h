@@ -2,6 +2,8 @@
 
 #include <string>
 
+#include "access.h"
+
 namespace store {
 
 /// What a procedure that maintains a record is asked to do.
@@ -14,14 +16,6 @@ enum Request : int {
 };
 /// How it ended.
 enum Response : int { NoResponse = 0, RequestCompleted = 1, RequestCancelled = 2 };
-
-/// Access levels of users.
-enum AccessLevel : int {
-    ViewOnly = 0,
-    GeneralUser = 1,
-    ResourceAdministrator = 2,
-    SystemAdministrator = 3
-};
 
 /// The program-wide values of one run: who is logged in, and the request and response
 /// by which windows hand work to the forms they call.

@@ -39,6 +39,17 @@ class ClientMaintenanceTest : public store::test::StoreTest {
     }
 };
 
+TEST_F(ClientMaintenanceTest, AClientIsOnFileByItsNameInAnyLetterCase) {
+    EXPECT_TRUE(masterdata::readClient(db, "zeta trust"));
+    // The record read stands in the buffer, with the name as stored.
+    EXPECT_EQ("Zeta Trust", db.CLI.CLIENT.str());
+    EXPECT_FALSE(masterdata::readClient(db, "Nobody Inc"));
+    EXPECT_EQ("Nobody Inc", db.CLI.CLIENT.str());
+    // A blank name never finds a client, even beside clients on file.
+    EXPECT_FALSE(masterdata::readClient(db, ""));
+    EXPECT_TRUE(db.CLI.CLIENT.blank());
+}
+
 TEST_F(ClientMaintenanceTest, ARenamedClientsBookingsCarryTheNewName) {
     fetchClient("Acme");
     a.rm(Tbl::CLIENT).SAVE();

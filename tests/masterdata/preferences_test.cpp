@@ -22,14 +22,8 @@ class PreferencesTest : public StoreTest {
         session() = Session{};
         session().GlobalUserName = "ADMIN";
         a.fm(Tbl::SYSPREF).PRIMERECORD();
+        masterdata::seedSystemDefaults(db.SYP);
         db.SYP.NAME = "Meeting";
-        db.SYP.DURATION = 180001;
-        db.SYP.BEGINDAY = 2880001;
-        db.SYP.ENDDAY = 6480001;
-        db.SYP.INTERVAL = 90001;
-        db.SYP.SCANTEXT = "Client";
-        db.SYP.SCANSIZE = 40;
-        db.SYP.HEIGHT = 8;
         ASSERT_EQ(Level_Benign, a.fm(Tbl::SYSPREF).INSERT());
         sysPrefAt = db.table(Tbl::SYSPREF).position();
     }

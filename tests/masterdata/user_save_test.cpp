@@ -3,6 +3,8 @@
 #include "masterdata/user_save.h"
 #include "../store/store_fixture.h"
 #include "masterdata/master_names.h"
+#include "masterdata/preferences.h"
+#include "store/datetime.h"
 #include "store/session.h"
 
 namespace store::test {
@@ -18,15 +20,9 @@ class UserSaveTest : public StoreTest {
         session().GlobalUserName = "ADMIN";
         session().accessLevel = SystemAdministrator;
         a.fm(Tbl::SYSPREF).PRIMERECORD();
+        masterdata::seedSystemDefaults(db.SYP);
         db.SYP.NAME = "Staff meeting";
-        db.SYP.STARTTIME = 3240001;
-        db.SYP.DURATION = 180001;
-        db.SYP.BEGINDAY = 2880001;
-        db.SYP.ENDDAY = 6480001;
-        db.SYP.INTERVAL = 90001;
-        db.SYP.SCANTEXT = "Client";
-        db.SYP.SCANSIZE = 40;
-        db.SYP.HEIGHT = 8;
+        db.SYP.STARTTIME = Time::fromHMS(9, 0).value;
         ASSERT_EQ(Level_Benign, a.fm(Tbl::SYSPREF).INSERT()) << user.lastText();
         for (LONG d : {90001, 180001}) {
             a.fm(Tbl::DURLIST).PRIMERECORD();

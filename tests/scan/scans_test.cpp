@@ -128,6 +128,32 @@ TEST_F(ScanLayoutTest, BoxesRunFromTheirStartRowToTheirEndLine) {
     EXPECT_EQ(at(19), e->start);
 }
 
+TEST_F(ScanLayoutTest, ThePrintedWeekNamesItsDatesAndMayStopOnFriday) {
+    ScanPrefs p = prefs();
+    p.scanText = "Mixed";
+    const std::vector<Occurrence> week = {occ(monday, at(9), at(10), 1, "Meeting", "Smith"),
+                                          occ(monday + 5, at(9), at(10), 2)};
+    // Five days: Saturday's booking, headings and grid line are not drawn.
+    const ScanLayout five = layoutResourceWeek(p, store::Date(monday), week, {5, true, 3});
+    const auto boxes = ofKind(five, Item::Box);
+    ASSERT_EQ(1u, boxes.size());
+    // The paper's "Mixed" keeps three letters of the name.
+    EXPECT_EQ("Mee:Smith", ofKind(five, Item::Text)[0]->text);
+    EXPECT_EQ("Monday " + store::shortDate(store::Date(monday)), five.items.front().text);
+    int lines = 0;
+    for (const Item* l : ofKind(five, Item::Line)) lines += l->h > 0;
+    EXPECT_EQ(6, lines);
+    // The grid it tells a printed page about: its rows of 8 from y = 39.
+    EXPECT_EQ(39, five.rows.top);
+    EXPECT_EQ(8, five.rows.height);
+    EXPECT_EQ(scanRows(p), five.rows.count);
+    // The window's week is unchanged: seven days, six letters of the name.
+    const ScanLayout seven = layoutResourceWeek(p, store::Date(monday), week);
+    EXPECT_EQ(2u, ofKind(seven, Item::Box).size());
+    EXPECT_EQ("Meetin:Smith", ofKind(seven, Item::Text)[0]->text);
+    EXPECT_EQ("Mon", seven.items.front().text);
+}
+
 TEST_F(ScanLayoutTest, BoxTextsFollowTheScanTextSetting) {
     const Occurrence o = occ(monday, at(9), at(10), 1, "  Board meeting", " Acme Ltd");
     EXPECT_EQ("", boxText("No Text", o));

@@ -26,9 +26,8 @@ class FrameTest : public ShellTest {
     void SetUp() override {
         ShellTest::SetUp();
         registerShellProcedures();
-        // Every procedure of the menu, so that gating alone decides what is enabled. An
-        // earlier test of the program may have registered a real window on a store that is
-        // gone by now: each is replaced here. (Help and the frame's own windows need none.)
+        // Every procedure of the menu, so that gating alone decides what is enabled. (Help
+        // and the frame's own windows need none.)
         for (const char* p :
              {"SYSPREF",        "BROWSEUSERS",    "BROWSEUSERGROUPS", "USERPREF",
               "UPDATEACT",      "BROWSEALL",      "BROWSEBYNAME",     "BATCHDELETE",
@@ -37,8 +36,9 @@ class FrameTest : public ShellTest {
               "SCANSINGLE",     "SCANMONTH",      "SCANGROUP",        "SCANGROUPWEEK",
               "SCANGROUPMONTH", "SCANFREE",       "SCANPOOLED",       "FINDFREETIME",
               "CALENDARMAIN"})
-            MAIN::registerProcedure(p, [p](MAIN&, int request) {
+            framework::defineWindow(p, [p](Store&, QWidget*, int request) {
                 ranLog().push_back(std::string(p) + ":" + std::to_string(request));
+                return int(RequestCompleted);
             });
         ran.clear();
         ASSERT_EQ(StoreStart::Ready, OPENSTORE(*db));
@@ -71,8 +71,7 @@ class FrameTest : public ShellTest {
         reopen();
         return off;
     }
-    /// What the frame ran. The procedures are registered once for the whole program, so
-    /// they write to a log that outlives each test rather than to a test of the past.
+    /// What the frame ran: the stand-in windows write here.
     static std::vector<std::string>& ranLog() {
         static std::vector<std::string> log;
         return log;

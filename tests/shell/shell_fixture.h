@@ -15,6 +15,7 @@
 
 #include "../store/store_fixture.h"
 #include "framework/ini_file.h"
+#include "framework/program.h"
 #include "shell/login.h"
 #include "store/error_class.h"
 #include "store/scripted_questions.h"
@@ -65,6 +66,9 @@ class ShellTest : public ::testing::Test {
         store::session() = store::Session{};
     }
     void TearDown() override {
+        // The windows a test defined, and the alert search tied to its store, end with it
+        // as they end with a run of the program.
+        framework::program() = framework::Program{};
         db.reset();
         std::filesystem::remove_all(dir);
     }

@@ -26,6 +26,7 @@
 #include "framework/date_time_entry.h"
 #include "framework/ini_file.h"
 #include "framework/program.h"
+#include "masterdata/client_maintenance.h"
 #include "masterdata/preferences.h"
 #include "masterdata/tag_lists.h"
 #include "masterdata/ui/lookup_cal.h"
@@ -426,15 +427,12 @@ void UpdateAct::focusField(FormField f) {
 void UpdateAct::lookUpClient(bool always) {
     store::Store& d = db();
     const std::string typed = trim(s(client_->text()));
-    if (!always) {
-        d.CLI.CLIENT = typed;
-        if (!typed.empty() && d.engine().get(d.table(Tbl::CLIENT), store::CLI::CLIENT_KEY) == 0) {
-            d.ACT.CLIENT = d.CLI.CLIENT.view();
-            return;
-        }
+    if (!always && masterdata::readClient(d, typed)) {
+        d.ACT.CLIENT = d.CLI.CLIENT.view();
+        return;
     }
     d.CLI.CLIENT = typed;
-    const int r = masterdata::ui::callWindow("BROWSECLIENT", d, this, store::SelectRecord);
+    const int r = framework::callWindow("BROWSECLIENT", d, this, store::SelectRecord);
     if (r == store::RequestCompleted) {
         d.ACT.CLIENT = d.CLI.CLIENT.view();
         clientLookupCancelled_ = false;
@@ -448,7 +446,7 @@ void UpdateAct::lookUpClient(bool always) {
 
 void UpdateAct::insertResources() {
     masterdata::resourceTags().clear();
-    if (masterdata::ui::callWindow("BROWSERESOURCEM", db(), this, store::SelectRecord) ==
+    if (framework::callWindow("BROWSERESOURCEM", db(), this, store::SelectRecord) ==
         store::RequestCompleted) {
         std::vector<std::pair<std::string, int>> chosen;
         for (const masterdata::TaggedResource& t : masterdata::resourceTags())
@@ -460,7 +458,7 @@ void UpdateAct::insertResources() {
 }
 
 void UpdateAct::addGroup(bool add) {
-    if (masterdata::ui::callWindow("BROWSEGROUPS", db(), this, store::SelectRecord) !=
+    if (framework::callWindow("BROWSEGROUPS", db(), this, store::SelectRecord) !=
         store::RequestCompleted)
         return;
     const std::string group = db().GRO.GROUP.str();
@@ -553,11 +551,8 @@ void UpdateAct::TAKESELECTED(QObject* control) {
         }
     } else if (control == client_ && form_->editingAllowed() && !clientLookupCancelled_) {
         // A client not on file (a blank one included) is chosen from the list at once.
-        store::Store& d = db();
-        d.CLI.CLIENT = trim(s(client_->text()));
-        const bool onFile = !d.CLI.CLIENT.blank() &&
-                            d.engine().get(d.table(Tbl::CLIENT), store::CLI::CLIENT_KEY) == 0;
-        if (!onFile) QTimer::singleShot(0, this, [this] { lookUpClient(true); });
+        if (!masterdata::readClient(db(), trim(s(client_->text()))))
+            QTimer::singleShot(0, this, [this] { lookUpClient(true); });
     }
 }
 
@@ -629,25 +624,20 @@ int UPDATEACT(store::Store& db, QWidget* parent, std::function<void(BookingForm&
     return response == store::RequestCompleted ? store::RequestCompleted : store::RequestCancelled;
 }
 
-void registerWindows(store::Store& db,
-                     const std::function<void(const std::string& name,
-                                              std::function<void(QWidget*, int)> run)>& add) {
+void registerWindows(store::Store& db) {
     setTranslator([](const std::string& t) {
         return framework::program().translate ? framework::program().translate(t) : t;
     });
     installConflictWindow(db);
-    add("UPDATEACT", [&db](QWidget* frame, int request) {
-        store::session().GlobalRequest = request;
-        UPDATEACT(db, frame);
-    });
+    framework::defineWindow(
+        "UPDATEACT", [](store::Store& d, QWidget* parent, int) { return UPDATEACT(d, parent); });
     // The lists call DELACT with the occurrence in the DATES buffer; the frame's menu runs
     // the purge.
-    masterdata::ui::defineWindow(
+    framework::defineWindow(
         "DELACT", [](store::Store& d, QWidget* parent, int) { return DELACT(d, parent); });
-    masterdata::ui::defineWindow("BATCHDELETE", [](store::Store& d, QWidget* parent, int) {
+    framework::defineWindow("BATCHDELETE", [](store::Store& d, QWidget* parent, int) {
         return BATCHDELETE(d, parent);
     });
-    add("BATCHDELETE", [&db](QWidget* frame, int) { BATCHDELETE(db, frame); });
 }
 
 }  // namespace booking::ui

@@ -119,11 +119,9 @@ class UpdateAct : public framework::WindowProcedure {
 /// response it leaves. `prime` fills a new booking's fields once the form has opened.
 int UPDATEACT(store::Store& db, QWidget* parent, std::function<void(BookingForm&)> prime = {});
 
-/// Makes the booking windows known to the program: the frame's "UPDATEACT" and
-/// "BATCHDELETE" through `add`, "DELACT" and "BATCHDELETE" as windows other windows call,
-/// the conflict dialog for the checks, and the program's translator for the engine's texts.
-void registerWindows(store::Store& db,
-                     const std::function<void(const std::string& name,
-                                              std::function<void(QWidget*, int)> run)>& add);
+/// Makes the booking windows known to the program: "UPDATEACT", "DELACT" and
+/// "BATCHDELETE" in its window registry, the conflict dialog for the checks, and the
+/// program's translator for the engine's texts.
+void registerWindows(store::Store& db);
 
 }  // namespace booking::ui

@@ -102,6 +102,7 @@ bool readTime(TimeCombo* combo, LONG& out) {
 // ---------------------------------------------------------------------------------------
 // REPWINDOW
 
+/// The repeat every so many of one period (the repeat type's unit), until a date.
 class FixedPeriodWindow : public QDialog {
   public:
     FixedPeriodWindow(QWidget* parent, int type, LONG seed, const REPACT& rule,
@@ -275,6 +276,7 @@ void WeekdayRuleWindow::take(const REPACT& r, const Refusal& refusal, QWidget* f
 // ---------------------------------------------------------------------------------------
 // REPWINDOW2
 
+/// The repeat on one weekday of the month (the second Tuesday, the last Friday).
 class SpecificWeekdayWindow : public WeekdayRuleWindow {
   public:
     SpecificWeekdayWindow(QWidget* parent, LONG seed, const REPACT& rule, const DateLimits& limits,
@@ -329,6 +331,7 @@ void SpecificWeekdayWindow::ok() {
 // ---------------------------------------------------------------------------------------
 // REPWINDOW3
 
+/// The repeat on chosen days of every week.
 class SetDaysWindow : public WeekdayRuleWindow {
   public:
     SetDaysWindow(QWidget* parent, LONG seed, const REPACT& rule, const DateLimits& limits,
@@ -379,6 +382,7 @@ void SetDaysWindow::ok() {
 // ---------------------------------------------------------------------------------------
 // REPWINDOW4
 
+/// One date with its start and end in the list of an irregular repeat.
 class IrregularDateWindow : public QDialog {
   public:
     IrregularDateWindow(QWidget* parent, const Occurrence& entry,

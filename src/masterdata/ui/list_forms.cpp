@@ -190,11 +190,11 @@ bool NameListForm::TAKECLOSEEVENT() {
 
 // --- the group form ------------------------------------------------------------------------
 
-GroupForm::GroupForm(Store& db, Tbl table, const char* name, Field nameField, int adminLevel,
+GroupForm::GroupForm(Store& db, Tbl table, const char* name, Field nameField, Right admin,
                      QWidget* parent)
-    : NameListForm(db, table, name, parent), nameField_(nameField), adminLevel_(adminLevel) {
+    : NameListForm(db, table, name, parent), nameField_(nameField), admin_(admin) {
     translatedAlready(*this);
-    allowInsert = allowDelete = session().accessLevel >= adminLevel;
+    allowInsert = allowDelete = may(session().accessLevel, admin);
 }
 
 void GroupForm::BUILD() {
@@ -232,7 +232,7 @@ bool GroupForm::INIT() {
         loadNames(storedMembers(original_));
     }
     showList();
-    const bool readOnly = session().accessLevel < adminLevel_;
+    const bool readOnly = !may(session().accessLevel, admin_);
     setReadOnly(readOnly);
     insert_->setEnabled(!readOnly);
     delete_->setEnabled(!readOnly);

@@ -110,10 +110,10 @@ class NameListForm : public KeptRecordForm {
 /// multiple-selection window and removed one by one, saved with the group in one go.
 class GroupForm : public NameListForm {
   public:
-    /// `nameField` is the group name's field; below `adminLevel` the group is
+    /// `nameField` is the group name's field; without the right `admin` the group is
     /// only shown.
     GroupForm(store::Store& db, store::Tbl table, const char* name, store::Field nameField,
-              int adminLevel, QWidget* parent);
+              store::Right admin, QWidget* parent);
 
   protected:
     /// The form's own texts, translated.
@@ -134,7 +134,7 @@ class GroupForm : public NameListForm {
 
   private:
     store::Field nameField_;
-    int adminLevel_;
+    store::Right admin_;
     QLineEdit* name_ = nullptr;
     QPushButton *insert_ = nullptr, *delete_ = nullptr;
 };

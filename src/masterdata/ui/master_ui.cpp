@@ -9,15 +9,15 @@
 #include "store/error_class.h"
 #include "store/questions.h"
 #include "store/store.h"
+#include "store/terms.h"
 
 namespace masterdata::ui {
 
 using namespace store;
 
 QString resourceWord(Store& db, bool plural) {
-    const std::string word = plural ? db.SYP.LABELS2_2.str() : db.SYP.LABELS2_1.str();
-    if (word.empty()) return plural ? QStringLiteral("Resources") : QStringLiteral("Resource");
-    return QString::fromStdString(word);
+    const Terms terms = Terms::of(db.SYP);
+    return QString::fromStdString(plural ? terms.resources : terms.resource);
 }
 
 QString text(const char* source, const QString& word, bool lower) {

@@ -34,6 +34,7 @@
 #include "store/record_image.h"
 #include "store/session.h"
 #include "store/store.h"
+#include "store/terms.h"
 
 namespace masterdata::ui {
 
@@ -52,35 +53,16 @@ constexpr int kTimerMilliseconds = 30 * 1000;
 /// The organisation's words that the windows' texts take in place of "%1".
 enum class Word { Booking, Bookings };
 
-QString wordOf(Store& db, Word w) {
-    const std::string stored = w == Word::Booking ? db.SYP.LABELS1_1.str() : db.SYP.LABELS1_2.str();
-    if (!stored.empty()) return QString::fromStdString(stored);
-    return w == Word::Booking ? QStringLiteral("Booking") : QStringLiteral("Bookings");
-}
-
-/// A term that opens the text or a sentence keeps its capital; inside a sentence it is
-/// written in lower case ("Lock %1" -> "Lock bookings").
-bool opensSentence(const QString& text, int at) {
-    int i = at - 1;
-    while (i >= 0 && (text.at(i) == u' ' || text.at(i) == u'&')) --i;
-    if (i < 0) return true;
-    const QChar c = text.at(i);
-    return c == u'\n' || ((c == u'.' || c == u'!' || c == u'?') && i < at - 1);
-}
-
-/// One of the windows' own texts: translated, then the term merged in.
+/// One of the windows' own texts: translated, then the term merged in. The term is read
+/// from the form's own SYSPREF buffer, unsaved words included, so that the captions of
+/// the system preference window follow what is being typed.
 QString textOf(Store& db, const char* source, std::optional<Word> w = {}) {
-    QString text = QString::fromUtf8(source);
-    if (framework::program().translate)
-        text = QString::fromStdString(framework::program().translate(source));
-    if (!w) return text;
-    const QString value = wordOf(db, *w);
-    for (int at = text.indexOf("%1"); at >= 0; at = text.indexOf("%1", at)) {
-        const QString v = opensSentence(text, at) ? value : value.toLower();
-        text.replace(at, 2, v);
-        at += int(v.size());
-    }
-    return text;
+    const std::string text = framework::program().translate ? framework::program().translate(source)
+                                                            : std::string(source);
+    if (!w) return QString::fromStdString(text);
+    return QString::fromStdString(mergeTerms(
+        text, Terms::of(db.SYP), *w == Word::Booking ? Term::BookingSingular : Term::BookingPlural,
+        Term::None, Term::None, TermCase::ByPosition, framework::lowerAnyScript));
 }
 
 void tell(const QString& caption, const QString& text, Icon icon = Icon::Exclamation) {
@@ -431,7 +413,7 @@ class SYSPREFWINDOW : public PreferenceForm {
             return false;
         }
         showUnbound();
-        if (session().accessLevel < SystemAdministrator) {
+        if (!may(session().accessLevel, Right::AdministerSystem)) {
             // Only a system administrator changes the rules; others may look.
             setReadOnly(true);
             for (QWidget* w : findChildren<QWidget*>()) {

@@ -148,8 +148,6 @@ class BrowseResource : public framework::WindowProcedure {
 
         locator_ = new QLineEdit(this);
         locator_->setObjectName("Locator");
-        auto* locate = new QLabel(text("&Locate:"), this);
-        locate->setBuddy(locator_);
 
         select_b_ =
             button(this, "Select", text("&Select"), text("Select highlighted %1", singular, true));
@@ -162,22 +160,9 @@ class BrowseResource : public framework::WindowProcedure {
         auto* help = button(this, "Help", text("Help"));
         select_b_->setVisible(select_);
 
-        auto* top = new QHBoxLayout;
-        top->addWidget(locate);
-        top->addWidget(locator_);
-        auto* buttons = new QHBoxLayout;
-        for (QPushButton* b : {select_b_, insert_, change_, delete_}) buttons->addWidget(b);
-        buttons->addStretch();
-        buttons->addWidget(close);
-        buttons->addWidget(help);
-        auto* layout = new QVBoxLayout(this);
-        layout->addLayout(top);
-        layout->addWidget(tabs_);
-        layout->addLayout(buttons);
-        setTabOrder(locator_, tabs_);
-        framework::leadDownIntoList(locator_, [this]() -> QAbstractItemView* {
-            return onGroupTab() ? groupView_ : allView_;
-        });
+        framework::layBrowse(
+            *this, text("&Locate:"), locator_, tabs_, {select_b_, insert_, change_, delete_}, close,
+            help, [this]() -> QAbstractItemView* { return onGroupTab() ? groupView_ : allView_; });
         resize(560, 420);
         translatedAlready(*this, true);
 
@@ -211,8 +196,7 @@ class BrowseResource : public framework::WindowProcedure {
   protected:
     bool INIT() override {
         if (!WindowProcedure::INIT()) return false;
-        const int level = session().accessLevel;
-        mayChange_ = !select_ && level >= ResourceAdministrator;
+        mayChange_ = !select_ && may(session().accessLevel, Right::AdministerResources);
         framework::fillDropList(
             *group_, db().Access(Tbl::GROUP), GRO::GROUP_KEY, 0, [&](const std::byte* r) {
                 return std::string(getText(db().table(Tbl::GROUP).decl().field(GRO::GROUP), r));
@@ -243,16 +227,9 @@ class BrowseResource : public framework::WindowProcedure {
     std::pair<QString, QString> describe(const std::string& code) {
         auto it = described_.find(code);
         if (it != described_.end()) return it->second;
-        FileManager& fm = db().Access(Tbl::RESOURCE);
-        const auto ticket = fm.SAVEBUFFER();
-        const RecordPosition was = fm.POSITION();
         std::pair<QString, QString> d;
-        db().RES.RESOURCE = code;
-        if (fm.USEFILE() == Level_Benign &&
-            db().engine().get(db().table(Tbl::RESOURCE), RES::RESOURCE_KEY) == NoError)
-            d = {qs(db().RES.NAME.view()), QString::number(db().RES.UNITS)};
-        fm.RESTOREBUFFER(ticket);
-        db().engine().setPosition(db().table(Tbl::RESOURCE), was);
+        if (const auto r = describeResource(db(), code))
+            d = {QString::fromStdString(r->name), QString::number(r->units)};
         return described_[code] = d;
     }
 
@@ -358,7 +335,7 @@ class UpdateResource : public NameListForm {
         setWindowTitle(text("Add/Update %1", resourceWord(db, false)));
         translatedAlready(*this);
         // Only resource administrators add or remove resources; others may look.
-        allowInsert = allowDelete = session().accessLevel >= ResourceAdministrator;
+        allowInsert = allowDelete = may(session().accessLevel, Right::AdministerResources);
     }
 
   protected:
@@ -426,7 +403,7 @@ class UpdateResource : public NameListForm {
         }
         showList();
         // Below resource administrator a resource can be looked at, not changed.
-        const bool readOnly = session().accessLevel < ResourceAdministrator;
+        const bool readOnly = !may(session().accessLevel, Right::AdministerResources);
         setReadOnly(readOnly);
         for (QPushButton* b : {insert_, delete_, addGroup_, deleteGroup_}) b->setEnabled(!readOnly);
         return true;
@@ -492,7 +469,7 @@ class BrowseGroups : public framework::BrowseProcedure {
             return callWindow("UPDATERESOURCEGROUP", this->db(), this, request);
         });
         setSelectMode(select);
-        const bool mayChange = !select && session().accessLevel >= ResourceAdministrator;
+        const bool mayChange = !select && may(session().accessLevel, Right::AdministerResources);
         setUpdatesAllowed(mayChange, true, mayChange);
         retitle(*this, "Select", nullptr, "Select highlighted group");
         retitle(*this, "Insert", nullptr, "Add new group");
@@ -527,7 +504,7 @@ class BrowseGroups : public framework::BrowseProcedure {
 class UpdateResourceGroup : public GroupForm {
   public:
     UpdateResourceGroup(Store& db, QWidget* parent)
-        : GroupForm(db, Tbl::GROUP, "UPDATERESOURCEGROUP", GRO::GROUP, ResourceAdministrator,
+        : GroupForm(db, Tbl::GROUP, "UPDATERESOURCEGROUP", GRO::GROUP, Right::AdministerResources,
                     parent) {
         useTables({Tbl::GROUPRES, Tbl::RESOURCE});
         helpTopic = "~Update_Group";
@@ -657,7 +634,7 @@ class RebuildAll : public framework::WindowProcedure {
 
   protected:
     bool INIT() override {
-        if (session().accessLevel < ResourceAdministrator) return false;
+        if (!may(session().accessLevel, Right::AdministerResources)) return false;
         if (!WindowProcedure::INIT()) return false;
         QTimer::singleShot(0, this, [this] {
             {

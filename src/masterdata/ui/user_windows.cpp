@@ -86,7 +86,7 @@ class BrowseUsers : public framework::BrowseProcedure {
         });
         setForm(
             [this](int request) { return callWindow("UPDATEUSER", this->db(), this, request); });
-        const bool admin = session().accessLevel >= SystemAdministrator;
+        const bool admin = may(session().accessLevel, Right::AdministerSystem);
         setUpdatesAllowed(admin, true, admin);
         retitle(*this, "Insert", nullptr, "Add new user");
         retitle(*this, "Change", "&Edit/View", "Change highlighted user");
@@ -125,7 +125,8 @@ class UpdateUser : public KeptRecordForm {
         setWindowTitle(text("Add/Update User"));
         translatedAlready(*this);
         // Users are maintained by system administrators alone.
-        allowInsert = allowChange = allowDelete = session().accessLevel >= SystemAdministrator;
+        allowInsert = allowChange = allowDelete =
+            may(session().accessLevel, Right::AdministerSystem);
     }
 
   protected:
@@ -282,7 +283,7 @@ class BrowseUserGroups : public framework::BrowseProcedure {
         });
         setSelectMode(selectMode);
         // Only a system administrator makes or removes user groups.
-        const bool admin = session().accessLevel >= SystemAdministrator;
+        const bool admin = may(session().accessLevel, Right::AdministerSystem);
         setUpdatesAllowed(admin, true, admin);
         retitle(*this, "Select", nullptr, "Select highlighted user group");
         retitle(*this, "Insert", nullptr, "Add new user group");
@@ -318,7 +319,8 @@ class BrowseUserGroups : public framework::BrowseProcedure {
 class UpdateUserGroup : public GroupForm {
   public:
     UpdateUserGroup(Store& db, QWidget* parent)
-        : GroupForm(db, Tbl::USERGRP, "UPDATEUSERGROUP", USG::GROUP, SystemAdministrator, parent) {
+        : GroupForm(db, Tbl::USERGRP, "UPDATEUSERGROUP", USG::GROUP, Right::AdministerSystem,
+                    parent) {
         useTables({Tbl::USGRPUS, Tbl::USERS});
         helpTopic = "~Update_User_Group";
         placementSection = "UPDATEUSERGROUP";

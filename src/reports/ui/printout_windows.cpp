@@ -78,15 +78,15 @@ void PRINTCLIENT(store::Store& db, QWidget* parent) {
 }
 
 void definePrintouts() {
-    masterdata::ui::defineWindow("PRINTALLRESOURCES", [](store::Store& db, QWidget* parent, int) {
+    framework::defineWindow("PRINTALLRESOURCES", [](store::Store& db, QWidget* parent, int) {
         PRINTALLRESOURCES(db, parent);
         return int(store::RequestCompleted);
     });
-    masterdata::ui::defineWindow("PRINTGROUPRESOURCES", [](store::Store& db, QWidget* parent, int) {
+    framework::defineWindow("PRINTGROUPRESOURCES", [](store::Store& db, QWidget* parent, int) {
         PRINTGROUPRESOURCES(db, db.GRO.GROUP.str(), parent);
         return int(store::RequestCompleted);
     });
-    masterdata::ui::defineWindow("PRINTCLIENT", [](store::Store& db, QWidget* parent, int) {
+    framework::defineWindow("PRINTCLIENT", [](store::Store& db, QWidget* parent, int) {
         PRINTCLIENT(db, parent);
         return int(store::RequestCompleted);
     });

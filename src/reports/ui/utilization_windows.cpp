@@ -19,6 +19,7 @@
 #include "masterdata/ui/lookup_cal.h"
 #include "masterdata/ui/window_words.h"
 #include "masterdata/ui/windows.h"
+#include "reports/ui/calendar_options_window.h"
 #include "reports/ui/printout_windows.h"
 #include "scan/scans.h"
 #include "store/questions.h"
@@ -221,8 +222,8 @@ void UtilizationWindow::acceptEntry(bool lookUp) {
     if (!lookUp && typed.empty()) return;
     if (!lookUp) found = group_ ? scan::findGroup(db(), typed) : scan::findResource(db(), typed);
     if (found.empty()) {
-        if (masterdata::ui::callWindow(group_ ? "BROWSEGROUPS" : "BROWSERESOURCE", db(), this,
-                                       store::SelectRecord) != store::RequestCompleted) {
+        if (framework::callWindow(group_ ? "BROWSEGROUPS" : "BROWSERESOURCE", db(), this,
+                                  store::SelectRecord) != store::RequestCompleted) {
             entry_->setFocus();
             return;
         }
@@ -353,15 +354,22 @@ void UtilizationWindow::TAKEEVENT() {
     if (framework::program().alertSearch) framework::program().alertSearch();
 }
 
-void registerWindows(store::Store& db,
-                     const std::function<void(const std::string& name,
-                                              std::function<void(QWidget*, int)> run)>& add) {
+void registerWindows() {
     definePrintouts();
     // Started: both may stand open beside the rest of the program.
-    add("RESUTIL",
-        [&db](QWidget* frame, int) { (new UtilizationWindow(db, false, frame))->START(); });
-    add("GROUPUTIL",
-        [&db](QWidget* frame, int) { (new UtilizationWindow(db, true, frame))->START(); });
+    framework::defineWindow("RESUTIL", [](store::Store& db, QWidget* frame, int) {
+        (new UtilizationWindow(db, false, frame))->START();
+        return int(store::RequestCompleted);
+    });
+    framework::defineWindow("GROUPUTIL", [](store::Store& db, QWidget* frame, int) {
+        (new UtilizationWindow(db, true, frame))->START();
+        return int(store::RequestCompleted);
+    });
+    // Started too: it stays open so that several calendars can be printed in turn.
+    framework::defineWindow("CALENDARMAIN", [](store::Store& db, QWidget* frame, int) {
+        (new CalendarOptionsWindow(db, frame))->START();
+        return int(store::RequestCompleted);
+    });
 }
 
 }  // namespace reports::ui

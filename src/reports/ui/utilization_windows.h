@@ -83,9 +83,8 @@ class UtilizationWindow : public framework::WindowProcedure {
     QTreeWidget* detail_ = nullptr;
 };
 
-/// Makes the two windows known to the frame through `add`.
-void registerWindows(store::Store& db,
-                     const std::function<void(const std::string& name,
-                                              std::function<void(QWidget*, int)> run)>& add);
+/// Defines the two windows, and the print-outs other windows call, in the program's window
+/// registry.
+void registerWindows();
 
 }  // namespace reports::ui

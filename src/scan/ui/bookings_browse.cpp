@@ -361,10 +361,10 @@ void BROWSEALL::refresh() {
 void BROWSEALL::BUTTONCONTROL() {
     const bool any = models_[tab()]->rowCount() > 0;
     const int level = store::session().accessLevel;
-    insert_->setEnabled(level >= store::GeneralUser);
+    insert_->setEnabled(store::may(level, store::Right::Book));
     edit_->setEnabled(any);
     print_->setEnabled(any);
-    delete_->setEnabled(any && level >= store::GeneralUser);
+    delete_->setEnabled(any && store::may(level, store::Right::Book));
 }
 
 void BROWSEALL::RACREFRESH() {
@@ -395,7 +395,7 @@ void BROWSEALL::acceptEntry(Tab t, bool lookUp) {
         const char* list = t == ByResource ? "BROWSERESOURCE"
                            : t == ByClient ? "BROWSECLIENT"
                                            : "BROWSEGROUPS";
-        if (masterdata::ui::callWindow(list, db(), this, store::SelectRecord) !=
+        if (framework::callWindow(list, db(), this, store::SelectRecord) !=
             store::RequestCompleted) {
             // A cancelled look-up leaves the typed text, and the list as it was.
             e->setFocus();
@@ -623,22 +623,17 @@ void BROWSEBYNAME::TAKEACCEPTED(QObject* control) {
 
 // ---------------------------------------------------------------------------------------
 
-void registerBrowses(store::Store& db,
-                     const std::function<void(const std::string& name,
-                                              std::function<void(QWidget*, int)> run)>& add) {
-    // The scans' Browse buttons call it like the frame does.
-    masterdata::ui::defineWindow("BROWSEALL", [](store::Store& s, QWidget* parent, int) {
-        BROWSEALL w(s, parent);
+void registerBrowses() {
+    // The frame's menu and the scans' Browse buttons call them.
+    framework::defineWindow("BROWSEALL", [](store::Store& db, QWidget* parent, int) {
+        BROWSEALL w(db, parent);
         w.CALL();
         return int(store::RequestCompleted);
     });
-    add("BROWSEALL", [&db](QWidget* frame, int) {
-        BROWSEALL w(db, frame);
+    framework::defineWindow("BROWSEBYNAME", [](store::Store& db, QWidget* parent, int) {
+        BROWSEBYNAME w(db, parent);
         w.CALL();
-    });
-    add("BROWSEBYNAME", [&db](QWidget* frame, int) {
-        BROWSEBYNAME w(db, frame);
-        w.CALL();
+        return int(store::RequestCompleted);
     });
 }
 

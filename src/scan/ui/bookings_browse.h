@@ -149,9 +149,7 @@ class BROWSEBYNAME : public framework::WindowProcedure {
     QPushButton *close_ = nullptr, *help_ = nullptr;
 };
 
-/// Makes the bookings browses known to the frame through `add`, and to other windows.
-void registerBrowses(store::Store& db,
-                     const std::function<void(const std::string& name,
-                                              std::function<void(QWidget*, int)> run)>& add);
+/// Defines the bookings browses in the program's window registry.
+void registerBrowses();
 
 }  // namespace scan::ui

@@ -222,7 +222,7 @@ void FindFreeTime::addResources(const std::vector<WantedResource>& add) {
 
 void FindFreeTime::addChosen() {
     masterdata::resourceTags().clear();
-    if (masterdata::ui::callWindow("BROWSERESOURCEM", db(), this, store::SelectRecord) ==
+    if (framework::callWindow("BROWSERESOURCEM", db(), this, store::SelectRecord) ==
         store::RequestCompleted) {
         std::vector<WantedResource> add;
         for (const masterdata::TaggedResource& t : masterdata::resourceTags())
@@ -233,7 +233,7 @@ void FindFreeTime::addChosen() {
 }
 
 void FindFreeTime::addGroup() {
-    if (masterdata::ui::callWindow("BROWSEGROUPS", db(), this, store::SelectRecord) !=
+    if (framework::callWindow("BROWSEGROUPS", db(), this, store::SelectRecord) !=
         store::RequestCompleted)
         return;
     std::vector<WantedResource> add;
@@ -298,7 +298,7 @@ bool FindFreeTime::search() {
 
 void FindFreeTime::book(int row) {
     if (row < 0 || row >= int(found_.size())) return;
-    if (store::session().accessLevel < store::GeneralUser) {
+    if (!store::may(store::session().accessLevel, store::Right::Book)) {
         refuse(words("You may look, but not add a %1.", words_.booking, true));
         return;
     }
@@ -325,13 +325,12 @@ void FindFreeTime::TAKEACCEPTED(QObject* control) {
     }
 }
 
-void registerFreeTime(store::Store& db,
-                      const std::function<void(const std::string& name,
-                                               std::function<void(QWidget*, int)> run)>& add) {
-    add("FINDFREETIME", [&db](QWidget* frame, int) {
+void registerFreeTime() {
+    framework::defineWindow("FINDFREETIME", [](store::Store& db, QWidget* frame, int) {
         // Started: it may stand open beside the scans while bookings are made.
         auto* w = new FindFreeTime(db, frame);
         w->START();
+        return int(store::RequestCompleted);
     });
 }
 

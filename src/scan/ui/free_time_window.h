@@ -76,9 +76,7 @@ class FindFreeTime : public framework::WindowProcedure {
     QPushButton *book_ = nullptr, *close_ = nullptr, *help_ = nullptr;
 };
 
-/// Makes the window known to the frame through `add`.
-void registerFreeTime(store::Store& db,
-                      const std::function<void(const std::string& name,
-                                               std::function<void(QWidget*, int)> run)>& add);
+/// Defines the window in the program's window registry.
+void registerFreeTime();
 
 }  // namespace scan::ui

@@ -18,6 +18,7 @@
 #include "masterdata/ui/lookup_cal.h"
 #include "masterdata/ui/window_words.h"
 #include "masterdata/ui/windows.h"
+#include "reports/ui/scan_reports.h"
 #include "scan/availability.h"
 #include "scan/ui/bookings_browse.h"
 #include "scan/ui/free_time_window.h"
@@ -71,7 +72,7 @@ const Texts& textsOf(ScanKind kind) {
                              "Go back one month",
                              "Go forward one month",
                              "~Resource_Scan_for_a_Month_Window",
-                             false};
+                             true};
     static const Texts groupDay{"SCANGROUP",
                                 "Scan Group For A Day",
                                 "Group:",
@@ -250,12 +251,16 @@ void ScanWindow::build() {
     print_ = button(words("Print"), words("Print corresponding calendar"), this);
     close_ = button(words("Close"), QString(), this);
     help_ = button(words("Help"), QString(), this);
-    // The bookings browse and the scan sheets come with windows of their own; until then
-    // their buttons stay visible and disabled, as the frame's entries do.
-    browse_->setEnabled(masterdata::ui::hasWindow("BROWSEALL"));
-    print_->setEnabled(false);
+    // The bookings browse comes with a window of its own; until then its button stays
+    // visible and disabled, as the frame's entries do.
+    browse_->setEnabled(framework::hasWindow("BROWSEALL"));
     print_->setVisible(t.print);
-    insert_->setEnabled(store::session().accessLevel >= store::GeneralUser);
+    export_ = button(
+        words("Calendar file..."),
+        words("Save the %1 shown as a file a calendar program imports", words_.bookings, true),
+        this);
+    export_->setVisible(exportable());
+    insert_->setEnabled(store::may(store::session().accessLevel, store::Right::Book));
     if (kind_ == ScanKind::GroupMonth || kind_ == ScanKind::GroupFree) {
         const char* one =
             kind_ == ScanKind::GroupMonth ? "1 %1 (click for detail)" : "1 %1 (click for details)";
@@ -268,7 +273,7 @@ void ScanWindow::build() {
         buttons->addWidget(legend(kRed, words("100%+ used"), this));
     }
     buttons->addStretch(1);
-    for (QPushButton* b : {insert_, browse_, print_, close_, help_}) buttons->addWidget(b);
+    for (QPushButton* b : {insert_, browse_, print_, export_, close_, help_}) buttons->addWidget(b);
 
     view_ = new ScanView(this);
     view_->moreTip = [this](const BoxEntry& box) {
@@ -290,7 +295,8 @@ void ScanWindow::build() {
     for (QObject* c : {static_cast<QObject*>(lookup_), static_cast<QObject*>(back_),
                        static_cast<QObject*>(forward_), static_cast<QObject*>(insert_),
                        static_cast<QObject*>(browse_), static_cast<QObject*>(print_),
-                       static_cast<QObject*>(close_), static_cast<QObject*>(help_)})
+                       static_cast<QObject*>(export_), static_cast<QObject*>(close_),
+                       static_cast<QObject*>(help_)})
         accepted(c);
     connect(entry_, &QLineEdit::editingFinished, this, [this] {
         if (entry_->isModified()) acceptName();
@@ -307,7 +313,8 @@ void ScanWindow::build() {
     setTabOrder(forward_, insert_);
     setTabOrder(insert_, browse_);
     setTabOrder(browse_, print_);
-    setTabOrder(print_, close_);
+    setTabOrder(print_, export_);
+    setTabOrder(export_, close_);
     setTabOrder(close_, help_);
 
     date_->setValue(reference_);
@@ -379,7 +386,31 @@ void ScanWindow::redraw() {
         }
     }
     view_->setScan(std::move(layout));
+    // There is something to print or save once a resource or group is shown.
+    print_->setEnabled(!name_.empty());
+    export_->setEnabled(!name_.empty());
     drawing_ = false;
+}
+
+bool ScanWindow::exportable() const {
+    return kind_ != ScanKind::GroupFree && kind_ != ScanKind::PooledResource;
+}
+
+std::optional<reports::ScanReport> ScanWindow::printedReport() {
+    const bool weekdaysOnly = db().USP.WEEKEND == 1;
+    switch (kind_) {
+        case ScanKind::ResourceWeek:
+            return reports::weekReport(false, weekdaysOnly);
+        case ScanKind::ResourceMonth:
+            return reports::ScanReport::SCANMONTHRPT;
+        case ScanKind::GroupDay:
+            return reports::ScanReport::SCANGROUPRPT;
+        case ScanKind::GroupWeek:
+            return reports::weekReport(true, weekdaysOnly);
+        default:
+            break;
+    }
+    return std::nullopt;
 }
 
 bool ScanWindow::pooled() {
@@ -414,8 +445,8 @@ void ScanWindow::acceptName() {
 }
 
 void ScanWindow::lookUp() {
-    const int r = masterdata::ui::callWindow(group() ? "BROWSEGROUPS" : "BROWSERESOURCE", db(),
-                                             this, store::SelectRecord);
+    const int r = framework::callWindow(group() ? "BROWSEGROUPS" : "BROWSERESOURCE", db(), this,
+                                        store::SelectRecord);
     if (r != store::RequestCompleted) {
         // A cancelled look-up leaves the typed text and draws nothing new.
         entry_->setFocus();
@@ -446,8 +477,15 @@ void ScanWindow::TAKEACCEPTED(QObject* control) {
     } else if (control == insert_) {
         runBookingForm(store::InsertRecord);
     } else if (control == browse_) {
-        masterdata::ui::callWindow("BROWSEALL", db(), this, store::NoRequest);
+        framework::callWindow("BROWSEALL", db(), this, store::NoRequest);
         redraw();
+    } else if (control == print_) {
+        // The sheet of what the window shows, previewed first.
+        if (const auto report = printedReport())
+            reports::ui::printScanSheet(db(), *report, true, name_, reference_, this);
+    } else if (control == export_) {
+        const Period period = periodOf(kind_, reference_);
+        reports::ui::exportCalendar(db(), group(), name_, period.first, period.last, this);
     } else if (control == close_) {
         reject();
     } else if (control == help_) {
@@ -501,15 +539,16 @@ void runScan(store::Store& db, ScanKind kind, QWidget* parent) {
     }
 }
 
-void registerWindows(store::Store& db,
-                     const std::function<void(const std::string& name,
-                                              std::function<void(QWidget*, int)> run)>& add) {
+void registerWindows() {
     for (const ScanProcedure& p : scanProcedures()) {
         const ScanKind kind = p.kind;
-        add(p.name, [&db, kind](QWidget* frame, int) { runScan(db, kind, frame); });
+        framework::defineWindow(p.name, [kind](store::Store& db, QWidget* frame, int) {
+            runScan(db, kind, frame);
+            return int(store::RequestCompleted);
+        });
     }
-    registerFreeTime(db, add);
-    registerBrowses(db, add);
+    registerFreeTime();
+    registerBrowses();
 }
 
 }  // namespace scan::ui

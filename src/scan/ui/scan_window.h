@@ -1,10 +1,12 @@
 #pragma once
 
 #include <functional>
+#include <optional>
 #include <string>
 
 #include "booking/words.h"
 #include "framework/window_procedure.h"
+#include "reports/scan_sheets.h"
 #include "scan/scans.h"
 
 class QLabel;
@@ -49,6 +51,10 @@ class ScanWindow : public framework::WindowProcedure {
     QPushButton* insertButton() const { return insert_; }
     QPushButton* browseButton() const { return browse_; }
     QPushButton* printButton() const { return print_; }
+    QPushButton* exportButton() const { return export_; }
+    /// The scan sheet Print starts for this scan and the user's week; none for the scans
+    /// that print nothing.
+    std::optional<reports::ScanReport> printedReport();
     QPushButton* backButton() const { return back_; }
     QPushButton* forwardButton() const { return forward_; }
     QPushButton* lookupButton() const { return lookup_; }
@@ -65,6 +71,9 @@ class ScanWindow : public framework::WindowProcedure {
 
   private:
     bool group() const;
+    /// Whether the scan's bookings can be saved as a calendar file (not the free-time and
+    /// pooled scans, which show no single bookings of their own).
+    bool exportable() const;
     void build();
     /// The entry accepted: a name on file is shown, another opens the look-up.
     void acceptName();
@@ -88,7 +97,7 @@ class ScanWindow : public framework::WindowProcedure {
     framework::DateEntry* date_ = nullptr;
     QPushButton* cal_ = nullptr;
     QPushButton *back_ = nullptr, *forward_ = nullptr;
-    QPushButton *insert_ = nullptr, *browse_ = nullptr, *print_ = nullptr;
+    QPushButton *insert_ = nullptr, *browse_ = nullptr, *print_ = nullptr, *export_ = nullptr;
     QPushButton *close_ = nullptr, *help_ = nullptr;
     QScrollArea* scroll_ = nullptr;
     ScanView* view_ = nullptr;
@@ -107,9 +116,8 @@ const std::vector<ScanProcedure>& scanProcedures();
 /// Runs a scan as the frame's menu runs it.
 void runScan(store::Store& db, ScanKind kind, QWidget* parent);
 
-/// Makes the scans known to the frame through `add`.
-void registerWindows(store::Store& db,
-                     const std::function<void(const std::string& name,
-                                              std::function<void(QWidget*, int)> run)>& add);
+/// Defines the scans, the find-free-time window and the bookings browses in the program's
+/// window registry.
+void registerWindows();
 
 }  // namespace scan::ui

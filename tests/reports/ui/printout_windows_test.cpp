@@ -82,21 +82,21 @@ TEST_F(PrintoutWindowsTest, ResourceAndClientPrintoutsListTheirRecords) {
     addGroup(a, "UPSTAIRS", {"ROOM2"});
     ui::definePrintouts();
     std::string all = previewed(
-        [&] { masterdata::ui::callWindow("PRINTALLRESOURCES", db, nullptr, store::NoRequest); });
+        [&] { framework::callWindow("PRINTALLRESOURCES", db, nullptr, store::NoRequest); });
     EXPECT_NE(std::string::npos, all.find("All Resources\n")) << all;
     for (const char* r : {"POOL\n", "ROOM1\n", "ROOM2\n"})
         EXPECT_NE(std::string::npos, all.find(r));
     db.GRO.GROUP = "UPSTAIRS";
     std::string group = previewed(
-        [&] { masterdata::ui::callWindow("PRINTGROUPRESOURCES", db, nullptr, store::NoRequest); });
+        [&] { framework::callWindow("PRINTGROUPRESOURCES", db, nullptr, store::NoRequest); });
     EXPECT_NE(std::string::npos, group.find("Resources in UPSTAIRS\n")) << group;
     EXPECT_EQ(std::string::npos, group.find("ROOM1\n"));
-    std::string clients = previewed(
-        [&] { masterdata::ui::callWindow("PRINTCLIENT", db, nullptr, store::NoRequest); });
+    std::string clients =
+        previewed([&] { framework::callWindow("PRINTCLIENT", db, nullptr, store::NoRequest); });
     EXPECT_NE(std::string::npos, clients.find("Clients\n")) << clients;
     EXPECT_NE(std::string::npos, clients.find("ACME\n"));
     for (const char* name : {"PRINTALLRESOURCES", "PRINTGROUPRESOURCES", "PRINTCLIENT"})
-        masterdata::ui::defineWindow(name, nullptr);
+        framework::defineWindow(name, nullptr);
 }
 
 TEST_F(PrintoutWindowsTest, AProgressWindowKeepsItsPlacePerReport) {

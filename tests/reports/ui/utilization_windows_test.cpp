@@ -14,6 +14,7 @@
 #include "../../booking/booking_fixture.h"
 #include "../../test_app.h"
 #include "../../widget_keys.h"
+#include "../report_texts.h"
 #include "framework/date_time_entry.h"
 #include "framework/report_renderer.h"
 
@@ -36,16 +37,6 @@ class UtilizationWindowTest : public booking::test::BookingTest {
         tembrix::test::press(e, Qt::Key_Tab);
     }
     std::string longDate(store::LONG d) { return store::longDate(store::Date(d)); }
-    /// The text of a PDF file as pdftotext reads it.
-    static std::string pdfText(const std::string& path) {
-        const std::string out = path + ".txt";
-        EXPECT_EQ(0, std::system(("pdftotext -layout '" + path + "' '" + out + "'").c_str()))
-            << "pdftotext (poppler-utils) is needed";
-        std::ifstream in(out);
-        std::stringstream s;
-        s << in.rdbuf();
-        return s.str();
-    }
 };
 
 TEST_F(UtilizationWindowTest, OneResourceOverAWeek) {

@@ -10,6 +10,8 @@
 #include <QTableView>
 #include <QTest>
 #include <QTreeWidget>
+#include <fstream>
+#include <sstream>
 
 #include "../../booking/booking_fixture.h"
 #include "../../test_app.h"
@@ -17,6 +19,7 @@
 #include "booking/ui/booking_window.h"
 #include "framework/booking_changes.h"
 #include "framework/date_time_entry.h"
+#include "framework/preview_window.h"
 #include "masterdata/ui/windows.h"
 #include "scan/ui/bookings_browse.h"
 #include "scan/ui/free_time_window.h"
@@ -37,7 +40,7 @@ class ScanWindowTest : public booking::test::BookingTest {
         db.USP.SCANSIZE = 40;
         db.USP.HEIGHT = 8;
         db.USP.INTERVAL = store::Length::fromMinutes(15).value;
-        masterdata::ui::defineWindow("BROWSERESOURCE", [this](store::Store& s, QWidget*, int) {
+        framework::defineWindow("BROWSERESOURCE", [this](store::Store& s, QWidget*, int) {
             ++lookups;
             if (pick.empty()) return int(store::RequestCancelled);
             s.RES.RESOURCE = pick;
@@ -45,7 +48,7 @@ class ScanWindowTest : public booking::test::BookingTest {
         });
     }
     void TearDown() override {
-        masterdata::ui::defineWindow("BROWSERESOURCE", nullptr);
+        framework::defineWindow("BROWSERESOURCE", nullptr);
         BookingTest::TearDown();
     }
     /// Runs the window modally; `act` runs inside its event loop and closes it.
@@ -372,6 +375,58 @@ TEST_F(ScanWindowTest, TheBookingsBrowsePagesOpensAndDeletes) {
         w.reject();
     });
     w.CALL();
+}
+
+TEST_F(ScanWindowTest, PrintPreviewsTheSheetAndTheWeekSavesAsACalendarFile) {
+    book(db, "Budget", {{"ROOM1", 1}}, {{monday + 1, at(9), at(10)}});
+    book(db, "Next week", {{"ROOM1", 1}}, {{monday + 8, at(9), at(10)}});
+    ui::ScanWindow w(db, ScanKind::ResourceWeek);
+    db.USP.RESOURCE = "";
+    run(w, [&] {
+        // Nothing shown, nothing to print or save.
+        w.show("", store::Date(monday));
+        EXPECT_FALSE(w.printButton()->isEnabled());
+        EXPECT_FALSE(w.exportButton()->isEnabled());
+        w.show("ROOM1", store::Date(monday + 2));
+        ASSERT_TRUE(w.printButton()->isEnabled());
+        EXPECT_EQ(reports::ScanReport::SCANRESRPT, w.printedReport());
+        // The progress window lets events through while the sheet is read: wait for the
+        // preview itself.
+        std::string previewed;
+        std::function<void()> closePreview = [&] {
+            auto* preview =
+                qobject_cast<framework::PreviewWindow*>(QApplication::activeModalWidget());
+            if (!preview) {
+                QTimer::singleShot(10, &*guard, closePreview);
+                return;
+            }
+            previewed = preview->windowTitle().toStdString();
+            preview->close();
+        };
+        QTimer::singleShot(0, &*guard, closePreview);
+        QTest::mouseClick(w.printButton(), Qt::LeftButton);
+        EXPECT_NE(std::string::npos, previewed.find("Bookings For ROOM1 From " +
+                                                    store::shortDate(store::Date(monday))))
+            << previewed;
+        // A Monday-to-Friday user prints the five-day sheet.
+        db.USP.WEEKEND = 1;
+        EXPECT_EQ(reports::ScanReport::SCANRESRPT2, w.printedReport());
+        // The week shown, and only it, goes to the calendar file.
+        const std::string path = (dir.path / "week.ics").string();
+        user.answerFile(path);
+        QTest::mouseClick(w.exportButton(), Qt::LeftButton);
+        std::ifstream in(path);
+        std::stringstream text;
+        text << in.rdbuf();
+        EXPECT_NE(std::string::npos, text.str().find("SUMMARY:Budget")) << text.str();
+        EXPECT_EQ(std::string::npos, text.str().find("Next week")) << text.str();
+        EXPECT_NE(std::string::npos, user.lastText().find("1 occurrences were saved"))
+            << user.lastText();
+    });
+    // The free-time scan has no bookings of its own to print or save.
+    ui::ScanWindow free(db, ScanKind::GroupFree);
+    EXPECT_FALSE(free.printedReport());
+    EXPECT_TRUE(free.exportButton()->isHidden());
 }
 
 }  // namespace

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "../widget_keys.h"
+#include "../../widget_keys.h"
 
 namespace masterdata::test {
 

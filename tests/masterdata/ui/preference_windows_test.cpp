@@ -16,8 +16,8 @@
 #include <QTableView>
 #include <QTimer>
 
-#include "../store/store_fixture.h"
-#include "../test_app.h"
+#include "../../store/store_fixture.h"
+#include "../../test_app.h"
 #include "masterdata/preferences.h"
 #include "masterdata/ui/preference_windows.h"
 #include "masterdata/ui/windows.h"
@@ -69,17 +69,8 @@ class PreferenceWindowsTest : public StoreTest {
         ui::definePreferenceWindows(db);
 
         a.fm(Tbl::SYSPREF).PRIMERECORD();
+        masterdata::seedSystemDefaults(db.SYP);
         db.SYP.NAME = "Meeting";
-        db.SYP.STARTTIME = 4320401;
-        db.SYP.DURATION = 180001;
-        db.SYP.BEGINDAY = 2880001;
-        db.SYP.ENDDAY = 6480001;
-        db.SYP.INTERVAL = 90001;
-        db.SYP.SCANTEXT = "Client";
-        db.SYP.SCANSIZE = 40;
-        db.SYP.HEIGHT = 8;
-        db.SYP.LABELS1_1 = "Booking";
-        db.SYP.LABELS1_2 = "Bookings";
         ASSERT_EQ(Level_Benign, a.fm(Tbl::SYSPREF).INSERT());
         for (LONG d : {90001, 180001, 360001}) addDuration("SysPref", d);
     }
@@ -89,7 +80,7 @@ class PreferenceWindowsTest : public StoreTest {
         for (const char* w :
              {"BROWSECLIENT", "BROWSERESOURCE", "BROWSEDURA", "BROWSEDUR2", "UPDATESPECIAL"})
             ui::defineWindow(w, [](Store&, QWidget*, int) { return int(RequestCancelled); });
-        ui::registerWindows(db, [](const std::string&, std::function<void(QWidget*, int)>) {});
+        ui::registerWindows(db);
         ui::preferenceHooks() = {};
     }
 

@@ -13,9 +13,9 @@
 #include <QTimer>
 #include <QTreeWidget>
 
-#include "../preview_catcher.h"
-#include "../test_app.h"
-#include "booking_fixture.h"
+#include "../../preview_catcher.h"
+#include "../../test_app.h"
+#include "../booking_fixture.h"
 #include "dialog_keys.h"
 #include "framework/date_time_entry.h"
 #include "masterdata/tag_lists.h"
@@ -30,13 +30,13 @@ class BookingWindowTest : public BookingTest {
         tembrix::test::testApplication();
         BookingTest::SetUp();
         // The multiple selection stands for the user ticking resources in its list.
-        masterdata::ui::defineWindow("BROWSERESOURCEM", [this](store::Store&, QWidget*, int) {
+        framework::defineWindow("BROWSERESOURCEM", [this](store::Store&, QWidget*, int) {
             for (const std::string& r : picked) masterdata::resourceTags().push_back({r, 1});
             return int(store::RequestCompleted);
         });
     }
     void TearDown() override {
-        masterdata::ui::defineWindow("BROWSERESOURCEM", nullptr);
+        framework::defineWindow("BROWSERESOURCEM", nullptr);
         BookingTest::TearDown();
     }
     static void type(QLineEdit* e, const QString& text) {

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "../widget_keys.h"
+#include "../../widget_keys.h"
 
 #include <QAbstractButton>
 #include <QAbstractSpinBox>

@@ -7,12 +7,12 @@
 #include <QRadioButton>
 #include <QTreeWidget>
 
-#include "../test_app.h"
+#include "../../test_app.h"
+#include "../booking_fixture.h"
 #include "booking/alerts.h"
 #include "booking/ui/alert_window.h"
 #include "booking/ui/booking_window.h"
 #include "booking/ui/delete_windows.h"
-#include "booking_fixture.h"
 #include "dialog_keys.h"
 #include "framework/booking_changes.h"
 #include "framework/date_time_entry.h"

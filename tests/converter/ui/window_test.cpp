@@ -9,9 +9,9 @@
 #include <QTimer>
 #include <cstdlib>
 
+#include "../converter_fixture.h"
 #include "converter/ui/convert_window.h"
 #include "converter/ui/progress_window.h"
-#include "converter_fixture.h"
 
 namespace converter::test {
 namespace {

@@ -11,8 +11,8 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
-#include "../store/store_fixture.h"
-#include "../test_app.h"
+#include "../../store/store_fixture.h"
+#include "../../test_app.h"
 #include "framework/date_time_entry.h"
 #include "framework/form.h"
 #include "store/record_image.h"

@@ -9,8 +9,8 @@
 #include <QTableView>
 #include <fstream>
 
-#include "../store/store_fixture.h"
-#include "../test_app.h"
+#include "../../store/store_fixture.h"
+#include "../../test_app.h"
 #include "framework/date_time_entry.h"
 #include "masterdata/ui/list_windows.h"
 #include "masterdata/ui/lookup_cal.h"
@@ -21,10 +21,10 @@
 namespace {
 
 using namespace store;
+using framework::callWindow;
 using masterdata::test::onModal;
 using masterdata::test::press;
 using masterdata::test::type;
-using masterdata::ui::callWindow;
 
 Date dmy(int d, int m, int y) {
     return Date::fromMDY(m, d, y);

@@ -14,10 +14,10 @@
 #include <QSpinBox>
 #include <QTableWidget>
 
-#include "../test_app.h"
+#include "../../test_app.h"
+#include "../booking_fixture.h"
 #include "booking/repeat_session.h"
 #include "booking/ui/dialog_parts.h"
-#include "booking_fixture.h"
 #include "dialog_keys.h"
 #include "framework/date_time_entry.h"
 #include "masterdata/ui/lookup_cal.h"

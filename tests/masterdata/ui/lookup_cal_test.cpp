@@ -10,7 +10,7 @@
 #include <QTimer>
 #include <functional>
 
-#include "../test_app.h"
+#include "../../test_app.h"
 #include "framework/date_time_entry.h"
 #include "masterdata/ui/lookup_cal.h"
 #include "store/scripted_questions.h"
