@@ -34,9 +34,10 @@ std::string backupOf(StoreFile f) {
 /// Refuses a damaged file in one message that names it and says what to do; nothing has
 /// been written.
 FolderState refuse(Store& db, StoreFile f, const std::string& problem) {
-    questions().message(kProductName,
-                        damagedFileMessage(db.engine().pathOf(f), problem, backupOf(f)),
-                        Icon::Exclamation, BUTTON_OK, BUTTON_OK);
+    Engine& e = db.engine();
+    const std::string text = e.onServer() ? damagedServerMessage(e.placeOf(f), problem)
+                                          : damagedFileMessage(e.pathOf(f), problem, backupOf(f));
+    questions().message(kProductName, text, Icon::Exclamation, BUTTON_OK, BUTTON_OK);
     return FolderState::Refused;
 }
 
@@ -67,31 +68,33 @@ FolderState checkUsersFile(Store& db) {
     Engine& e = db.engine();
     bool holds = false;
     if (e.holdsRecords(StoreFile::RESDATA, holds) != NoError || !holds) return FolderState::Usable;
-    const std::string path = e.pathOf(StoreFile::USERS);
-    std::error_code ec;
     std::string problem;
-    if (!std::filesystem::exists(path, ec)) {
+    std::error_code ec;
+    const std::string path = e.pathOf(StoreFile::USERS);
+    if (!e.onServer() && !std::filesystem::exists(path, ec)) {
         problem = "is missing";
-    } else if (std::filesystem::file_size(path, ec) == 0) {
+    } else if (!e.onServer() && std::filesystem::file_size(path, ec) == 0) {
         problem = "is empty";
-    } else if (e.connectFile(StoreFile::USERS, false) != NoError ||
-               e.checkFile(StoreFile::USERS) != NoError) {
+    } else if (const int rc = e.connectFile(StoreFile::USERS, false); rc == FileNotFoundErr) {
+        problem = "is missing";  // a server database without its users schema
+    } else if (rc != NoError || e.checkFile(StoreFile::USERS) != NoError) {
         problem = "is damaged (" + e.status().message() + ")";
     } else {
         Table& users = db.table(Tbl::USERS);
-        const int rc = e.open(users, false);
-        if (rc == NoError) {
+        const int opened = e.open(users, false);
+        if (opened == NoError) {
             if (e.records(users) == 0) problem = "holds no users";
             e.close(users);
-        } else if (rc == FileNotFoundErr) {
+        } else if (opened == FileNotFoundErr) {
             problem = "holds no users";
         }
     }
     if (problem.empty()) return FolderState::Usable;
+    const char* what = e.onServer() ? "schema" : "file";
+    const std::string beside = e.onServer() ? "the bookings schema" : "RESDATA.TPS";
     return refuse(db, StoreFile::USERS,
-                  problem +
-                      ", although RESDATA.TPS beside it holds data; a new users file would let "
-                      "anybody in with the built-in password");
+                  problem + ", although " + beside + " beside it holds data; a new users " + what +
+                      " would let anybody in with the built-in password");
 }
 
 }  // namespace
@@ -101,6 +104,13 @@ std::string damagedFileMessage(const std::string& path, const std::string& probl
     return "The file " + path + " " + problem +
            ". Nothing has been changed. Restore the file from " + backup +
            " in the same folder, then start " + kProductName + " again.";
+}
+
+std::string damagedServerMessage(const std::string& place, const std::string& problem) {
+    return "The " + place + " " + problem +
+           ". Nothing has been changed. Restore the database from the server's backup, then "
+           "start " +
+           kProductName + " again.";
 }
 
 std::string readOnlyFolderQuestion(const std::string& folder) {

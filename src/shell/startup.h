@@ -39,6 +39,9 @@ StoreStart OPENSTORE(store::Store& db);
 std::string damagedFileMessage(const std::string& path, const std::string& problem,
                                const std::string& backup);
 
+/// The same for a store kept on a server: `place` names the schema and the database.
+std::string damagedServerMessage(const std::string& place, const std::string& problem);
+
 /// The question OPENSTORE asks, once, about a data folder that cannot be written.
 std::string readOnlyFolderQuestion(const std::string& folder);
 

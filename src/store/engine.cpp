@@ -581,6 +581,10 @@ std::string Engine::pathOf(StoreFile f) const {
     return dir + (f == StoreFile::USERS ? "USERS.TPS" : "RESDATA.TPS");
 }
 
+std::string Engine::placeOf(StoreFile f) const {
+    return d_->db->placeOf(f);
+}
+
 bool Engine::onServer() const {
     return !d_->db->isFileStore();
 }

@@ -160,6 +160,9 @@ class Engine {
     /// Whether the store lives in a server database rather than in the folder's files.
     bool onServer() const;
     std::string pathOf(StoreFile f) const;
+    /// Where a store file lives, as messages name it: its path in the folder, or its schema
+    /// in the server database ("users schema of the server database tembrix").
+    std::string placeOf(StoreFile f) const;
     const EngineStatus& status() const { return status_; }
     EngineStatus& status() { return status_; }
 

@@ -40,6 +40,7 @@
 #include <set>
 #include <vector>
 
+#include "server_config.h"
 #include "sql_backend.h"
 
 namespace store::sql {
@@ -277,6 +278,10 @@ class ServerConnection : public Connection {
     }
     bool isReadOnly(StoreFile) override { return readOnly_; }
     bool isFileStore() const override { return false; }
+    std::string placeOf(StoreFile f) const override {
+        return std::string(f == StoreFile::USERS ? "users" : "bookings") +
+               " schema of the server database " + databaseName();
+    }
 
     std::unique_ptr<Statement> prepare(const std::string& sql) override {
         int highest = 0;
@@ -464,6 +469,21 @@ class ServerConnection : public Connection {
     int lockWait() const { return lockWait_; }
 
   private:
+    /// The database the connection parameters name (libpq's default, the user's name, when
+    /// they name none).
+    std::string databaseName() const {
+        if (pg_) return PQdb(pg_);
+        std::string name, user;
+        if (PQconninfoOption* options = PQconninfoParse(conninfo_.c_str(), nullptr)) {
+            for (PQconninfoOption* o = options; o->keyword; ++o) {
+                if (std::strcmp(o->keyword, "dbname") == 0 && o->val) name = o->val;
+                if (std::strcmp(o->keyword, "user") == 0 && o->val) user = o->val;
+            }
+            PQconninfoFree(options);
+        }
+        if (name.empty()) name = user;
+        return name.empty() ? "named in " + std::string(kServerFileName) : name;
+    }
     int closeWith(int rc) {
         if (rc == NotFound || rc == ReadOnly) {
             PQfinish(pg_);

@@ -137,6 +137,9 @@ class Connection {
     virtual bool isReadOnly(StoreFile f) = 0;
     /// Whether the store is a folder's files (stale journals, file copies, query plans).
     virtual bool isFileStore() const = 0;
+    /// Where a store file lives, as a message names it: the file's path, or the schema and
+    /// database on the server.
+    virtual std::string placeOf(StoreFile f) const = 0;
 
     /// Null when the text cannot be prepared (the code in errorCode()).
     virtual std::unique_ptr<Statement> prepare(const std::string& sql) = 0;

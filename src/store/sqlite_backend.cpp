@@ -212,6 +212,7 @@ class FileConnection : public Connection {
         return sqlite3_db_readonly(db_, schemaOf(f).c_str()) == 1;
     }
     bool isFileStore() const override { return true; }
+    std::string placeOf(StoreFile f) const override { return pathOf(f); }
 
     std::unique_ptr<Statement> prepare(const std::string& sql) override {
         pinned_.clear();

@@ -55,11 +55,18 @@ class ShellTest : public ::testing::Test {
     std::vector<int> exits;
     std::unique_ptr<store::Store> db;
     std::unique_ptr<framework::IniFile> ini;
+    /// The test's own database when its store is kept on the test server.
+    std::unique_ptr<store::test::ServerDatabase> server;
+
+    /// Where the test's store lives; a test on both kinds of store says so by its parameter.
+    virtual store::test::StoreKind storeKind() const { return store::test::StoreKind::Files; }
 
     void SetUp() override {
         testApp();
         char tmpl[] = "/tmp/tembrix-shell-XXXXXX";
         dir = ::mkdtemp(tmpl);
+        server = std::make_unique<store::test::ServerDatabase>(dir, storeKind());
+        server->require();
         errors.INIT();
         errors.endProgram = [this](int code) { exits.push_back(code); };
         reopen();
@@ -70,6 +77,7 @@ class ShellTest : public ::testing::Test {
         // as they end with a run of the program.
         framework::program() = framework::Program{};
         db.reset();
+        server.reset();
         std::filesystem::remove_all(dir);
     }
     /// A fresh start of the program on the same folder.
@@ -95,6 +103,14 @@ class ShellTest : public ::testing::Test {
             if (login->isVisible()) pressButton(login, "Cancel");
         });
     }
+};
+
+/// A start-up test that runs on the folder's files and on a server (instantiated with
+/// TEMBRIX_ON_BOTH_STORES).
+class ShellOnBothTest : public ShellTest,
+                        public ::testing::WithParamInterface<store::test::StoreKind> {
+  protected:
+    store::test::StoreKind storeKind() const override { return GetParam(); }
 };
 
 }  // namespace shell::test

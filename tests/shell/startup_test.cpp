@@ -10,7 +10,7 @@ namespace {
 
 using namespace store;
 
-TEST_F(ShellTest, AnEmptyStoreIsSeededOnceWithWhatEveryStoreNeeds) {
+TEST_P(ShellOnBothTest, AnEmptyStoreIsSeededOnceWithWhatEveryStoreNeeds) {
     ASSERT_EQ(StoreStart::Ready, OPENSTORE(*db));
     EXPECT_TRUE(user.asked.empty()) << user.lastText();
     EXPECT_EQ(1, count(Tbl::SYSPREF));
@@ -70,10 +70,11 @@ TEST_F(ShellTest, DataOfAnEarlierReleaseIsRefusedAndLeftAlone) {
     EXPECT_FALSE(std::filesystem::exists(dir / "USERS.TPS"));
 }
 
-class LoginTest : public ShellTest {
+class LoginTest : public ShellOnBothTest {
   protected:
     void SetUp() override {
-        ShellTest::SetUp();
+        ShellOnBothTest::SetUp();
+        if (IsSkipped() || HasFatalFailure()) return;
         ASSERT_EQ(StoreStart::Ready, OPENSTORE(*db));
         db->Access(Tbl::USERS).PRIMERECORD();
         db->USE.USERNAME = "MARTA";
@@ -94,14 +95,14 @@ class LoginTest : public ShellTest {
     }
 };
 
-TEST_F(LoginTest, TheBuiltInAdministratorLogsInOnANewStore) {
+TEST_P(LoginTest, TheBuiltInAdministratorLogsInOnANewStore) {
     LoginCheck check(*db);
     EXPECT_EQ(LoginCheck::Admitted, check.TRY("aaaaaaaaaaaaaaa", "8260947315"));
     EXPECT_EQ(kAdministrator, session().GlobalUserName);
     EXPECT_EQ(SystemAdministrator, session().accessLevel);
 }
 
-TEST_F(LoginTest, TooManyWrongPasswordsSuspendTheUser) {
+TEST_P(LoginTest, TooManyWrongPasswordsSuspendTheUser) {
     setTries(2);
     LoginCheck check(*db);
     // Unknown names never count.
@@ -117,7 +118,7 @@ TEST_F(LoginTest, TooManyWrongPasswordsSuspendTheUser) {
     EXPECT_TRUE(session().GlobalUserName.empty());
 }
 
-TEST_F(LoginTest, WithoutALimitNobodyIsSuspended) {
+TEST_P(LoginTest, WithoutALimitNobodyIsSuspended) {
     setTries(0);
     LoginCheck check(*db);
     for (int i = 0; i < 20; ++i) EXPECT_EQ(LoginCheck::WrongPassword, check.TRY("MARTA", "no"));
@@ -126,7 +127,7 @@ TEST_F(LoginTest, WithoutALimitNobodyIsSuspended) {
     EXPECT_EQ(GeneralUser, session().accessLevel);
 }
 
-TEST_F(LoginTest, TheWindowSaysWhatHappened) {
+TEST_P(LoginTest, TheWindowSaysWhatHappened) {
     setTries(2);
     LOGIN login(*db);
     login.show();
@@ -144,7 +145,7 @@ TEST_F(LoginTest, TheWindowSaysWhatHappened) {
     EXPECT_EQ(QDialog::Rejected, login.result());
 }
 
-TEST_F(LoginTest, PasswordsAreCheckedAndChangedInATransaction) {
+TEST_P(LoginTest, PasswordsAreCheckedAndChangedInATransaction) {
     EXPECT_EQ("Password must be at least 5 characters", passwordProblem("abc", "abc"));
     EXPECT_EQ("Entries do not match. Please try again", passwordProblem("abcde", "abcdf"));
     EXPECT_EQ("", passwordProblem("abcde", "abcde"));
@@ -166,7 +167,7 @@ TEST_F(LoginTest, PasswordsAreCheckedAndChangedInATransaction) {
     EXPECT_EQ(LoginCheck::Admitted, later.TRY("MARTA", "lily1"));
 }
 
-TEST_F(LoginTest, ChangePasswordWindowRefusesShortAndMismatchedEntries) {
+TEST_P(LoginTest, ChangePasswordWindowRefusesShortAndMismatchedEntries) {
     session().GlobalUserName = "MARTA";
     CHANGEPASSWORD w(*db);
     w.show();
@@ -186,6 +187,43 @@ TEST_F(LoginTest, ChangePasswordWindowRefusesShortAndMismatchedEntries) {
     LoginCheck check(*db);
     EXPECT_EQ(LoginCheck::Admitted, check.TRY("MARTA", "daisy"));
 }
+
+// A server database keeps the same guard as a folder: users lost beside data are never
+// replaced by the built-in administrator.
+using ServerStartTest = ShellOnBothTest;
+
+TEST_P(ServerStartTest, UsersLostBesideDataAreReportedAndNeverSeededAnew) {
+    ASSERT_EQ(StoreStart::Ready, OPENSTORE(*db));
+    CLOSESTORE(*db);
+    db.reset();
+    auto expectRefused = [&](const std::string& problem) {
+        SCOPED_TRACE(problem);
+        user.clearAsked();
+        reopen();
+        EXPECT_EQ(StoreStart::Stopped, OPENSTORE(*db));
+        ASSERT_EQ(1u, user.texts().size());
+        const std::string text = user.lastText();
+        EXPECT_EQ(0u, text.find("The users schema of the server database ")) << text;
+        EXPECT_NE(std::string::npos,
+                  text.find(problem + ", although the bookings schema beside it holds data"))
+            << text;
+        EXPECT_NE(std::string::npos, text.find("Nothing has been changed.")) << text;
+        CLOSESTORE(*db);
+        db.reset();
+    };
+    ASSERT_EQ("", server->exec("DELETE FROM users.\"USERS\""));
+    expectRefused("holds no users");
+    EXPECT_EQ("", server->exec("SELECT 1 FROM users.\"USERS\" HAVING count(*) = 0"));
+    ASSERT_EQ("", server->exec("DROP SCHEMA users CASCADE"));
+    expectRefused("is missing");
+    EXPECT_NE("", server->exec("SELECT 1 FROM users.\"USERS\""));
+}
+
+TEMBRIX_ON_BOTH_STORES(ShellOnBothTest);
+TEMBRIX_ON_BOTH_STORES(LoginTest);
+INSTANTIATE_TEST_SUITE_P(Stores, ServerStartTest,
+                         ::testing::Values(::store::test::StoreKind::Server),
+                         ::store::test::storeKindName);
 
 }  // namespace
 }  // namespace shell::test
