@@ -7,6 +7,7 @@
 #include "store/datetime.h"
 #include "store/error_class.h"
 #include "store/questions.h"
+#include "store/server_config.h"
 #include "store/session.h"
 #include "store/store.h"
 
@@ -109,6 +110,15 @@ std::string damagedFileMessage(const std::string& path, const std::string& probl
 std::string damagedServerMessage(const std::string& place, const std::string& problem) {
     return "The " + place + " " + problem +
            ". Nothing has been changed. Restore the database from the server's backup, then "
+           "start " +
+           kProductName + " again.";
+}
+
+std::string unreachableServerMessage(const Engine& e) {
+    return "The server database named in " +
+           (std::filesystem::path(e.folder()) / kServerFileName).string() + " cannot be reached (" +
+           e.status().message() +
+           "). Nothing has been changed. Check that file and that the server is running, then "
            "start " +
            kProductName + " again.";
 }
@@ -224,6 +234,15 @@ StoreStart OPENSTORE(Store& db) {
         db.engine().setReadOnly();
         db.engine().setWriteRefusalTold(StoreFile::RESDATA);
         db.engine().setWriteRefusalTold(StoreFile::USERS);
+    }
+    if (db.engine().onServer()) {
+        // A server that cannot be reached is neither damaged nor new: say what to check.
+        const int rc = db.engine().connectFile(StoreFile::RESDATA, false);
+        if (rc != NoError && rc != FileNotFoundErr) {
+            questions().message(kProductName, unreachableServerMessage(db.engine()),
+                                Icon::Exclamation, BUTTON_OK, BUTTON_OK);
+            return StoreStart::Stopped;
+        }
     }
     switch (checkFolder(db)) {
         case FolderState::Usable:

@@ -5,8 +5,9 @@
 #include "masterdata/master_names.h"
 
 namespace store {
+class Engine;
 class Store;
-}
+}  // namespace store
 
 namespace shell {
 
@@ -41,6 +42,9 @@ std::string damagedFileMessage(const std::string& path, const std::string& probl
 
 /// The same for a store kept on a server: `place` names the schema and the database.
 std::string damagedServerMessage(const std::string& place, const std::string& problem);
+
+/// The message that refuses a start when the folder's server does not answer.
+std::string unreachableServerMessage(const store::Engine& e);
 
 /// The question OPENSTORE asks, once, about a data folder that cannot be written.
 std::string readOnlyFolderQuestion(const std::string& folder);

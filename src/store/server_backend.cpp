@@ -106,6 +106,37 @@ std::string numberedParameters(const std::string& text, int& highest, std::set<i
     return out;
 }
 
+/// Whether libpq reaches `host` through the machine itself (a Unix socket folder or the
+/// loopback address), where nothing travels over a network.
+bool localHost(const std::string& host) {
+    if (host.empty()) return true;  // libpq's default: the Unix socket
+    std::size_t start = 0;
+    for (;;) {  // a list of hosts is local only when every one of them is
+        const std::size_t comma = host.find(',', start);
+        const std::string one = host.substr(start, comma - start);
+        if (!(one.empty() || one[0] == '/' || one[0] == '@' || one == "localhost" ||
+              one.compare(0, 4, "127.") == 0 || one == "::1"))
+            return false;
+        if (comma == std::string::npos) return true;
+        start = comma + 1;
+    }
+}
+
+/// Connects with the parameters connectionParameters gives.
+PGconn* connect(const std::string& conninfo) {
+    std::string error;
+    const std::vector<std::pair<std::string, std::string>> params =
+        connectionParameters(conninfo, error);
+    // Parameters that cannot be read: libpq says why in its own words.
+    if (!error.empty()) return PQconnectdb(conninfo.c_str());
+    std::vector<const char*> keys, values;
+    for (const auto& [key, value] : params)
+        keys.push_back(key.c_str()), values.push_back(value.c_str());
+    keys.push_back(nullptr);
+    values.push_back(nullptr);
+    return PQconnectdbParams(keys.data(), values.data(), 0);
+}
+
 class ServerConnection;
 
 class ServerStatement : public Statement {
@@ -213,7 +244,7 @@ class ServerConnection : public Connection {
     int open(bool create, bool readOnly) override {
         if (!refusal_.empty()) return failWith(CantOpen, refusal_.c_str());
         if (!pg_) {
-            pg_ = PQconnectdb(conninfo_.c_str());
+            pg_ = connect(conninfo_);
             if (PQstatus(pg_) != CONNECTION_OK) {
                 failWith(CantOpen, PQerrorMessage(pg_));
                 PQfinish(pg_);
@@ -641,6 +672,36 @@ int ServerStatement::step() {
 }
 
 }  // namespace
+
+std::vector<std::pair<std::string, std::string>> connectionParameters(const std::string& conninfo,
+                                                                      std::string& error) {
+    std::vector<std::pair<std::string, std::string>> out;
+    char* why = nullptr;
+    PQconninfoOption* options = PQconninfoParse(conninfo.c_str(), &why);
+    if (!options) {
+        error = why ? firstLine(why) : "the connection parameters cannot be read";
+        PQfreemem(why);
+        return out;
+    }
+    std::string host;
+    bool timeout = false, sslmode = false, name = false;
+    for (PQconninfoOption* o = options; o->keyword; ++o) {
+        if (!o->val) continue;
+        const std::string key = o->keyword;
+        out.emplace_back(key, o->val);
+        if (key == "host" || (key == "hostaddr" && host.empty())) host = o->val;
+        timeout |= key == "connect_timeout";
+        sslmode |= key == "sslmode" || key == "requiressl";
+        name |= key == "application_name";
+    }
+    PQconninfoFree(options);
+    if (host.empty() && std::getenv("PGHOST")) host = std::getenv("PGHOST");
+    if (!timeout && !std::getenv("PGCONNECT_TIMEOUT")) out.emplace_back("connect_timeout", "10");
+    if (!sslmode && !std::getenv("PGSSLMODE") && !localHost(host))
+        out.emplace_back("sslmode", "require");
+    if (!name) out.emplace_back("application_name", "tembrixm");
+    return out;
+}
 
 std::unique_ptr<Connection> makeServerConnection(const std::string& conninfo,
                                                  const std::string& refusal) {

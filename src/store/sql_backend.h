@@ -32,6 +32,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "table_decl.h"
@@ -193,6 +194,15 @@ class Connection {
 
 /// The connection of a data folder's own files (RESDATA.TPS, USERS.TPS in `folder`).
 std::unique_ptr<Connection> makeFileConnection(const std::string& folder);
+/// The libpq parameters a station connects with: those of the server file (key=value pairs
+/// or a postgresql:// address), and, where neither the file nor the environment says
+/// otherwise, a wait of 10 seconds for a server that does not answer (libpq would wait for
+/// ever), encryption required for a server on another machine (libpq would fall back to
+/// plain text when the server offers none) and the program's name in the server's list of
+/// sessions. `error` receives why parameters cannot be read.
+std::vector<std::pair<std::string, std::string>> connectionParameters(const std::string& conninfo,
+                                                                      std::string& error);
+
 /// A connection to a server database; `conninfo` as the folder's server file gives it. With
 /// a `refusal` (a server file that names no server) every open fails with that text.
 std::unique_ptr<Connection> makeServerConnection(const std::string& conninfo,

@@ -4,6 +4,10 @@
 #include "shell/change_password.h"
 #include "shell_fixture.h"
 #include "store/engine.h"
+#include "store/server_config.h"
+
+#include <cstdlib>
+#include <fstream>
 
 namespace shell::test {
 namespace {
@@ -217,6 +221,25 @@ TEST_P(ServerStartTest, UsersLostBesideDataAreReportedAndNeverSeededAnew) {
     ASSERT_EQ("", server->exec("DROP SCHEMA users CASCADE"));
     expectRefused("is missing");
     EXPECT_NE("", server->exec("SELECT 1 FROM users.\"USERS\""));
+}
+
+TEST_P(ServerStartTest, AServerThatCannotBeReachedIsNamedAndNothingIsMade) {
+    const char* testServer = std::getenv("TEMBRIX_TEST_SERVER");
+    ASSERT_TRUE(testServer);
+    std::ofstream((dir / kServerFileName).string(), std::ios::trunc)
+        << testServer << " dbname=tembrix_not_made_here\n";
+    reopen();
+    EXPECT_EQ(StoreStart::Stopped, OPENSTORE(*db));
+    ASSERT_EQ(1u, user.texts().size());
+    const std::string text = user.lastText();
+    EXPECT_EQ(0u, text.find("The server database named in " + (dir / kServerFileName).string() +
+                            " cannot be reached ("))
+        << text;
+    EXPECT_NE(std::string::npos, text.find("\"tembrix_not_made_here\" does not exist")) << text;
+    EXPECT_NE(std::string::npos, text.find("Check that file and that the server is running"))
+        << text;
+    EXPECT_FALSE(std::filesystem::exists(dir / "RESDATA.TPS"));
+    EXPECT_FALSE(std::filesystem::exists(dir / "USERS.TPS"));
 }
 
 TEMBRIX_ON_BOTH_STORES(ShellOnBothTest);
