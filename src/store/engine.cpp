@@ -17,6 +17,7 @@
 #include <utility>
 
 #include "record_image.h"
+#include "sealed_text.h"
 #include "server_config.h"
 #include "sql_backend.h"
 
@@ -380,13 +381,20 @@ void bindKey(sql::Statement* st, const TableDecl& d, const KeyDecl& k, const std
 }
 
 /// Binds every field of a record image, starting at parameter `first`; returns the next.
-int bindRecord(sql::Statement* st, const TableDecl& d, const std::byte* rec, int first) {
+/// Sealed fields go sealed where the dialect seals them.
+int bindRecord(sql::Statement* st, const sql::Dialect& dl, const TableDecl& d, const std::byte* rec,
+               int first) {
     int p = first;
-    for (const FieldDecl& f : d.fields) {
+    for (std::size_t i = 0; i < d.fields.size(); ++i) {
+        const FieldDecl& f = d.fields[i];
+        const bool seal = dl.sealsFields() && d.sealed(int(i));
         for (int e = 0; e < f.count; ++e) {
             if (isText(f.type)) {
                 std::string_view v = getText(f, rec, e);
-                st->bind(p++, std::string_view(v));
+                if (seal)
+                    st->bind(p++, std::string_view(sealText(v)));
+                else
+                    st->bind(p++, std::string_view(v));
             } else {
                 st->bind(p++, getNumber(f, rec, e));
             }
@@ -396,13 +404,19 @@ int bindRecord(sql::Statement* st, const TableDecl& d, const std::byte* rec, int
 }
 
 /// Reads the current row (columns _rid, _ver, fields..., from column `first`) into a
-/// record image.
-RecordPosition readRow(sql::Statement* st, const TableDecl& d, std::byte* rec, int first = 0) {
+/// record image, opening sealed fields where the dialect seals them.
+RecordPosition readRow(sql::Statement* st, const sql::Dialect& dl, const TableDecl& d,
+                       std::byte* rec, int first = 0) {
     int col = first + 2;
-    for (const FieldDecl& f : d.fields) {
+    for (std::size_t i = 0; i < d.fields.size(); ++i) {
+        const FieldDecl& f = d.fields[i];
+        const bool seal = dl.sealsFields() && d.sealed(int(i));
         for (int e = 0; e < f.count; ++e, ++col) {
             if (isText(f.type)) {
-                setText(f, rec, st->text(col), e);
+                if (seal)
+                    setText(f, rec, openText(st->text(col)), e);
+                else
+                    setText(f, rec, st->text(col), e);
             } else {
                 setNumber(f, rec, st->number(col), e);
             }
@@ -439,14 +453,20 @@ std::string describeValue(sql::Statement* st, int col) {
 /// first that does not ("DAT:DATE holds 5000000000"). A value that does not fit is never
 /// cut down to fit: it would be read as another value, and a walk that goes on from it
 /// would come back to it for ever.
-std::string misfitOf(sql::Statement* st, const TableDecl& d, int first = 0) {
+std::string misfitOf(sql::Statement* st, const sql::Dialect& dl, const TableDecl& d,
+                     int first = 0) {
     int col = first + 2;
-    for (const FieldDecl& f : d.fields) {
+    for (std::size_t i = 0; i < d.fields.size(); ++i) {
+        const FieldDecl& f = d.fields[i];
+        // A sealed value fits when what it holds does.
+        const bool seal = dl.sealsFields() && d.sealed(int(i));
         for (int e = 0; e < f.count; ++e, ++col) {
             const sql::ValueType type = st->type(col);
             bool fits;
             if (isText(f.type)) {
-                fits = type == sql::ValueType::Text && int(st->text(col).size()) <= f.width;
+                const std::size_t size =
+                    seal ? openText(st->text(col)).size() : st->text(col).size();
+                fits = type == sql::ValueType::Text && int(size) <= f.width;
             } else {
                 const long long v = st->number(col);
                 const long long low = f.type == FieldType::LONG    ? INT32_MIN
@@ -977,9 +997,12 @@ int Engine::findUnfitValue(Table& t, UnfitValue& unfit) {
     while (unfit.record == 0 && (rc = st->step()) == sql::Row) {
         ++record;
         int col = 2;
-        for (const FieldDecl& f : d.fields) {
+        for (std::size_t i = 0; i < d.fields.size(); ++i) {
+            const FieldDecl& f = d.fields[i];
+            const bool seal = d_->db->dialect().sealsFields() && d.sealed(int(i));
             for (int e = 1; e <= f.count && unfit.record == 0; ++e, ++col) {
-                if (valueFits(f, st, col)) continue;
+                if (seal ? int(openText(st->text(col)).size()) <= f.width : valueFits(f, st, col))
+                    continue;
                 unfit.record = record;
                 unfit.field = f.count == 1 ? f.name : f.name + ("_" + std::to_string(e));
                 unfit.found = storedValueText(st, col);
@@ -1152,14 +1175,14 @@ int Engine::fetchPage(Table& t, int direction) {
         st->bind(99, (long long)(limit - int(t.pagePositions_.size())));
         int rc;
         while ((rc = st->step()) == sql::Row) {
-            const std::string misfit = misfitOf(st, d);
+            const std::string misfit = misfitOf(st, d_->db->dialect(), d);
             if (!misfit.empty()) {
                 t.pageFault_.setFileError(sql::Corrupt, misfit);
                 rc = sql::Done;
                 break;
             }
             std::byte* rec = t.page_.data() + t.pagePositions_.size() * t.recordSize();
-            t.pagePositions_.push_back(readRow(st, d, rec));
+            t.pagePositions_.push_back(readRow(st, d_->db->dialect(), d, rec));
             for (int col : keyColumns) {
                 Table::StoredValue v;
                 v.text = st->type(col) == sql::ValueType::Text;
@@ -1271,13 +1294,13 @@ int Engine::reget(Table& t, RecordPosition p) {
 
 int Engine::readChecked(sql::Statement* st, int rc, Table& t) {
     if (rc == sql::Row) {
-        const std::string misfit = misfitOf(st, t.decl());
+        const std::string misfit = misfitOf(st, d_->db->dialect(), t.decl());
         if (!misfit.empty()) {
             st->reset();
             status_.setFileError(sql::Corrupt, misfit);
             return FileSystemErr;
         }
-        t.position_ = readRow(st, t.decl(), t.buffer());
+        t.position_ = readRow(st, d_->db->dialect(), t.decl(), t.buffer());
     }
     st->reset();
     return 0;
@@ -1302,7 +1325,7 @@ int Engine::add(Table& t) {
     });
     if (!st) return failSql(d_->db->errorCode(), true);
     if (int rc = lockForWrite(d.file)) return rc;
-    bindRecord(st, d, t.buffer(), 1);
+    bindRecord(st, d_->db->dialect(), d, t.buffer(), 1);
     int rc = st->step();
     long long rowid = 0;
     if (rc == sql::Row) rowid = st->number(0), rc = sql::Done;
@@ -1362,7 +1385,7 @@ int Engine::put(Table& t) {
     });
     if (!st) return failSql(d_->db->errorCode(), true);
     if (int rc = lockForWrite(d.file)) return rc;
-    bindRecord(st, d, t.buffer(), 1);
+    bindRecord(st, d_->db->dialect(), d, t.buffer(), 1);
     st->bind(n, t.position_.rowid);
     st->bind(n + 1, t.position_.version);
     int rc = st->step();
@@ -1549,14 +1572,14 @@ int Engine::join(Table& outer, Table& inner, const JoinQuery& q, const std::func
     int rc;
     std::string misfit;
     while ((rc = st->step()) == sql::Row) {
-        misfit = misfitOf(st, o);
-        if (misfit.empty()) misfit = misfitOf(st, i, selectColumns(o));
+        misfit = misfitOf(st, d_->db->dialect(), o);
+        if (misfit.empty()) misfit = misfitOf(st, d_->db->dialect(), i, selectColumns(o));
         if (misfit.empty() && lookup &&
             st->type(selectColumns(o) + selectColumns(i)) != sql::ValueType::Null)
-            misfit = misfitOf(st, *l, selectColumns(o) + selectColumns(i));
+            misfit = misfitOf(st, d_->db->dialect(), *l, selectColumns(o) + selectColumns(i));
         if (!misfit.empty()) break;
-        positions.push_back(readRow(st, o, image.data()));
-        positions.push_back(readRow(st, i, image.data() + os, selectColumns(o)));
+        positions.push_back(readRow(st, d_->db->dialect(), o, image.data()));
+        positions.push_back(readRow(st, d_->db->dialect(), i, image.data() + os, selectColumns(o)));
         if (lookup) {
             const int first = selectColumns(o) + selectColumns(i);
             if (st->type(first) == sql::ValueType::Null) {
@@ -1564,7 +1587,8 @@ int Engine::join(Table& outer, Table& inner, const JoinQuery& q, const std::func
                 std::memcpy(image.data() + os + is, lookup->buffer(), ls);
                 positions.push_back({});
             } else {
-                positions.push_back(readRow(st, *l, image.data() + os + is, first));
+                positions.push_back(
+                    readRow(st, d_->db->dialect(), *l, image.data() + os + is, first));
             }
         }
         rows.insert(rows.end(), image.begin(), image.end());

@@ -226,6 +226,7 @@ class ServerDialect : public Dialect {
                " ON " + schema + "." + quoted(table) + " (" + terms + ")";
     }
     bool identityEndsIndexes() const override { return true; }
+    bool sealsFields() const override { return true; }
     const char* fixedOrderJoin() const override { return "JOIN"; }
     const char* storedOrder() const override { return ""; }
     const char* insertReturning() const override { return " RETURNING _rid"; }

@@ -39,6 +39,10 @@
 
 namespace store::sql {
 
+/// The built-in owner password: a folder's users file is encrypted under it, and a server
+/// store's sealed fields under a key derived from it.
+inline constexpr const char* kOwnerPassword = "Vortam";
+
 enum Code : int {
     Ok = 0,
     Error = 1,
@@ -113,6 +117,10 @@ class Dialect {
     virtual const char* fixedOrderJoin() const = 0;
     /// Words after the table name of a delete that must read the table in stored order.
     virtual const char* storedOrder() const = 0;
+    /// Whether the fields a declaration marks sealed are sealed on the way to the database
+    /// and opened on the way back (sealed_text.h): on a server, not in a folder's users file,
+    /// which is encrypted as a whole.
+    virtual bool sealsFields() const { return false; }
     /// Appended to an INSERT so that the statement's row gives the new record's identity;
     /// empty where the connection tells it afterwards (Connection::lastInsertRow).
     virtual const char* insertReturning() const = 0;

@@ -24,7 +24,6 @@ namespace store::sql {
 
 namespace {
 
-constexpr const char* kOwnerPassword = "Vortam";
 constexpr const char* kCatalog = "tembrix_layout";
 
 bool fileExists(const std::string& path) {

@@ -137,6 +137,15 @@ struct TableDecl {
     std::vector<KeyDecl> keys;
     std::vector<InitialValue> initialValues;
     std::vector<FieldCheck> fieldChecks;
+    /// Fields a store on a server keeps sealed on the station (sealed_text.h): a user's
+    /// password. Their values are never sent to the server or kept there in plain text.
+    std::vector<int> sealedFields = {};
+
+    bool sealed(int field) const {
+        for (int f : sealedFields)
+            if (f == field) return true;
+        return false;
+    }
 
     /// "RESDATA\!ACTIVITY": the name that fills "%File".
     std::string fullName() const;

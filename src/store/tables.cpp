@@ -633,6 +633,7 @@ TableDecl users() {
                          .description = "Users access rights",
                          .messageId = 16,
                          .rangeText = "0 and 3"}},
+        .sealedFields = {at(USE::PASSWORD)},
     };
 }
 

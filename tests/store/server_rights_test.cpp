@@ -1,5 +1,6 @@
 // Who may read a server store: the users (and their passwords) are the program's role's
 // alone; another role of the same server reads nothing of the store.
+#include "store/sealed_text.h"
 #include "store_fixture.h"
 
 namespace store::test {
@@ -46,6 +47,44 @@ TEST_P(ServerRightsTest, ADatabaseThatChecksItsTextsIsRefusedBeforeAnythingIsWri
             e.status().fileText);
     }
     EXPECT_EQ("", server.exec("DROP DATABASE " + other + " WITH (FORCE)"));
+}
+
+TEST_P(ServerRightsTest, PasswordsAreKeptSealedAndOnlyTheProgramOpensThem) {
+    openAll(a);
+    ASSERT_EQ(Level_Benign, a.fm(Tbl::USERS).USEFILE());
+    a.fm(Tbl::USERS).PRIMERECORD();
+    db.USE.USERNAME = "MARTA";
+    db.USE.PASSWORD = "tulip77";
+    ASSERT_EQ(Level_Benign, a.fm(Tbl::USERS).INSERT());
+
+    // What the server holds (and would send to anybody who reads it) is not the password.
+    const std::string query =
+        "SELECT \"PASSWORD\" FROM users.\"USERS\" WHERE \"USERNAME\" = 'MARTA'";
+    const std::string stored = server.value(query);
+    EXPECT_EQ(0u, stored.find("$tbx1$")) << stored;
+    EXPECT_EQ(std::string::npos, stored.find("tulip77"));
+
+    // A second station reads it back as typed, and changes it sealed anew.
+    Station b(dir.path);
+    openAll(b);
+    ASSERT_EQ(Level_Benign, b.fm(Tbl::USERS).USEFILE()) << user.lastText();
+    b.db->USE.USERNAME = "MARTA";
+    ASSERT_EQ(Level_Benign, b.fm(Tbl::USERS).FETCH(USE::USERNAME_KEY)) << user.lastText();
+    EXPECT_EQ("tulip77", b.db->USE.PASSWORD.str());
+    b.db->USE.PASSWORD = "rose88";
+    ASSERT_EQ(Level_Benign, b.fm(Tbl::USERS).UPDATE());
+    EXPECT_NE(stored, server.value(query));
+    db.USE.USERNAME = "MARTA";
+    ASSERT_EQ(Level_Benign, a.fm(Tbl::USERS).FETCH(USE::USERNAME_KEY));
+    EXPECT_EQ("rose88", db.USE.PASSWORD.str());
+
+    // A sealed value changed by hand opens to nothing a user could type.
+    std::string spoilt = server.value(query);
+    spoilt[10] = spoilt[10] == 'A' ? 'B' : 'A';
+    ASSERT_EQ("", server.exec("UPDATE users.\"USERS\" SET \"PASSWORD\" = '" + spoilt +
+                              "' WHERE \"USERNAME\" = 'MARTA'"));
+    ASSERT_EQ(Level_Benign, a.fm(Tbl::USERS).FETCH(USE::USERNAME_KEY));
+    EXPECT_EQ(std::string(kUnopenedSeal), db.USE.PASSWORD.str());
 }
 
 INSTANTIATE_TEST_SUITE_P(Stores, ServerRightsTest, ::testing::Values(StoreKind::Server),

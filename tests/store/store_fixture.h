@@ -90,6 +90,8 @@ class ServerDatabase {
     /// Runs SQL on the test's database as a hand or another program would; the server's
     /// message when it fails, else empty.
     std::string exec(const std::string& sql) const;
+    /// The first value a query on the test's database gives, as the server spells it.
+    std::string value(const std::string& sql) const;
 
   private:
     std::string admin_;
@@ -146,6 +148,17 @@ inline std::string ServerDatabase::exec(const std::string& sql) const {
     PQclear(r);
     PQfinish(c);
     return error;
+}
+
+inline std::string ServerDatabase::value(const std::string& sql) const {
+    PGconn* c =
+        PQconnectdb((admin_.substr(0, admin_.rfind(" dbname=")) + " dbname=" + name_).c_str());
+    PGresult* r = PQexec(c, sql.c_str());
+    std::string out;
+    if (PQresultStatus(r) == PGRES_TUPLES_OK && PQntuples(r) > 0) out = PQgetvalue(r, 0, 0);
+    PQclear(r);
+    PQfinish(c);
+    return out;
 }
 
 inline void ServerDatabase::require() const {
