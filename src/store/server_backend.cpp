@@ -141,11 +141,15 @@ class ServerConnection;
 
 class ServerStatement : public Statement {
   public:
-    ServerStatement(ServerConnection& c, std::string name, int params, bool write, StoreFile file)
+    ServerStatement(ServerConnection& c, std::string name, std::string text, std::vector<Oid> types,
+                    bool write, StoreFile file, int session)
         : c_(c),
           name_(std::move(name)),
-          values_(std::size_t(params)),
-          set_(std::size_t(params), false),
+          text_(std::move(text)),
+          types_(std::move(types)),
+          session_(session),
+          values_(types_.size()),
+          set_(types_.size(), false),
           write_(write),
           file_(file) {}
     ~ServerStatement() override;
@@ -192,6 +196,12 @@ class ServerStatement : public Statement {
     }
 
   private:
+    /// Runs the statement once; `retry` is set when the connection was found lost before
+    /// anything of it could have been done, and a new session may run it again.
+    int run(bool& retry);
+    /// Prepares the statement again in a session that replaced a lost one.
+    int prepareAgain();
+
     void bindText(int param, std::string v) {
         if (param < 1 || param > int(values_.size())) return;
         values_[std::size_t(param - 1)] = std::move(v);
@@ -200,6 +210,9 @@ class ServerStatement : public Statement {
 
     ServerConnection& c_;
     std::string name_;
+    std::string text_;
+    std::vector<Oid> types_;
+    int session_;  // the session it was prepared in
     std::vector<std::string> values_;
     std::vector<bool> set_;
     bool write_;
@@ -252,11 +265,8 @@ class ServerConnection : public Connection {
                 pg_ = nullptr;
                 return CantOpen;
             }
-            // Notices (a schema that exists already) are no news to anybody.
-            PQsetNoticeProcessor(
-                pg_, [](void*, const char*) {}, nullptr);
             readOnly_ = readOnly;
-            if (int rc = run("SET client_min_messages = warning")) return closeWith(rc);
+            if (int rc = setUpSession()) return closeWith(rc);
             // Texts are kept byte for byte, as in the files: a record's text may be cut
             // inside a character, which a database that checks its encoding would refuse
             // at the first such save.
@@ -274,9 +284,6 @@ class ServerConnection : public Connection {
                 pg_ = nullptr;
                 return CantOpen;
             }
-            if (readOnly)
-                if (int rc = run("SET default_transaction_read_only = on")) return closeWith(rc);
-            setLockWait(lockWait_);
         }
         bool exists = false;
         if (int rc = schemaExists("main", exists)) return closeWith(rc);
@@ -324,7 +331,12 @@ class ServerConnection : public Connection {
         for (int i = 1; i <= highest; ++i)
             if (!used.count(i)) types[std::size_t(i - 1)] = 25;  // text
         const std::string name = "t" + std::to_string(++statements_);
+        if (lost()) recover();
         PGresult* r = PQprepare(pg_, name.c_str(), text.c_str(), highest, types.data());
+        if (PQresultStatus(r) != PGRES_COMMAND_OK && lost() && recover()) {
+            PQclear(r);
+            r = PQprepare(pg_, name.c_str(), text.c_str(), highest, types.data());
+        }
         const bool ok = PQresultStatus(r) == PGRES_COMMAND_OK;
         if (!ok) failWith(r);
         PQclear(r);
@@ -334,7 +346,8 @@ class ServerConnection : public Connection {
         const bool write = head == "INSERT" || head == "UPDATE" || head == "DELETE";
         const StoreFile file =
             text.find(" users.") != std::string::npos ? StoreFile::USERS : StoreFile::RESDATA;
-        return std::make_unique<ServerStatement>(*this, name, highest, write, file);
+        return std::make_unique<ServerStatement>(*this, name, text, std::move(types), write, file,
+                                                 session_);
     }
     int exec(const std::string& sql) override { return run(sql); }
     long long changes() override { return changes_; }
@@ -383,13 +396,19 @@ class ServerConnection : public Connection {
     }
     int begin(int waitSeconds, bool usersToo, int) override {
         locked_[0] = locked_[1] = false;
-        int rc = run("BEGIN; SET LOCAL lock_timeout = '" + waitText(waitSeconds) + "'");
+        if (lost()) recover();
+        const std::string start = "BEGIN; SET LOCAL lock_timeout = '" + waitText(waitSeconds) + "'";
+        int rc = run(start);
+        // A session lost while nobody was working is replaced; nothing had begun in it.
+        if (rc != Ok && lost() && recover()) rc = run(start);
+        if (rc == Ok) txOpen_ = true;
         if (rc == Ok) rc = lockFile(StoreFile::RESDATA);
         if (rc == Ok && usersToo) rc = lockFile(StoreFile::USERS);
         if (rc != Ok) {
             const int code = code_;
             const std::string message = message_;
             run("ROLLBACK");
+            txOpen_ = false;
             code_ = code, message_ = message;
         }
         return rc;
@@ -399,6 +418,7 @@ class ServerConnection : public Connection {
         return lockFile(f);
     }
     int commit(int) override {
+        txOpen_ = false;
         PGresult* r = PQexec(pg_, "COMMIT");
         int rc = Ok;
         // A transaction spoilt by a failure reports its COMMIT as a rollback.
@@ -413,12 +433,21 @@ class ServerConnection : public Connection {
     int rollback(int) override {
         locked_[0] = locked_[1] = false;
         implicit_.clear();
+        txOpen_ = false;
         return run("ROLLBACK");
     }
-    bool inTransaction() override { return pg_ && PQtransactionStatus(pg_) != PQTRANS_IDLE; }
+    bool inTransaction() override {
+        if (!pg_) return false;
+        const PGTransactionStatusType s = PQtransactionStatus(pg_);
+        // A lost session knows no more: what was begun here is what counts.
+        if (s == PQTRANS_UNKNOWN) return txOpen_;
+        return s != PQTRANS_IDLE;
+    }
     int savepoint(const char* name) override {
         if (!inTransaction()) {
+            if (lost()) recover();
             if (int rc = run("BEGIN")) return rc;
+            txOpen_ = true;
             implicit_ = name;
         }
         return run(std::string("SAVEPOINT ") + name);
@@ -427,6 +456,7 @@ class ServerConnection : public Connection {
         int rc = run(std::string("RELEASE SAVEPOINT ") + name);
         if (implicit_ == name) {
             implicit_.clear();
+            txOpen_ = false;
             locked_[0] = locked_[1] = false;
             if (rc == Ok) return commit(lockWait_);
             run("ROLLBACK");
@@ -470,6 +500,25 @@ class ServerConnection : public Connection {
 
     // For the statements.
     PGconn* pg() { return pg_; }
+    /// Counts the sessions: a statement prepared in an earlier one is prepared again.
+    int session() const { return session_; }
+    /// Whether the server's session was lost (the server restarted, the network dropped).
+    bool lost() const { return pg_ && PQstatus(pg_) == CONNECTION_BAD; }
+    /// Whether a transaction of the engine's is open here: its work is lost with the
+    /// session, so the session is not replaced under it.
+    bool userTransaction() const { return txOpen_; }
+    /// Replaces a lost session by a new one with the same settings, outside transactions
+    /// only: a key walk holds nothing open between a user's steps, so it goes on in the new
+    /// session from the last key it read. False when the server still does not answer.
+    bool recover() {
+        if (!pg_ || txOpen_) return false;
+        PQreset(pg_);
+        if (PQstatus(pg_) != CONNECTION_OK) return false;
+        ++session_;
+        locked_[0] = locked_[1] = false;
+        implicit_.clear();
+        return setUpSession() == Ok;
+    }
     int failWith(PGresult* r) {
         return failWith(codeOf(r ? PQresultErrorField(r, PG_DIAG_SQLSTATE) : nullptr),
                         r ? PQresultErrorMessage(r) : PQerrorMessage(pg_));
@@ -501,6 +550,16 @@ class ServerConnection : public Connection {
     int lockWait() const { return lockWait_; }
 
   private:
+    /// The settings every session of a station has.
+    int setUpSession() {
+        // Notices (a schema that exists already) are no news to anybody.
+        PQsetNoticeProcessor(
+            pg_, [](void*, const char*) {}, nullptr);
+        if (int rc = run("SET client_min_messages = warning")) return rc;
+        if (readOnly_)
+            if (int rc = run("SET default_transaction_read_only = on")) return rc;
+        return run("SET lock_timeout = '" + waitText(lockWait_) + "'");
+    }
     /// The database the connection parameters name (libpq's default, the user's name, when
     /// they name none).
     std::string databaseName() const {
@@ -538,6 +597,11 @@ class ServerConnection : public Connection {
         for (const std::string& p : params) values.push_back(p.c_str());
         PGresult* r =
             PQexecParams(pg_, sql, int(values.size()), nullptr, values.data(), nullptr, nullptr, 0);
+        if (PQresultStatus(r) != PGRES_TUPLES_OK && lost() && recover()) {
+            PQclear(r);
+            r = PQexecParams(pg_, sql, int(values.size()), nullptr, values.data(), nullptr, nullptr,
+                             0);
+        }
         int rc = Ok;
         if (PQresultStatus(r) != PGRES_TUPLES_OK) {
             rc = failWith(r);
@@ -557,6 +621,8 @@ class ServerConnection : public Connection {
     bool readOnly_ = false;
     bool locked_[2] = {false, false};
     std::string implicit_;  // the savepoint that opened the running transaction
+    bool txOpen_ = false;   // a transaction begun here is open
+    int session_ = 1;
     int lockWait_ = 10;
     long long changes_ = 0;
     int statements_ = 0;
@@ -567,7 +633,9 @@ class ServerConnection : public Connection {
 
 ServerStatement::~ServerStatement() {
     reset();
-    if (c_.pg() && PQtransactionStatus(c_.pg()) != PQTRANS_INERROR) c_.run("DEALLOCATE " + name_);
+    if (c_.pg() && session_ == c_.session() && !c_.lost() &&
+        PQtransactionStatus(c_.pg()) != PQTRANS_INERROR)
+        c_.run("DEALLOCATE " + name_);
 }
 
 int ServerStatement::step() {
@@ -575,6 +643,29 @@ int ServerStatement::step() {
         if (++row_ < PQntuples(result_)) return Row;
         return Done;
     }
+    if (c_.lost() && !c_.userTransaction()) c_.recover();
+    bool retry = false;
+    const int rc = run(retry);
+    // Lost before anything of it could be done: run once more in a new session.
+    if (retry && c_.recover()) return run(retry = false);
+    return rc;
+}
+
+int ServerStatement::prepareAgain() {
+    PGresult* r =
+        PQprepare(c_.pg(), name_.c_str(), text_.c_str(), int(types_.size()), types_.data());
+    const int rc = PQresultStatus(r) == PGRES_COMMAND_OK ? Ok : c_.failWith(r);
+    PQclear(r);
+    if (rc == Ok) session_ = c_.session();
+    return rc;
+}
+
+int ServerStatement::run(bool& retry) {
+    if (session_ != c_.session())
+        if (int rc = prepareAgain()) {
+            retry = c_.lost() && !c_.userTransaction();
+            return rc;
+        }
     // A write inside a transaction runs under a savepoint, so that its failure leaves the
     // transaction usable; one outside any frames itself with the lock of its file.
     const bool framed = write_ && !c_.inTransaction();
@@ -584,8 +675,13 @@ int ServerStatement::step() {
                         ServerConnection::waitText(c_.lockWait()) + "'");
         if (rc == Ok) rc = c_.lockFile(file_);
         if (rc != Ok) {
+            // Lost before the write was sent: it did not happen, and may run again.
+            retry = c_.lost();
+            const int code = c_.errorCode(), kept = code == Ok ? Busy : code;
+            const std::string message = c_.errorMessage(code);
             c_.rollback(0);
-            return c_.errorCode() == Ok ? Busy : c_.errorCode();
+            c_.failWith(kept, message.c_str());
+            return kept;
         }
     }
     std::vector<const char*> values(values_.size());
@@ -652,6 +748,8 @@ int ServerStatement::step() {
         rc = c_.failWith(result_);
         PQclear(result_);
         result_ = nullptr;
+        // A read outside any transaction changed nothing and may run again.
+        retry = !write_ && c_.lost() && !c_.userTransaction();
     }
     if (guarded && !releasedToo) {
         const int code = c_.errorCode();
