@@ -67,10 +67,11 @@ TEST_P(JoinTest, ReadsTheLinkedRecordsOfOneKeyValueWithinTheRange) {
     EXPECT_EQ(1, calls);
 }
 
-TEST_P(JoinTest, GoesThroughIndexesOnBothTables) {
-    // On a store this small the server may rightly read a table whole; ServerPlanTest
-    // checks its plans on one of some size.
-    if (onServer()) GTEST_SKIP() << "the server's plans are checked by ServerPlanTest";
+// On a store this small the server may rightly read a table whole; ServerPlanTest checks
+// its plans on one of some size.
+using JoinOnFilesTest = JoinTest;
+
+TEST_P(JoinOnFilesTest, GoesThroughIndexesOnBothTables) {
     const std::string plan =
         db.engine().joinPlan(db.table(Tbl::RESACT), db.table(Tbl::DATES), query(1, 2));
     EXPECT_EQ(std::string::npos, plan.find("SCAN")) << plan;
@@ -79,6 +80,8 @@ TEST_P(JoinTest, GoesThroughIndexesOnBothTables) {
 }
 
 TEMBRIX_ON_BOTH_STORES(JoinTest);
+INSTANTIATE_TEST_SUITE_P(Stores, JoinOnFilesTest, ::testing::Values(StoreKind::Files),
+                         storeKindName);
 
 }  // namespace
 }  // namespace store::test

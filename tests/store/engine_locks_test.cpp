@@ -88,8 +88,10 @@ TEST_P(LocksTest, ATransactionThatWritesBothFilesCommitsBothOrNeither) {
     EXPECT_EQ((std::vector<std::string>{"Acme", "Dora's"}), clients(b));
 }
 
-TEST_P(LocksTest, StaleSuperJournalsGoAtOpenButNeverWhileTheFilesAreHeld) {
-    if (onServer()) GTEST_SKIP() << "super-journals are the folder's files' own";
+// Super-journals are the folder's files' own.
+using LocksOnFilesTest = LocksTest;
+
+TEST_P(LocksOnFilesTest, StaleSuperJournalsGoAtOpenButNeverWhileTheFilesAreHeld) {
     namespace fs = std::filesystem;
     const std::string stale = dir.file("RESDATA.TPS-mj1A2B3C94F");
     const std::string notOurs = dir.file("RESDATA.TPS-mjournal");
@@ -114,6 +116,8 @@ TEST_P(LocksTest, StaleSuperJournalsGoAtOpenButNeverWhileTheFilesAreHeld) {
 }
 
 TEMBRIX_ON_BOTH_STORES(LocksTest);
+INSTANTIATE_TEST_SUITE_P(Stores, LocksOnFilesTest, ::testing::Values(StoreKind::Files),
+                         storeKindName);
 
 }  // namespace
 }  // namespace store::test
