@@ -6,15 +6,22 @@
 namespace store::test {
 namespace {
 
-class ServerRightsTest : public AnyStoreTest {};
+class ServerRightsTest : public AnyStoreTest {
+  protected:
+    /// A user with a password, added by the first station.
+    void addMarta() {
+        openAll(a);
+        ASSERT_EQ(Level_Benign, a.fm(Tbl::USERS).USEFILE());
+        a.fm(Tbl::USERS).PRIMERECORD();
+        db.USE.USERNAME = "MARTA";
+        db.USE.PASSWORD = "tulip77";
+        ASSERT_EQ(Level_Benign, a.fm(Tbl::USERS).INSERT());
+    }
+};
 
 TEST_P(ServerRightsTest, AnotherRoleOfTheServerCannotReadTheUsers) {
-    openAll(a);
-    ASSERT_EQ(Level_Benign, a.fm(Tbl::USERS).USEFILE());
-    a.fm(Tbl::USERS).PRIMERECORD();
-    db.USE.USERNAME = "MARTA";
-    db.USE.PASSWORD = "tulip77";
-    ASSERT_EQ(Level_Benign, a.fm(Tbl::USERS).INSERT());
+    addMarta();
+    if (HasFatalFailure()) return;
     ASSERT_EQ("", server.exec("DO $$ BEGIN CREATE ROLE tembrix_other LOGIN; "
                               "EXCEPTION WHEN duplicate_object THEN NULL; END $$"));
     // The same database as another role.
@@ -50,12 +57,8 @@ TEST_P(ServerRightsTest, ADatabaseThatChecksItsTextsIsRefusedBeforeAnythingIsWri
 }
 
 TEST_P(ServerRightsTest, PasswordsAreKeptSealedAndOnlyTheProgramOpensThem) {
-    openAll(a);
-    ASSERT_EQ(Level_Benign, a.fm(Tbl::USERS).USEFILE());
-    a.fm(Tbl::USERS).PRIMERECORD();
-    db.USE.USERNAME = "MARTA";
-    db.USE.PASSWORD = "tulip77";
-    ASSERT_EQ(Level_Benign, a.fm(Tbl::USERS).INSERT());
+    addMarta();
+    if (HasFatalFailure()) return;
 
     // What the server holds (and would send to anybody who reads it) is not the password.
     const std::string query =
