@@ -732,13 +732,18 @@ int Engine::create(Table& t) {
         if (int rc = attachUsers(true)) return rc;
     if (options_.readOnly || d_->db->isReadOnly(d.file)) return fail(AccessDeniedErr);
 
-    // A savepoint makes the table, its keys and its catalog entry one change, whether or
-    // not a transaction is running; a table that another station created first is kept.
+    // The table, its keys and its catalog entry are one change; a table that another
+    // station created first is kept. Outside a transaction the change is a transaction of
+    // its own that waits for the write lock as it begins: a savepoint would read the file
+    // first and then, asking for the lock while another station commits, be refused at
+    // once instead of waiting. Inside one, a savepoint.
     sql::Connection& db = *d_->db;
-    int rc = db.savepoint("tembrix_create");
+    const bool own = !db.inTransaction();
+    int rc = own ? db.begin(lockWait_, d.file == StoreFile::USERS, lockWait_)
+                 : db.savepoint("tembrix_create");
     if (rc != sql::Ok) return failSql(rc, true);
     // Two stations making the same table wait for each other here.
-    rc = db.lockForWrite(d.file);
+    if (!own) rc = db.lockForWrite(d.file);
     std::vector<std::string> tables;
     if (rc == sql::Ok) rc = db.tableNames(d.file, tables);
     const bool exists = std::find(tables.begin(), tables.end(), d.name) != tables.end();
@@ -750,7 +755,15 @@ int Engine::create(Table& t) {
             if (rc == sql::Ok) rc = db.exec(createIndexSql(db.dialect(), d, k));
         if (rc == sql::Ok) rc = writeCatalog(schemaOf(d), d.name, layoutSignature(d));
     }
-    return endSavepoint("tembrix_create", rc);
+    if (!own) return endSavepoint("tembrix_create", rc);
+    if (rc == sql::Ok) rc = db.commit(lockWait_);
+    if (rc != sql::Ok) {
+        const int code = failSql(rc, true);
+        if (db.inTransaction()) db.rollback(lockWait_);
+        return code;
+    }
+    status_.clear();
+    return 0;
 }
 
 int Engine::writeCatalog(const std::string& schema, const char* name, const std::string& layout) {
