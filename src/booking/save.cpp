@@ -127,6 +127,7 @@ bool BookingForm::saveInsert(std::string& label) {
         }
     }
     if (e.add(db_.table(Tbl::ACTIVITY)) != 0) return false;
+    if (duringSave) duringSave("ACTIVITY");
     if (db_.ACT.REPEATTYPE > IrregularDates) {
         db_.REP.ACTNUMBER = db_.ACT.ACTNUMBER;
         if (e.add(db_.table(Tbl::REPACT)) != 0) return false;
@@ -136,6 +137,7 @@ bool BookingForm::saveInsert(std::string& label) {
         if (e.add(db_.table(Tbl::ACTNOTES)) != 0) return false;
     }
     if (!addOccurrences("6", label)) return false;
+    if (duringSave) duringSave("DATES");
     label = "7";
     store::Table& rac = db_.table(Tbl::RESACT);
     for (const ResourceEntry& r : resources_) {
@@ -145,6 +147,7 @@ bool BookingForm::saveInsert(std::string& label) {
         db_.RAC.UNITS = store::SHORT(r.UNITS);
         if (e.add(rac) != 0) return false;
     }
+    if (duringSave) duringSave("RESACT");
     return true;
 }
 
