@@ -1294,11 +1294,9 @@ int Engine::readChecked(sql::Statement* st, int rc, Table& t) {
 
 // --- writing ---------------------------------------------------------------------------
 
-int Engine::add(Table& t) {
-    if (!t.open_) return fail(FileNotOpenErr);
-    if (t.readOnly_) return fail(AccessDeniedErr);
+sql::Statement* Engine::insertStatement(Table& t) {
     const TableDecl& d = t.decl();
-    sql::Statement* st = d_->statement(t, InsertOf, [&] {
+    return d_->statement(t, InsertOf, [&] {
         std::string cols = "_ver", params = "1";
         int n = 1;
         for (const FieldDecl& f : d.fields)
@@ -1309,6 +1307,13 @@ int Engine::add(Table& t) {
         return "INSERT INTO " + tableRef(d) + " (" + cols + ") VALUES (" + params + ")" +
                d_->dialect().insertReturning();
     });
+}
+
+int Engine::add(Table& t) {
+    if (!t.open_) return fail(FileNotOpenErr);
+    if (t.readOnly_) return fail(AccessDeniedErr);
+    const TableDecl& d = t.decl();
+    sql::Statement* st = insertStatement(t);
     if (!st) return failSql(d_->db->errorCode(), true);
     if (int rc = lockForWrite(d.file)) return rc;
     bindRecord(st, d, t.buffer(), 1);
@@ -1324,6 +1329,60 @@ int Engine::add(Table& t) {
     }
     t.position_ = {rowid ? rowid : d_->db->lastInsertRow(), 1};
     if (inTransaction_) d_->journal.push_back({&t, t.position_.rowid, 0});
+    status_.clear();
+    return 0;
+}
+
+int Engine::addEach(Table& t, int count, const std::function<void(int i)>& fill) {
+    if (!inTransaction_) return fail(RecordNotAvailableErr);
+    if (!t.open_) return fail(FileNotOpenErr);
+    if (t.readOnly_) return fail(AccessDeniedErr);
+    if (count <= 0) {
+        status_.clear();
+        return 0;
+    }
+    sql::Connection& db = *d_->db;
+    const RecordPosition before = t.position_;
+    const std::size_t journalBefore = d_->journal.size();
+    if (!db.runsTogether()) {
+        // One by one under a savepoint, so that a failure takes back the records before it.
+        if (int rc = db.savepoint("tembrix_each")) return failSql(rc, true);
+        for (int i = 0; i < count; ++i) {
+            fill(i);
+            if (int code = add(t)) {
+                const EngineStatus kept = status_;
+                db.rollbackTo("tembrix_each");
+                db.release("tembrix_each");
+                d_->journal.resize(journalBefore);
+                t.position_ = before;
+                status_ = kept;
+                return code;
+            }
+        }
+        return endSavepoint("tembrix_each", sql::Ok);
+    }
+    const TableDecl& d = t.decl();
+    sql::Statement* st = insertStatement(t);
+    if (!st) return failSql(db.errorCode(), true);
+    if (int rc = lockForWrite(d.file)) return rc;
+    std::vector<long long> rows;
+    int failed = -1;
+    const int rc = db.runEach(
+        *st, count,
+        [&](int i) {
+            fill(i);
+            bindRecord(st, d, t.buffer(), 1);
+        },
+        rows, failed);
+    dropPage(t);
+    if (rc != sql::Ok) {
+        if (failed >= 0) fill(failed);
+        const int code = failSql(rc, true);
+        if (code == DupKeyErr) t.duplicateKey_ = failed >= 0 ? findDuplicate(t, 0) : -1;
+        return code;
+    }
+    for (long long rowid : rows) d_->journal.push_back({&t, rowid, 0});
+    if (!rows.empty()) t.position_ = {rows.back(), 1};
     status_.clear();
     return 0;
 }
