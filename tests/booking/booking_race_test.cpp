@@ -263,9 +263,10 @@ class BookingRaceTest : public AnyBookingTest {
         std::map<std::array<store::LONG, 3>, int> slots;
         for (const auto& [d, units] : all) slots[d] += units;
         overlaps = 0;
-        for (auto a = slots.begin(); a != slots.end(); ++a)
-            for (auto b = std::next(a); b != slots.end() && (*b).first[0] == (*a).first[0]; ++b)
-                if ((*a).first[1] < (*b).first[2] && (*b).first[1] < (*a).first[2]) ++overlaps;
+        // Slots in order of date and start: an overlap lies between slots of one date.
+        for (auto x = slots.begin(); x != slots.end(); ++x)
+            for (auto y = std::next(x); y != slots.end() && y->first[0] == x->first[0]; ++y)
+                if (x->first[1] < y->first[2] && y->first[1] < x->first[2]) ++overlaps;
         return slots;
     }
 };
