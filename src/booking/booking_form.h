@@ -57,6 +57,10 @@ class BookingForm {
     /// UPDATEUNITS: the units a booking takes of a pooled resource (code, total units); a
     /// value of 0 or less counts as 1. The default answers 1.
     std::function<int(const std::string& resource, int total)> UPDATEUNITS;
+    /// Runs inside the save's transaction of a new booking once the records of a table are
+    /// written ("ACTIVITY", "DATES", "RESACT"), before the commit. Empty in the program;
+    /// tests stop a station there to see that a save cut short leaves nothing on file.
+    std::function<void(const char* table)> duringSave;
 
     /// Opens the form for store::InsertRecord or store::ChangeRecord. For a change the
     /// caller has put the booking number and the clicked occurrence (date, start, end) in

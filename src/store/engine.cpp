@@ -756,13 +756,18 @@ int Engine::create(Table& t) {
         if (int rc = attachUsers(true)) return rc;
     if (options_.readOnly || d_->db->isReadOnly(d.file)) return fail(AccessDeniedErr);
 
-    // A savepoint makes the table, its keys and its catalog entry one change, whether or
-    // not a transaction is running; a table that another station created first is kept.
+    // The table, its keys and its catalog entry are one change; a table that another
+    // station created first is kept. Outside a transaction the change is a transaction of
+    // its own that waits for the write lock as it begins: a savepoint would read the file
+    // first and then, asking for the lock while another station commits, be refused at
+    // once instead of waiting. Inside one, a savepoint.
     sql::Connection& db = *d_->db;
-    int rc = db.savepoint("tembrix_create");
+    const bool own = !db.inTransaction();
+    int rc = own ? db.begin(lockWait_, d.file == StoreFile::USERS, lockWait_)
+                 : db.savepoint("tembrix_create");
     if (rc != sql::Ok) return failSql(rc, true);
     // Two stations making the same table wait for each other here.
-    rc = db.lockForWrite(d.file);
+    if (!own) rc = db.lockForWrite(d.file);
     std::vector<std::string> tables;
     if (rc == sql::Ok) rc = db.tableNames(d.file, tables);
     const bool exists = std::find(tables.begin(), tables.end(), d.name) != tables.end();
@@ -774,7 +779,15 @@ int Engine::create(Table& t) {
             if (rc == sql::Ok) rc = db.exec(createIndexSql(db.dialect(), d, k));
         if (rc == sql::Ok) rc = writeCatalog(schemaOf(d), d.name, layoutSignature(d));
     }
-    return endSavepoint("tembrix_create", rc);
+    if (!own) return endSavepoint("tembrix_create", rc);
+    if (rc == sql::Ok) rc = db.commit(lockWait_);
+    if (rc != sql::Ok) {
+        const int code = failSql(rc, true);
+        if (db.inTransaction()) db.rollback(lockWait_);
+        return code;
+    }
+    status_.clear();
+    return 0;
 }
 
 int Engine::writeCatalog(const std::string& schema, const char* name, const std::string& layout) {
@@ -1308,11 +1321,9 @@ int Engine::readChecked(sql::Statement* st, int rc, Table& t) {
 
 // --- writing ---------------------------------------------------------------------------
 
-int Engine::add(Table& t) {
-    if (!t.open_) return fail(FileNotOpenErr);
-    if (t.readOnly_) return fail(AccessDeniedErr);
+sql::Statement* Engine::insertStatement(Table& t) {
     const TableDecl& d = t.decl();
-    sql::Statement* st = d_->statement(t, InsertOf, [&] {
+    return d_->statement(t, InsertOf, [&] {
         std::string cols = "_ver", params = "1";
         int n = 1;
         for (const FieldDecl& f : d.fields)
@@ -1323,6 +1334,13 @@ int Engine::add(Table& t) {
         return "INSERT INTO " + tableRef(d) + " (" + cols + ") VALUES (" + params + ")" +
                d_->dialect().insertReturning();
     });
+}
+
+int Engine::add(Table& t) {
+    if (!t.open_) return fail(FileNotOpenErr);
+    if (t.readOnly_) return fail(AccessDeniedErr);
+    const TableDecl& d = t.decl();
+    sql::Statement* st = insertStatement(t);
     if (!st) return failSql(d_->db->errorCode(), true);
     if (int rc = lockForWrite(d.file)) return rc;
     bindRecord(st, d_->db->dialect(), d, t.buffer(), 1);
@@ -1338,6 +1356,60 @@ int Engine::add(Table& t) {
     }
     t.position_ = {rowid ? rowid : d_->db->lastInsertRow(), 1};
     if (inTransaction_) d_->journal.push_back({&t, t.position_.rowid, 0});
+    status_.clear();
+    return 0;
+}
+
+int Engine::addEach(Table& t, int count, const std::function<void(int i)>& fill) {
+    if (!inTransaction_) return fail(RecordNotAvailableErr);
+    if (!t.open_) return fail(FileNotOpenErr);
+    if (t.readOnly_) return fail(AccessDeniedErr);
+    if (count <= 0) {
+        status_.clear();
+        return 0;
+    }
+    sql::Connection& db = *d_->db;
+    const RecordPosition before = t.position_;
+    const std::size_t journalBefore = d_->journal.size();
+    if (!db.runsTogether()) {
+        // One by one under a savepoint, so that a failure takes back the records before it.
+        if (int rc = db.savepoint("tembrix_each")) return failSql(rc, true);
+        for (int i = 0; i < count; ++i) {
+            fill(i);
+            if (int code = add(t)) {
+                const EngineStatus kept = status_;
+                db.rollbackTo("tembrix_each");
+                db.release("tembrix_each");
+                d_->journal.resize(journalBefore);
+                t.position_ = before;
+                status_ = kept;
+                return code;
+            }
+        }
+        return endSavepoint("tembrix_each", sql::Ok);
+    }
+    const TableDecl& d = t.decl();
+    sql::Statement* st = insertStatement(t);
+    if (!st) return failSql(db.errorCode(), true);
+    if (int rc = lockForWrite(d.file)) return rc;
+    std::vector<long long> rows;
+    int failed = -1;
+    const int rc = db.runEach(
+        *st, count,
+        [&](int i) {
+            fill(i);
+            bindRecord(st, d, t.buffer(), 1);
+        },
+        rows, failed);
+    dropPage(t);
+    if (rc != sql::Ok) {
+        if (failed >= 0) fill(failed);
+        const int code = failSql(rc, true);
+        if (code == DupKeyErr) t.duplicateKey_ = failed >= 0 ? findDuplicate(t, 0) : -1;
+        return code;
+    }
+    for (long long rowid : rows) d_->journal.push_back({&t, rowid, 0});
+    if (!rows.empty()) t.position_ = {rows.back(), 1};
     status_.clear();
     return 0;
 }

@@ -274,6 +274,13 @@ class Engine {
     void setPosition(Table& t, RecordPosition p) { t.position_ = p; }
     /// Adds the buffer as a new record. DupKeyErr when a unique key is duplicated.
     int add(Table& t);
+    /// Inside a transaction: adds `count` records, `fill(i)` putting the i-th into the buffer
+    /// just before it is added, as one unit: all of them, or, when one fails (DupKeyErr as
+    /// add says), none, with the failing record left in the buffer and the transaction
+    /// still usable. On a server the records travel together instead of one round trip
+    /// each. The position afterwards is the last record added. RecordNotAvailableErr
+    /// outside a transaction.
+    int addEach(Table& t, int count, const std::function<void(int i)>& fill);
     /// Writes the buffer back over the record last read. RecordChangedErr when another
     /// station changed it since; RecordNotAvailableErr when it was deleted meanwhile.
     int put(Table& t);
@@ -333,6 +340,8 @@ class Engine {
     int failSql(int rc, bool forWrite);
     void dropPage(Table& t);
     int findDuplicate(Table& t, long long self);
+    /// The statement that adds a record to the table, prepared once.
+    sql::Statement* insertStatement(Table& t);
     /// Takes the write lock of a file before a transaction's first write there.
     int lockForWrite(StoreFile f);
     /// Runs one set statement on `t` (a count or a delete); `result` receives the count or

@@ -29,6 +29,7 @@
 // duplicate in a unique key is Constraint, a refused write is ReadOnly, a lost server is
 // IoErr. The Engine turns them into engine errors in one place (Engine::failSql).
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -154,6 +155,20 @@ class Connection {
     virtual std::unique_ptr<Statement> prepare(const std::string& sql) = 0;
     /// Runs statements that return no rows.
     virtual int exec(const std::string& sql) = 0;
+    /// Whether runEach sends many runs of a write together (a server, where every statement
+    /// otherwise waits for its answer); the files run them one by one.
+    virtual bool runsTogether() const { return false; }
+    /// Inside a transaction: runs a prepared write once per set of values `bindRun(i)`
+    /// binds on it (i from 0 to count - 1), sent together, as one unit under a savepoint:
+    /// Ok when every run succeeded, `firstValues` holding each run's first returned value
+    /// (an insert's new row identity); else the code of the first failure, its run in
+    /// `failedRun`, and nothing of any run left, the transaction still usable. Error where
+    /// runsTogether() is false.
+    virtual int runEach(Statement& st, int count, const std::function<void(int)>& bindRun,
+                        std::vector<long long>& firstValues, int& failedRun) {
+        (void)st, (void)count, (void)bindRun, (void)firstValues, (void)failedRun;
+        return Error;
+    }
     /// Rows changed by the last insert, update or delete.
     virtual long long changes() = 0;
     /// The identity of the row the last insert added (where the dialect returns none).

@@ -49,10 +49,11 @@ TEST(AlertDueTest, UserOnlyKeepsTheUsersOwnBookingsAndOffKeepsNone) {
     EXPECT_EQ(AlertMode::Off, alertMode("None"));
 }
 
-class AlertSearchTest : public BookingTest {
+class AlertSearchTest : public AnyBookingTest {
   protected:
     void SetUp() override {
-        BookingTest::SetUp();
+        AnyBookingTest::SetUp();
+        if (stopped()) return;
         db.SYP.ALERT = "All";
         db.SYP.ALERTLEAD = 30;
     }
@@ -63,7 +64,7 @@ class AlertSearchTest : public BookingTest {
     }
 };
 
-TEST_F(AlertSearchTest, ASearchAtTenToMidnightFindsTomorrowsFirstBooking) {
+TEST_P(AlertSearchTest, ASearchAtTenToMidnightFindsTomorrowsFirstBooking) {
     book(db, "Late", {{"ROOM1", 1}}, {{monday, at(23, 40), at(23, 50)}});
     book(db, "Early", {{"ROOM1", 1}}, {{monday + 1, at(0, 10), at(1)}});
     book(db, "Later", {{"ROOM2", 1}}, {{monday + 1, at(0, 30), at(1)}});
@@ -75,7 +76,7 @@ TEST_F(AlertSearchTest, ASearchAtTenToMidnightFindsTomorrowsFirstBooking) {
     EXPECT_EQ((std::vector<std::string>{"ROOM1"}), bookingResources(db, due[0].ACTNUMBER));
 }
 
-TEST_F(AlertSearchTest, UserOnlyLeavesAnotherUsersBookingAlone) {
+TEST_P(AlertSearchTest, UserOnlyLeavesAnotherUsersBookingAlone) {
     store::session().GlobalUserName = "OTHER";
     book(db, "Theirs", {{"ROOM1", 1}}, {{monday, at(8, 5), at(9)}});
     store::session().GlobalUserName = "TESTER";
@@ -87,7 +88,7 @@ TEST_F(AlertSearchTest, UserOnlyLeavesAnotherUsersBookingAlone) {
     EXPECT_EQ("Mine@08:10;", names(again.search(db, clockAt(monday, at(8)))));
 }
 
-TEST_F(AlertSearchTest, NoneMakesNoSearchAndTheLeadPacesTheSearches) {
+TEST_P(AlertSearchTest, NoneMakesNoSearchAndTheLeadPacesTheSearches) {
     book(db, "Soon", {{"ROOM1", 1}}, {{monday, at(8, 5), at(9)}});
     AlertSearch search;
     db.SYP.ALERT = "None";
@@ -108,6 +109,8 @@ TEST_F(AlertSearchTest, NoneMakesNoSearchAndTheLeadPacesTheSearches) {
     // The pace carries across midnight.
     EXPECT_TRUE(search.searchDue(clockAt(monday + 1, at(0, 1)), 30));
 }
+
+TEMBRIX_ON_BOTH_STORES(AlertSearchTest);
 
 }  // namespace
 }  // namespace booking::test

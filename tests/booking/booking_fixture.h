@@ -1,6 +1,7 @@
 #pragma once
 
 #include <functional>
+#include <type_traits>
 
 #include "../store/store_fixture.h"
 #include "booking/booking_form.h"
@@ -35,16 +36,36 @@ class Questions : public store::ScriptedQuestions {
 };
 
 /// A store with three resources (ROOM1 and ROOM2 single, POOL of five units), a client,
-/// the user's preferences and a fixed clock: Monday 2 March 2026, 08:00.
-class BookingTest : public ::testing::Test {
+/// the user's preferences and a fixed clock: Monday 2 March 2026, 08:00. `Base` says where
+/// the store lives: ::testing::Test for the folder's files (BookingTest), or
+/// ::testing::TestWithParam<StoreKind> for the files or a database on the test server as
+/// the test's parameter says (AnyBookingTest, run with TEMBRIX_ON_BOTH_STORES). A second
+/// Station on the same folder reaches the same store either way.
+template <class Base>
+class BookingFixture : public Base {
   protected:
+    static store::test::StoreKind kindOf(const Base* self) {
+        if constexpr (std::is_base_of_v<::testing::WithParamInterface<store::test::StoreKind>,
+                                        Base>)
+            return self->GetParam();
+        else
+            return store::test::StoreKind::Files;
+    }
+
     store::test::TempDir dir;
+    store::test::ServerDatabase server{dir.path, kindOf(this)};
     Questions user;
     store::test::Station a{dir.path};
     store::Store& db = *a.db;
     const store::LONG monday = day(2026, 3, 2);
 
+    bool onServer() const { return server.used(); }
+    /// For a derived fixture's SetUp after BookingTest::SetUp: whether to stop there.
+    static bool stopped() { return Base::IsSkipped() || Base::HasFatalFailure(); }
+
     void SetUp() override {
+        server.require();
+        if (stopped()) return;
         store::setDateFormats(store::DateFormats{});
         store::setClock([this] {
             return store::ClockReading{store::Date(monday), store::Time(at(8))};
@@ -164,5 +185,10 @@ class BookingTest : public ::testing::Test {
         return db.engine().get(db.table(store::Tbl::ACTIVITY), store::ACT::ACTNUMBER_KEY) == 0;
     }
 };
+
+/// A booking test on the folder's own files.
+class BookingTest : public BookingFixture<::testing::Test> {};
+/// A booking test that runs on either kind of store (instantiated with both kinds).
+class AnyBookingTest : public BookingFixture<::testing::TestWithParam<store::test::StoreKind>> {};
 
 }  // namespace booking::test

@@ -7,9 +7,9 @@
 namespace booking::test {
 namespace {
 
-class ChecksTest : public BookingTest {};
+class ChecksTest : public AnyBookingTest {};
 
-TEST_F(ChecksTest, TypedTimesTakeTheStartOffsetAndTheLatestEnd) {
+TEST_P(ChecksTest, TypedTimesTakeTheStartOffsetAndTheLatestEnd) {
     BookingForm form(db);
     ASSERT_TRUE(form.open(store::InsertRecord));
     EXPECT_EQ(at(9), form.start);  // the user's default start, as set
@@ -26,7 +26,7 @@ TEST_F(ChecksTest, TypedTimesTakeTheStartOffsetAndTheLatestEnd) {
     EXPECT_EQ(at(9, 45), form.end);
 }
 
-TEST_F(ChecksTest, CollisionsAreStrictAtTheEdgesAndNeverWithTheBookingItself) {
+TEST_P(ChecksTest, CollisionsAreStrictAtTheEdgesAndNeverWithTheBookingItself) {
     const store::LONG first = book(db, "Board", {{"ROOM1", 1}}, {{monday, at(10), at(11)}});
     EXPECT_TRUE(user.conflicts.empty());
     // Typed to start when the first one ends: no dialog.
@@ -62,7 +62,7 @@ TEST_F(ChecksTest, CollisionsAreStrictAtTheEdgesAndNeverWithTheBookingItself) {
               datesOf(first));
 }
 
-TEST_F(ChecksTest, WeekendsAndSpecialDaysFollowTheRepeatRule) {
+TEST_P(ChecksTest, WeekendsAndSpecialDaysFollowTheRepeatRule) {
     const store::LONG saturday = monday + 5;
     a.fm(store::Tbl::SPECIAL).PRIMERECORD();
     db.SPE.STARTDATE = monday + 1;
@@ -100,7 +100,7 @@ TEST_F(ChecksTest, WeekendsAndSpecialDaysFollowTheRepeatRule) {
     EXPECT_TRUE(user.conflicts.empty());
 }
 
-TEST_F(ChecksTest, PooledCapacityIsCheckedAtTheBusiestInstant) {
+TEST_P(ChecksTest, PooledCapacityIsCheckedAtTheBusiestInstant) {
     book(db, "A", {{"POOL", 2}}, {{monday, at(9), at(11)}});
     book(db, "B", {{"POOL", 2}}, {{monday, at(10), at(12)}});
     EXPECT_TRUE(user.conflicts.empty());
@@ -136,10 +136,11 @@ TEST_F(ChecksTest, PooledCapacityIsCheckedAtTheBusiestInstant) {
 }
 
 /// Five Mondays booked on ROOM1 and a weekly booking that collides with every one.
-class LoopTest : public BookingTest {
+class LoopTest : public AnyBookingTest {
   protected:
     void SetUp() override {
-        BookingTest::SetUp();
+        AnyBookingTest::SetUp();
+        if (stopped()) return;
         for (int w = 0; w < 5; ++w)
             book(db, "Busy", {{"ROOM1", 1}}, {{monday + 7 * w, at(9), at(10)}});
         before = count(store::Tbl::DATES);
@@ -159,7 +160,7 @@ class LoopTest : public BookingTest {
     store::LONG number = 0;
 };
 
-TEST_F(LoopTest, StopOnTheThirdSavesTheFirstTwo) {
+TEST_P(LoopTest, StopOnTheThirdSavesTheFirstTwo) {
     user.answerConflict(store::AcceptThis);
     user.answerConflict(store::AcceptThis);
     user.answerConflict(store::StopSaveAccepted);
@@ -169,7 +170,7 @@ TEST_F(LoopTest, StopOnTheThirdSavesTheFirstTwo) {
     EXPECT_EQ(2u, datesOf(number).size());
 }
 
-TEST_F(LoopTest, SkipDropsOneAndAcceptAllAsksNoMore) {
+TEST_P(LoopTest, SkipDropsOneAndAcceptAllAsksNoMore) {
     user.answerConflict(store::SkipThis);
     user.answerConflict(store::AcceptAll);
     BookingForm form(db);
@@ -180,7 +181,7 @@ TEST_F(LoopTest, SkipDropsOneAndAcceptAllAsksNoMore) {
     EXPECT_EQ(monday + 7, saved[0][0]);
 }
 
-TEST_F(LoopTest, CancelWritesNothingAndTheNextOkChecksTheWholeRuleAgain) {
+TEST_P(LoopTest, CancelWritesNothingAndTheNextOkChecksTheWholeRuleAgain) {
     user.answerConflict(store::AcceptThis);
     user.answerConflict(store::SkipThis);
     user.answerConflict(store::CancelEraseAccepted);
@@ -204,7 +205,7 @@ TEST_F(LoopTest, CancelWritesNothingAndTheNextOkChecksTheWholeRuleAgain) {
     EXPECT_EQ(1, count(store::Tbl::REPACT));
 }
 
-TEST_F(LoopTest, ARuleGivenToABookingOnFileSurvivesACancelledCheck) {
+TEST_P(LoopTest, ARuleGivenToABookingOnFileSurvivesACancelledCheck) {
     const store::LONG mine = book(db, "Mine", {{"ROOM2", 1}}, {{monday, at(9), at(10)}});
     BookingForm form(db);
     ASSERT_TRUE(openChange(form, mine, monday, at(9) + 400, at(10)));
@@ -231,7 +232,7 @@ TEST_F(LoopTest, ARuleGivenToABookingOnFileSurvivesACancelledCheck) {
     EXPECT_EQ(1, count(store::Tbl::REPACT));
 }
 
-TEST_F(LoopTest, SkippingEveryOccurrenceSavesNothing) {
+TEST_P(LoopTest, SkippingEveryOccurrenceSavesNothing) {
     for (int i = 0; i < 5; ++i) user.answerConflict(store::SkipThis);
     BookingForm form(db);
     EXPECT_EQ(OkOutcome::Stay, weekly(form));
@@ -239,7 +240,7 @@ TEST_F(LoopTest, SkippingEveryOccurrenceSavesNothing) {
     EXPECT_FALSE(fetchBooking(number));
 }
 
-TEST_F(LoopTest, WithoutConflictsAllowedNothingIsEverBookedOver) {
+TEST_P(LoopTest, WithoutConflictsAllowedNothingIsEverBookedOver) {
     db.SYP.NOCONFLICT = 1;
     // An answer the dialog does not offer abandons the save.
     user.answerConflict(store::AcceptThis);
@@ -249,7 +250,7 @@ TEST_F(LoopTest, WithoutConflictsAllowedNothingIsEverBookedOver) {
     EXPECT_EQ(before, count(store::Tbl::DATES));
 }
 
-TEST_F(ChecksTest, AnotherStationBookingDuringTheChecksIsCaughtInTheSave) {
+TEST_P(ChecksTest, AnotherStationBookingDuringTheChecksIsCaughtInTheSave) {
     store::test::Station b{dir.path};
     openAll(b);
     preferences(*b.db);
@@ -275,6 +276,9 @@ TEST_F(ChecksTest, AnotherStationBookingDuringTheChecksIsCaughtInTheSave) {
     EXPECT_EQ("Theirs", user.conflicts[1].text);
     EXPECT_FALSE(fetchBooking(mine));
 }
+
+TEMBRIX_ON_BOTH_STORES(ChecksTest);
+TEMBRIX_ON_BOTH_STORES(LoopTest);
 
 }  // namespace
 }  // namespace booking::test

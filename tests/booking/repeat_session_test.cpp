@@ -167,7 +167,7 @@ TEST(RepeatParameterChecksTest, MonthsWarningAndEndTimes) {
 
 // --- the session --------------------------------------------------------------------------
 
-class RepeatSessionTest : public BookingTest {
+class RepeatSessionTest : public AnyBookingTest {
   protected:
     std::vector<DateEntry> list;
     /// The answers of the scripted parameter windows, in order: the rule entered, or
@@ -177,7 +177,8 @@ class RepeatSessionTest : public BookingTest {
     std::vector<std::optional<Occurrence>> dateWindows;
 
     void SetUp() override {
-        BookingTest::SetUp();
+        AnyBookingTest::SetUp();
+        if (stopped()) return;
         db.table(store::Tbl::ACTIVITY).clearBuffer();
         db.table(store::Tbl::REPACT).clearBuffer();
         db.ACT.ACTNUMBER = 77;
@@ -219,7 +220,7 @@ class RepeatSessionTest : public BookingTest {
     }
 };
 
-TEST_F(RepeatSessionTest, OpeningTakesTheBookingNumberAndTheOccurrencesAsIrregularDates) {
+TEST_P(RepeatSessionTest, OpeningTakesTheBookingNumberAndTheOccurrencesAsIrregularDates) {
     list = {entry(day(2026, 3, 9)), entry(day(2026, 3, 4)), entry(day(2026, 3, 6))};
     db.REP.ACTNUMBER = 0;
     RepeatSession s(db, list, 1);
@@ -231,7 +232,7 @@ TEST_F(RepeatSessionTest, OpeningTakesTheBookingNumberAndTheOccurrencesAsIrregul
     EXPECT_EQ(at(18), s.endTimes().back());
 }
 
-TEST_F(RepeatSessionTest, AWeeklyRuleRepeatsTheSeedUntilItsEnd) {
+TEST_P(RepeatSessionTest, AWeeklyRuleRepeatsTheSeedUntilItsEnd) {
     list = {entry(monday)};
     RepeatSession s(db, list, 0);
     script(s);
@@ -256,7 +257,7 @@ TEST_F(RepeatSessionTest, AWeeklyRuleRepeatsTheSeedUntilItsEnd) {
     EXPECT_TRUE(user.asked.empty());
 }
 
-TEST_F(RepeatSessionTest, ACancelledParameterWindowBringsBackTheOptionBefore) {
+TEST_P(RepeatSessionTest, ACancelledParameterWindowBringsBackTheOptionBefore) {
     list = {entry(monday), entry(day(2026, 3, 5))};
     db.ACT.REPEATTYPE = FixedDays;
     db.REP = until(day(2026, 3, 5), 3, UseNextWorkDay);
@@ -297,7 +298,7 @@ TEST_F(RepeatSessionTest, ACancelledParameterWindowBringsBackTheOptionBefore) {
     EXPECT_EQ(4u, opened.size());
 }
 
-TEST_F(RepeatSessionTest, NoRepeatsAsksBeforeDroppingOccurrencesAndKeepsTheSeed) {
+TEST_P(RepeatSessionTest, NoRepeatsAsksBeforeDroppingOccurrencesAndKeepsTheSeed) {
     list = {entry(monday), entry(day(2026, 3, 9)), entry(day(2026, 3, 16))};
     db.ACT.REPEATTYPE = FixedWeeks;
     db.REP = until(day(2026, 3, 16), 1);
@@ -327,7 +328,7 @@ TEST_F(RepeatSessionTest, NoRepeatsAsksBeforeDroppingOccurrencesAndKeepsTheSeed)
     EXPECT_TRUE(user.asked.empty());
 }
 
-TEST_F(RepeatSessionTest, CancelPutsBackTheTypeTheRuleAndTheList) {
+TEST_P(RepeatSessionTest, CancelPutsBackTheTypeTheRuleAndTheList) {
     list = {entry(monday), entry(day(2026, 3, 4))};
     db.ACT.REPEATTYPE = IrregularDates;
     db.REP = until(0, 0);
@@ -347,7 +348,7 @@ TEST_F(RepeatSessionTest, CancelPutsBackTheTypeTheRuleAndTheList) {
     EXPECT_TRUE(sameRule(before, db.REP));
 }
 
-TEST_F(RepeatSessionTest, MultiDayNeedsALaterLastDayAndAnEndTime) {
+TEST_P(RepeatSessionTest, MultiDayNeedsALaterLastDayAndAnEndTime) {
     list = {entry(monday)};
     RepeatSession s(db, list, 0);
     int beeps = 0;
@@ -382,7 +383,7 @@ TEST_F(RepeatSessionTest, MultiDayNeedsALaterLastDayAndAnEndTime) {
     EXPECT_EQ(77, list[2].ACTNUMBER);
 }
 
-TEST_F(RepeatSessionTest, MultiDayDoesNotRebuildARepeatedBooking) {
+TEST_P(RepeatSessionTest, MultiDayDoesNotRebuildARepeatedBooking) {
     list = {entry(monday), entry(day(2026, 3, 9))};
     db.ACT.REPEATTYPE = FixedWeeks;
     db.REP = until(day(2026, 3, 9), 1);
@@ -400,7 +401,7 @@ TEST_F(RepeatSessionTest, MultiDayDoesNotRebuildARepeatedBooking) {
     EXPECT_EQ("2026-03-02 2026-03-09", dates(list));
 }
 
-TEST_F(RepeatSessionTest, IrregularDatesAreInsertedChangedAndDeletedInDateOrder) {
+TEST_P(RepeatSessionTest, IrregularDatesAreInsertedChangedAndDeletedInDateOrder) {
     list = {entry(day(2026, 3, 10))};
     RepeatSession s(db, list, 0);
     script(s);
@@ -433,7 +434,7 @@ TEST_F(RepeatSessionTest, IrregularDatesAreInsertedChangedAndDeletedInDateOrder)
     EXPECT_EQ(IrregularDates, db.ACT.REPEATTYPE);
 }
 
-TEST_F(RepeatSessionTest, IrregularDatesReplaceARepeatOnlyWhenTheUserSaysSo) {
+TEST_P(RepeatSessionTest, IrregularDatesReplaceARepeatOnlyWhenTheUserSaysSo) {
     list = {entry(monday), entry(day(2026, 3, 9)), entry(day(2026, 3, 16))};
     db.ACT.REPEATTYPE = FixedWeeks;
     db.REP = until(day(2026, 3, 16), 1, BookAnyway);
@@ -463,7 +464,7 @@ TEST_F(RepeatSessionTest, IrregularDatesReplaceARepeatOnlyWhenTheUserSaysSo) {
     EXPECT_EQ(1u, one.size());
 }
 
-TEST_F(RepeatSessionTest, ANewRuleKeepsEarlierOccurrencesAndAsksFirst) {
+TEST_P(RepeatSessionTest, ANewRuleKeepsEarlierOccurrencesAndAsksFirst) {
     list = {entry(monday), entry(day(2026, 3, 3)), entry(day(2026, 3, 4)), entry(day(2026, 3, 5))};
     db.ACT.REPEATTYPE = FixedDays;
     db.REP = until(day(2026, 3, 5), 1);
@@ -491,7 +492,7 @@ TEST_F(RepeatSessionTest, ANewRuleKeepsEarlierOccurrencesAndAsksFirst) {
     EXPECT_EQ("2026-03-02 2026-03-03 2026-03-10 2026-03-17 2026-03-24", dates(list));
 }
 
-TEST_F(RepeatSessionTest, ARuleThatAddsNothingSaysSo) {
+TEST_P(RepeatSessionTest, ARuleThatAddsNothingSaysSo) {
     list = {entry(monday)};
     RepeatSession s(db, list, 0);
     script(s);
@@ -513,7 +514,7 @@ TEST_F(RepeatSessionTest, ARuleThatAddsNothingSaysSo) {
     EXPECT_EQ("2026-03-02 2026-03-03", dates(list));
 }
 
-TEST_F(RepeatSessionTest, SpecialDaysOnFileAreSkippedOnlyWhereTheRuleSaysSo) {
+TEST_P(RepeatSessionTest, SpecialDaysOnFileAreSkippedOnlyWhereTheRuleSaysSo) {
     addSpecial(day(2026, 3, 9), day(2026, 3, 9), "Holiday");
     addSpecial(day(2026, 3, 20), day(2026, 3, 25), "Closed");
     addSpecial(day(2025, 1, 1), day(2025, 1, 1), "Long ago");
@@ -539,7 +540,7 @@ TEST_F(RepeatSessionTest, SpecialDaysOnFileAreSkippedOnlyWhereTheRuleSaysSo) {
     EXPECT_EQ(5u, again.size());
 }
 
-TEST_F(RepeatSessionTest, TenYearsOfDailyOccurrencesAreWorkedOutQuickly) {
+TEST_P(RepeatSessionTest, TenYearsOfDailyOccurrencesAreWorkedOutQuickly) {
     for (int year = 2026; year < 2036; ++year)
         addSpecial(day(year, 12, 25), day(year, 12, 26), "Christmas");
     list = {entry(monday)};
@@ -566,6 +567,8 @@ TEST_F(RepeatSessionTest, TenYearsOfDailyOccurrencesAreWorkedOutQuickly) {
     ASSERT_TRUE(skip.OK());
     EXPECT_EQ(3651u - 20u, skipping.size());
 }
+
+TEMBRIX_ON_BOTH_STORES(RepeatSessionTest);
 
 }  // namespace
 }  // namespace booking::test

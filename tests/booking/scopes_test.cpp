@@ -11,10 +11,11 @@ namespace booking::test {
 namespace {
 
 /// A weekly booking of four Mondays on ROOM1 and POOL, 09:00 to 10:00, with its rule.
-class ScopeTest : public BookingTest {
+class ScopeTest : public AnyBookingTest {
   protected:
     void SetUp() override {
-        BookingTest::SetUp();
+        AnyBookingTest::SetUp();
+        if (stopped()) return;
         BookingForm form(db);
         form.UPDATEUNITS = [](const std::string&, int) { return 2; };
         ASSERT_TRUE(form.open(store::InsertRecord));
@@ -34,7 +35,7 @@ class ScopeTest : public BookingTest {
     const store::LONG clicked = monday + 14;
 };
 
-TEST_F(ScopeTest, TheSaveWritesEveryPartOfTheBookingOnce) {
+TEST_P(ScopeTest, TheSaveWritesEveryPartOfTheBookingOnce) {
     EXPECT_EQ(4u, datesOf(weekly).size());
     EXPECT_EQ((std::vector<std::string>{"POOL:2", "ROOM1:1"}), resourcesOf(weekly));
     ASSERT_TRUE(fetchBooking(weekly));
@@ -46,7 +47,7 @@ TEST_F(ScopeTest, TheSaveWritesEveryPartOfTheBookingOnce) {
     EXPECT_EQ(store::RequestCompleted, store::session().GlobalResponse);
 }
 
-TEST_F(ScopeTest, JustThisOneMakesANewSingleBooking) {
+TEST_P(ScopeTest, JustThisOneMakesANewSingleBooking) {
     BookingForm form(db);
     ASSERT_TRUE(openChange(form, weekly, clicked, at(9) + 400, at(10)));
     EXPECT_EQ(4u, form.occurrences().size());
@@ -65,7 +66,7 @@ TEST_F(ScopeTest, JustThisOneMakesANewSingleBooking) {
     EXPECT_EQ(1, count(store::Tbl::REPACT));  // the new single booking has no rule
 }
 
-TEST_F(ScopeTest, ThisOneAndFutureEndsTheOldRuleTheDayBefore) {
+TEST_P(ScopeTest, ThisOneAndFutureEndsTheOldRuleTheDayBefore) {
     BookingForm form(db);
     ASSERT_TRUE(openChange(form, weekly, clicked, at(9) + 400, at(10)));
     form.CHANGEREP = [] { return int(ThisOneAndFuture); };
@@ -85,7 +86,7 @@ TEST_F(ScopeTest, ThisOneAndFutureEndsTheOldRuleTheDayBefore) {
               datesOf(made));
 }
 
-TEST_F(ScopeTest, AllMovesEveryOccurrenceAndKeepsTheNumber) {
+TEST_P(ScopeTest, AllMovesEveryOccurrenceAndKeepsTheNumber) {
     BookingForm form(db);
     ASSERT_TRUE(openChange(form, weekly, clicked, at(9) + 400, at(10)));
     form.CHANGEREP = [] { return int(AllOccurrences); };
@@ -98,7 +99,7 @@ TEST_F(ScopeTest, AllMovesEveryOccurrenceAndKeepsTheNumber) {
     EXPECT_EQ(1, count(store::Tbl::ACTNOTES));  // blanked notes are kept, blank
 }
 
-TEST_F(ScopeTest, NothingChangedWritesNothingAndOnlyANameChangeAsksNothing) {
+TEST_P(ScopeTest, NothingChangedWritesNothingAndOnlyANameChangeAsksNothing) {
     {
         BookingForm form(db);
         ASSERT_TRUE(openChange(form, weekly, clicked, at(9) + 400, at(10)));
@@ -115,7 +116,7 @@ TEST_F(ScopeTest, NothingChangedWritesNothingAndOnlyANameChangeAsksNothing) {
     EXPECT_EQ("Renamed", db.ACT.NAME.str());
 }
 
-TEST_F(ScopeTest, AChangeByAnotherStationIsNeverOverwritten) {
+TEST_P(ScopeTest, AChangeByAnotherStationIsNeverOverwritten) {
     store::test::Station b{dir.path};
     openAll(b);
     BookingForm form(db);
@@ -137,7 +138,7 @@ TEST_F(ScopeTest, AChangeByAnotherStationIsNeverOverwritten) {
     for (const auto& d : saved) EXPECT_EQ(at(9) + 400, d[1]);
 }
 
-TEST_F(ScopeTest, TwoStationsChangingOnlyTheNotesOrTheRuleNeverOverwriteEachOther) {
+TEST_P(ScopeTest, TwoStationsChangingOnlyTheNotesOrTheRuleNeverOverwriteEachOther) {
     store::test::Station b{dir.path};
     openAll(b);
     store::Store& other = *b.db;
@@ -195,7 +196,7 @@ TEST_F(ScopeTest, TwoStationsChangingOnlyTheNotesOrTheRuleNeverOverwriteEachOthe
     EXPECT_EQ(Ask, storedHandling());
 }
 
-TEST_F(ScopeTest, ALockedBookingOfAnotherUserStaysAsItIs) {
+TEST_P(ScopeTest, ALockedBookingOfAnotherUserStaysAsItIs) {
     ASSERT_TRUE(fetchBooking(weekly));
     db.ACT.LOCK = 1;
     ASSERT_EQ(0, db.engine().put(db.table(store::Tbl::ACTIVITY)));
@@ -212,7 +213,10 @@ TEST_F(ScopeTest, ALockedBookingOfAnotherUserStaysAsItIs) {
     EXPECT_EQ("Weekly", db.ACT.NAME.str());
 }
 
-TEST_F(BookingTest, BookingNumbersAreNeverHandedOutTwice) {
+/// The save's own bookkeeping, on a store with no bookings yet.
+class BookingSaveTest : public AnyBookingTest {};
+
+TEST_P(BookingSaveTest, BookingNumbersAreNeverHandedOutTwice) {
     a.fm(store::Tbl::CONTROL).PRIMERECORD();
     db.CON.NUMBER = 120;
     ASSERT_EQ(store::Level_Benign, a.fm(store::Tbl::CONTROL).INSERT());
@@ -238,7 +242,7 @@ TEST_F(BookingTest, BookingNumbersAreNeverHandedOutTwice) {
 namespace booking::test {
 namespace {
 
-TEST_F(BookingTest, AMultiDayBookingKeepsItsShapeWhenItsResourcesChange) {
+TEST_P(BookingSaveTest, AMultiDayBookingKeepsItsShapeWhenItsResourcesChange) {
     BookingForm form(db);
     ASSERT_TRUE(form.open(store::InsertRecord));
     const store::LONG number = db.ACT.ACTNUMBER;
@@ -263,6 +267,9 @@ TEST_F(BookingTest, AMultiDayBookingKeepsItsShapeWhenItsResourcesChange) {
     EXPECT_EQ(before, datesOf(number));
     EXPECT_EQ((std::vector<std::string>{"ROOM1:1", "ROOM2:1"}), resourcesOf(number));
 }
+
+TEMBRIX_ON_BOTH_STORES(ScopeTest);
+TEMBRIX_ON_BOTH_STORES(BookingSaveTest);
 
 }  // namespace
 }  // namespace booking::test

@@ -10,12 +10,12 @@
 namespace booking::test {
 namespace {
 
-class TextExportTest : public BookingTest {
+class TextExportTest : public AnyBookingTest {
   protected:
     std::vector<std::string> linesOf(BookingForm& form) { return form.textLines(); }
 };
 
-TEST_F(TextExportTest, LinesOfASingleBooking) {
+TEST_P(TextExportTest, LinesOfASingleBooking) {
     BookingForm form(db);
     ASSERT_TRUE(form.open(store::InsertRecord));
     db.ACT.NAME = "Board";
@@ -40,7 +40,7 @@ TEST_F(TextExportTest, LinesOfASingleBooking) {
     EXPECT_EQ("Coffee for six", l[30]);
 }
 
-TEST_F(TextExportTest, RepeatLines) {
+TEST_P(TextExportTest, RepeatLines) {
     store::REPACT rule{};
     rule.MONDAY = 1;
     rule.THURSDAY = 1;
@@ -64,7 +64,7 @@ TEST_F(TextExportTest, RepeatLines) {
     EXPECT_EQ("ROOM2 1, POOL 3", RESOURCETEXT("ROOM1", {{"ROOM1", 1}, {"ROOM2", 1}, {"POOL", 3}}));
 }
 
-TEST_F(TextExportTest, CancellingTheSaveDialogKeepsTheWorkingFile) {
+TEST_P(TextExportTest, CancellingTheSaveDialogKeepsTheWorkingFile) {
     std::string error;
     EXPECT_EQ("", saveTextFile({"one", "two"}, dir.path.string(), error));
     EXPECT_TRUE(std::filesystem::exists(dir.path / "ASCIFILE"));
@@ -74,6 +74,8 @@ TEST_F(TextExportTest, CancellingTheSaveDialogKeepsTheWorkingFile) {
     EXPECT_EQ("one\ntwo\n", store::test::readFile(target));
     EXPECT_FALSE(std::filesystem::exists(dir.path / "ASCIFILE"));
 }
+
+TEMBRIX_ON_BOTH_STORES(TextExportTest);
 
 }  // namespace
 }  // namespace booking::test
