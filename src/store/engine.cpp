@@ -1398,7 +1398,7 @@ int Engine::addEach(Table& t, int count, const std::function<void(int i)>& fill)
         *st, count,
         [&](int i) {
             fill(i);
-            bindRecord(st, d, t.buffer(), 1);
+            bindRecord(st, db.dialect(), d, t.buffer(), 1);
         },
         rows, failed);
     dropPage(t);
