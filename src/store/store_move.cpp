@@ -87,8 +87,8 @@ int report(const StoreCopyResult& r, std::chrono::steady_clock::time_point start
         return 1;
     }
     out << "quarnel: copied " << r.records << " records in " << r.tables
-        << " tables, every key checked (" << seconds(std::chrono::steady_clock::now() - started)
-        << ")" << std::endl;
+        << (r.tables == 1 ? " table" : " tables") << ", every key checked ("
+        << seconds(std::chrono::steady_clock::now() - started) << ")" << std::endl;
     return 0;
 }
 
