@@ -210,8 +210,13 @@ StoreCopyResult Copier::run() {
                 if (from_.status().code == FileNotFoundErr) continue;  // never made there
                 std::string why = from_.status().message();
                 if (!from_.status().detail.empty()) why += " - " + from_.status().detail;
-                ok = fail(from_.status().code,
-                          d.fullName() + " cannot be read as today's layout: " + why);
+                const int code = from_.status().code;
+                const char* what = code == InvalidRecordDeclarationErr
+                                       ? " is not in today's layout (convert the store first): "
+                                   : code == KeysMustBeRebuiltErr
+                                       ? " needs its keys rebuilt before it is copied: "
+                                       : " cannot be read: ";
+                ok = fail(code, d.fullName() + what + why);
                 break;
             }
             auto target = std::make_unique<Table>(d);

@@ -264,6 +264,18 @@ TEST_P(StoreCopyTest, ARecordThatCannotBeCopiedLeavesTheTargetEmpty) {
     addClient(a, "Still writable");
 }
 
+TEST_P(StoreCopyTest, AStoreInTheLayoutOfAnotherReleaseIsNotCopied) {
+    ASSERT_EQ(0, db.engine().connection().exec(
+                     "UPDATE main.tembrix_layout SET layout = 'CLIENT/1:' WHERE name = 'CLIENT'"));
+    TempDir folder;
+    Engine files(folder.path.string(), sql::makeFileConnection(folder.path.string()));
+    const StoreCopyResult r = copyStore(db.engine(), files);
+    EXPECT_EQ(InvalidRecordDeclarationErr, r.code);
+    EXPECT_NE(std::string::npos, r.message.find("RESDATA\\!CLIENT is not in today's layout"))
+        << r.message;
+    EXPECT_FALSE(holdsStoreFiles(folder.path));
+}
+
 TEST_P(StoreCopyTest, ACheckThatFindsADifferenceRollsTheCopyBack) {
     StoreCopyOptions o;
     // The copy of "ALPHA" is changed once written, before the check.
