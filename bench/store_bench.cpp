@@ -1,7 +1,13 @@
 // Throughput of the store on a DATES table of 1,000,000 occurrences, each operation set
 // against the same work done by raw SQLite statements on the same file in the same run:
 // a full walk in date/time order, fetches of single occurrences by booking and date/time,
-// and inserts in transactions of 1,000.
+// inserts and updates in transactions of 1,000, and pages of a browse list (25 records
+// from a random date on).
+//
+// With a server named in TEMBRIX_TEST_SERVER (libpq parameters without a database, for a
+// role that may create databases) the same store is copied into a database made for the
+// run (and dropped at its end), and the store's measurements run there too, beside the
+// files' and raw SQLite's. Without one that part is skipped, saying so.
 //
 // The store is generated in a fresh folder that is removed afterwards, or kept in the
 // folder TEMBRIX_BENCH_DIR names and reused when that folder already holds exactly
@@ -9,6 +15,7 @@
 // their ratio (ours / raw) ends the output.
 
 #include <benchmark/benchmark.h>
+#include <libpq-fe.h>
 #include <sqlite3.h>
 #include <unistd.h>
 
@@ -18,6 +25,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <functional>
 #include <map>
 #include <memory>
 #include <random>
@@ -27,7 +35,9 @@
 
 #include "store/error_class.h"
 #include "store/scripted_questions.h"
+#include "store/server_config.h"
 #include "store/store.h"
+#include "store/store_copy.h"
 
 namespace {
 
@@ -40,6 +50,7 @@ using store::Tbl;
 constexpr long long kRecords = 1'000'000;
 constexpr int kPerTransaction = 1'000;
 constexpr int kFetchKeys = 100'000;
+constexpr int kPageRecords = 25;  // one screen of a browse list
 // The page cache of the store's own connection, given to the raw connection as well.
 constexpr const char* kCacheSize = "PRAGMA cache_size = -16384";
 
@@ -48,13 +59,25 @@ constexpr int kDays = 5 * 365;
 constexpr LONG kQuarterHour = 90'000;  // in hundredths of a second
 constexpr LONG kMinute = 6'000;
 
-/// The folder this run made for its store; removed however the run ends.
-std::string temporaryFolder;
+/// The folders this run made for its store; removed however the run ends.
+std::vector<std::string> temporaryFolders;
+/// The server database this run made (its admin connection and name); dropped at the end.
+std::string serverAdmin, serverDatabase;
+
+void dropServerDatabase() {
+    if (serverDatabase.empty()) return;
+    PGconn* c = PQconnectdb(serverAdmin.c_str());
+    if (PQstatus(c) == CONNECTION_OK)
+        PQclear(PQexec(c, ("DROP DATABASE IF EXISTS " + serverDatabase + " WITH (FORCE)").c_str()));
+    PQfinish(c);
+    serverDatabase.clear();
+}
 
 [[noreturn]] void die(const std::string& what) {
     std::fprintf(stderr, "store_bench: %s\n", what.c_str());
     std::error_code ignored;
-    if (!temporaryFolder.empty()) std::filesystem::remove_all(temporaryFolder, ignored);
+    for (const std::string& f : temporaryFolders) std::filesystem::remove_all(f, ignored);
+    dropServerDatabase();
     std::exit(1);
 }
 
@@ -132,7 +155,7 @@ std::string quoted(const char* name) {
 /// from the table's declaration: the same columns, key order and "not all components
 /// empty" condition, so that SQLite picks the same partial indexes.
 struct RawSql {
-    std::string table, columns, walk, fetch, insert;
+    std::string table, columns, walk, fetch, insert, page, update;
 
     RawSql() {
         const store::TableDecl& d = store::tableDecl(Tbl::DATES);
@@ -150,6 +173,13 @@ struct RawSql {
             order += quoted(d.fields[c.field].name) + ", ";
         walk = "SELECT " + columns + " FROM " + table + " WHERE " + notEmpty(d, dateTime) +
                " ORDER BY " + order + "_rid";
+        // A browse page from a date on: the key's first component at or after ?1.
+        page = "SELECT " + columns + " FROM " + table + " WHERE " + notEmpty(d, dateTime) +
+               " AND " + quoted(d.fields[dateTime.components[0].field].name) + " >= ?1 ORDER BY " +
+               order + "_rid LIMIT " + std::to_string(kPageRecords);
+        // A write as the engine makes it: the version raised, only while it is the one read.
+        update = "UPDATE " + table + " SET \"ACTUALEND\" = ?1, _ver = _ver + 1 WHERE _rid = ?2 " +
+                 "AND _ver = ?3";
 
         const store::KeyDecl& actDates = d.keys[store::DAT::ACTDATES_KEY];
         fetch = "SELECT " + columns + " FROM " + table + " WHERE " + notEmpty(d, actDates);
@@ -181,10 +211,12 @@ class RawConnection {
         walk = prepare(sql.walk);
         fetch = prepare(sql.fetch);
         insert = prepare(sql.insert);
+        page = prepare(sql.page);
+        update = prepare(sql.update);
         purge = prepare("DELETE FROM " + sql.table + " WHERE _rid > ?1");
     }
     ~RawConnection() {
-        for (sqlite3_stmt* st : {walk, fetch, insert, purge}) sqlite3_finalize(st);
+        for (sqlite3_stmt* st : {walk, fetch, insert, page, update, purge}) sqlite3_finalize(st);
         sqlite3_close(db_);
     }
     RawConnection(const RawConnection&) = delete;
@@ -244,6 +276,8 @@ class RawConnection {
     sqlite3_stmt* walk = nullptr;
     sqlite3_stmt* fetch = nullptr;
     sqlite3_stmt* insert = nullptr;
+    sqlite3_stmt* page = nullptr;
+    sqlite3_stmt* update = nullptr;
     sqlite3_stmt* purge = nullptr;
 
   private:
@@ -257,49 +291,75 @@ struct ActDates {
     LONG actnumber, date, time, endtime;
 };
 
-/// The generated store with both connections to it, and what the measurements share.
-struct Bench {
+/// One store the measurements run on: the folder's own files, or the same records copied
+/// into a server database.
+struct Side {
+    std::string name;  // "files" or "server"
     std::string folder;
-    bool ownFolder = false;
-    store::ScriptedQuestions questions;  // no box may wait for an answer
     store::ErrorClass errors;
     std::unique_ptr<store::Store> db;
+    // Raised by every update run on this store: the records read afterwards differ.
+    int generation = 0;
+
+    FileManager& dates() { return db->Access(Tbl::DATES); }
+    store::Table& table() { return db->table(Tbl::DATES); }
+};
+
+/// The generated store with its connections, and what the measurements share.
+struct Bench {
+    bool ownFolder = false;
+    store::ScriptedQuestions questions;  // no box may wait for an answer
+    Side files;
+    std::unique_ptr<Side> server;  // when a test server is named
     std::unique_ptr<RawConnection> raw;
 
     long long lastRowid = 0;  // rows after this one were added by an insert run
     LONG nextActnumber = 0;   // first booking number no occurrence carries yet
     double generatedSeconds = -1;
+    double copySeconds = -1;  // the copy onto the server, checked
     std::vector<ActDates> fetchKeys;
     std::vector<DATES> inserts;  // made when an insert run first needs them
 
-    // The digests of the walks and fetch runs: ours and raw must agree.
+    // The digests of the walks, fetches and pages: ours and raw must agree.
     std::map<std::string, std::uint64_t> digests;
 
-    FileManager& dates() { return db->Access(Tbl::DATES); }
-    store::Table& table() { return db->table(Tbl::DATES); }
     std::string lastQuestion() const { return questions.lastText(); }
 
     ~Bench() {
         raw.reset();
-        db.reset();
+        server.reset();
+        files.db.reset();
         std::error_code ignored;
-        if (ownFolder) std::filesystem::remove_all(folder, ignored);
+        for (const std::string& f : temporaryFolders)
+            if (ownFolder || f != files.folder) std::filesystem::remove_all(f, ignored);
+        dropServerDatabase();
     }
 
-    void checkDigest(const std::string& what, std::uint64_t value) {
-        auto [it, first] = digests.emplace(what, value);
+    /// Compares a digest with the one of the same work on the same store in the same state
+    /// (raw SQLite reads the files' store).
+    void checkDigest(const std::string& what, const Side& side, std::uint64_t value) {
+        const std::string key = what + "@" + side.name + "#" + std::to_string(side.generation);
+        auto [it, first] = digests.emplace(key, value);
         if (!first && it->second != value)
             die(what + ": the store and raw SQLite read different records");
     }
 };
+
+void openSide(Bench& b, Side& side) {
+    side.errors.INIT();
+    side.errors.endProgram = [&b](int) { die("the store gave up: " + b.lastQuestion()); };
+    side.db = std::make_unique<store::Store>(side.folder, side.errors);
+    side.db->DCTINIT();
+    if (side.dates().OPEN(true) != Level_Benign) die("opening DATES: " + b.lastQuestion());
+}
 
 /// Loads kRecords occurrences: the store creates DATES (table, keys, layout catalog) and
 /// drops its keys for the load; the rows go in through raw SQL in one transaction; the
 /// store then builds its keys again.
 void generate(Bench& b) {
     const auto start = std::chrono::steady_clock::now();
-    store::Engine& engine = b.db->engine();
-    if (engine.dropKeys(b.table()) != 0) die("dropping the keys: " + engine.status().text);
+    store::Engine& engine = b.files.db->engine();
+    if (engine.dropKeys(b.files.table()) != 0) die("dropping the keys: " + engine.status().text);
     const std::vector<DATES> rows = makeOccurrences(20'240'601, 1, kRecords);
     RawConnection& raw = *b.raw;
     raw.exec("BEGIN IMMEDIATE");
@@ -310,31 +370,78 @@ void generate(Bench& b) {
         sqlite3_reset(raw.insert);
     }
     raw.exec("COMMIT");
-    if (engine.buildKeys(b.table()) != 0) die("building the keys: " + engine.status().text);
+    if (engine.buildKeys(b.files.table()) != 0) die("building the keys: " + engine.status().text);
     b.generatedSeconds =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+
+/// A database of the run's own on the server TEMBRIX_TEST_SERVER names, holding a copy of
+/// the files' store: the copy (with its check) is timed. Skipped, saying why, without one.
+void prepareServer(Bench& b) {
+    const char* server = std::getenv("TEMBRIX_TEST_SERVER");
+    if (!server || !*server) {
+        std::printf(
+            "server: skipped (TEMBRIX_TEST_SERVER names no server; "
+            "scripts/pg_test_server.sh starts one)\n");
+        return;
+    }
+    serverAdmin = std::string(server) + " dbname=postgres";
+    const std::string name = "tembrix_bench_" + std::to_string(::getpid());
+    PGconn* c = PQconnectdb(serverAdmin.c_str());
+    PGresult* r = PQexec(c, ("CREATE DATABASE " + name +
+                             " TEMPLATE template0 ENCODING 'SQL_ASCII' LC_COLLATE 'C' LC_CTYPE 'C'")
+                                .c_str());
+    const bool made = PQresultStatus(r) == PGRES_COMMAND_OK;
+    const std::string why = PQerrorMessage(c);
+    PQclear(r);
+    PQfinish(c);
+    if (!made) {
+        std::printf("server: skipped (the database cannot be made: %s)\n", why.c_str());
+        return;
+    }
+    serverDatabase = name;
+
+    std::string templ = (std::filesystem::temp_directory_path() / "tembrix-bench-XXXXXX").string();
+    if (!mkdtemp(templ.data())) die("cannot make a temporary folder");
+    temporaryFolders.push_back(templ);
+    {
+        std::FILE* f = std::fopen((templ + "/" + store::kServerFileName).c_str(), "w");
+        if (!f) die("cannot write the server file");
+        std::fprintf(f, "# The benchmark's own database\n%s dbname=%s\n", server, name.c_str());
+        std::fclose(f);
+    }
+    const auto start = std::chrono::steady_clock::now();
+    {
+        store::Engine to(templ);
+        store::StoreCopyOptions o;
+        o.files = {store::StoreFile::RESDATA};
+        const store::StoreCopyResult copied = store::copyStore(b.files.db->engine(), to, o);
+        if (!copied.ok()) die("copying the store onto the server: " + copied.message);
+    }
+    b.copySeconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    b.server = std::make_unique<Side>();
+    b.server->name = "server";
+    b.server->folder = templ;
+    openSide(b, *b.server);
 }
 
 /// Opens (creating when needed) the store and the raw connection, generates the records
 /// unless the folder holds them already, and picks the occurrences to fetch.
 void prepare(Bench& b) {
+    b.files.name = "files";
     if (const char* dir = std::getenv("TEMBRIX_BENCH_DIR"); dir && *dir) {
-        b.folder = dir;
-        std::filesystem::create_directories(b.folder);
+        b.files.folder = dir;
+        std::filesystem::create_directories(b.files.folder);
     } else {
         std::string templ =
             (std::filesystem::temp_directory_path() / "tembrix-bench-XXXXXX").string();
         if (!mkdtemp(templ.data())) die("cannot make a temporary folder");
-        b.folder = templ;
+        b.files.folder = templ;
         b.ownFolder = true;
-        temporaryFolder = templ;
+        temporaryFolders.push_back(templ);
     }
-    b.errors.INIT();
-    b.errors.endProgram = [&b](int) { die("the store gave up: " + b.lastQuestion()); };
-    b.db = std::make_unique<store::Store>(b.folder, b.errors);
-    b.db->DCTINIT();
-    if (b.dates().OPEN(true) != Level_Benign) die("opening DATES: " + b.lastQuestion());
-    b.raw = std::make_unique<RawConnection>(b.db->engine().pathOf(store::StoreFile::RESDATA));
+    openSide(b, b.files);
+    b.raw = std::make_unique<RawConnection>(b.files.db->engine().pathOf(store::StoreFile::RESDATA));
 
     RawConnection& raw = *b.raw;
     if (raw.number("SELECT count(*) FROM " + raw.sql.table) != kRecords) generate(b);
@@ -343,7 +450,7 @@ void prepare(Bench& b) {
 
     // Every statement compared must go through its key's index, or the comparison says
     // nothing about the store.
-    for (const std::string* q : {&raw.sql.walk, &raw.sql.fetch}) {
+    for (const std::string* q : {&raw.sql.walk, &raw.sql.fetch, &raw.sql.page}) {
         const std::string plan = raw.plan(*q);
         if (plan.find("USING INDEX") == std::string::npos &&
             plan.find("USING COVERING INDEX") == std::string::npos)
@@ -365,6 +472,7 @@ void prepare(Bench& b) {
         sqlite3_reset(st);
     }
     sqlite3_finalize(st);
+    prepareServer(b);
 }
 
 // --- the measurements ------------------------------------------------------------------
@@ -373,9 +481,9 @@ void setRate(benchmark::State& state, long long records) {
     state.counters["rec/s"] = benchmark::Counter(double(records), benchmark::Counter::kIsRate);
 }
 
-void walkOurs(benchmark::State& state, Bench& b) {
-    FileManager& dat = b.dates();
-    const DATES& rec = b.db->DAT;
+void walkOurs(benchmark::State& state, Bench& b, Side& side) {
+    FileManager& dat = side.dates();
+    const DATES& rec = side.db->DAT;
     long long records = 0;
     Digest digest;
     for (auto _ : state) {
@@ -397,7 +505,7 @@ void walkOurs(benchmark::State& state, Bench& b) {
         records += n;
     }
     if (state.error_occurred()) return;
-    b.checkDigest("walk", digest.value);
+    b.checkDigest("walk", side, digest.value);
     setRate(state, records);
 }
 
@@ -419,13 +527,13 @@ void walkRaw(benchmark::State& state, Bench& b) {
         }
     }
     if (state.error_occurred()) return;
-    b.checkDigest("walk", digest.value);
+    b.checkDigest("walk", b.files, digest.value);
     setRate(state, records);
 }
 
-void fetchOurs(benchmark::State& state, Bench& b) {
-    FileManager& dat = b.dates();
-    DATES& rec = b.db->DAT;
+void fetchOurs(benchmark::State& state, Bench& b, Side& side) {
+    FileManager& dat = side.dates();
+    DATES& rec = side.db->DAT;
     std::size_t i = 0;
     Digest digest;
     for (auto _ : state) {
@@ -443,7 +551,7 @@ void fetchOurs(benchmark::State& state, Bench& b) {
         if (++i == b.fetchKeys.size()) i = 0;
     }
     if (state.error_occurred()) return;
-    b.checkDigest("fetch " + std::to_string(state.iterations()), digest.value);
+    b.checkDigest("fetch " + std::to_string(state.iterations()), side, digest.value);
     setRate(state, state.iterations());
 }
 
@@ -467,8 +575,53 @@ void fetchRaw(benchmark::State& state, Bench& b) {
         if (++i == b.fetchKeys.size()) i = 0;
     }
     if (state.error_occurred()) return;
-    b.checkDigest("fetch " + std::to_string(state.iterations()), digest.value);
+    b.checkDigest("fetch " + std::to_string(state.iterations()), b.files, digest.value);
     setRate(state, state.iterations());
+}
+
+/// One page of a browse list as a window reads it: positioned at a date, then NEXT for
+/// each line, nothing held open afterwards.
+void pageOurs(benchmark::State& state, Bench& b, Side& side) {
+    FileManager& dat = side.dates();
+    DATES& rec = side.db->DAT;
+    std::size_t i = 0;
+    Digest digest;
+    for (auto _ : state) {
+        dat.PRIMERECORD();
+        rec.DATE = b.fetchKeys[i].date;
+        if (dat.SET(store::DAT::DATETIME_KEY, true) != Level_Benign) {
+            state.SkipWithError(("SET: " + b.lastQuestion()).c_str());
+            break;
+        }
+        for (int n = 0; n < kPageRecords && dat.NEXT() == Level_Benign; ++n) {
+            const store::RecordPosition at = dat.POSITION();
+            digest.add(rec, at.rowid, at.version);
+        }
+        if (++i == b.fetchKeys.size()) i = 0;
+    }
+    if (state.error_occurred()) return;
+    b.checkDigest("page " + std::to_string(state.iterations()), side, digest.value);
+    setRate(state, state.iterations() * kPageRecords);
+}
+
+void pageRaw(benchmark::State& state, Bench& b) {
+    sqlite3_stmt* st = b.raw->page;
+    std::size_t i = 0;
+    Digest digest;
+    for (auto _ : state) {
+        sqlite3_bind_int64(st, 1, b.fetchKeys[i].date);
+        int rc;
+        while ((rc = sqlite3_step(st)) == SQLITE_ROW) RawConnection::read(st, digest);
+        sqlite3_reset(st);
+        if (rc != SQLITE_DONE) {
+            state.SkipWithError(b.raw->error().c_str());
+            break;
+        }
+        if (++i == b.fetchKeys.size()) i = 0;
+    }
+    if (state.error_occurred()) return;
+    b.checkDigest("page " + std::to_string(state.iterations()), b.files, digest.value);
+    setRate(state, state.iterations() * kPageRecords);
 }
 
 /// Makes sure the records an insert run adds exist: new bookings after the stored ones.
@@ -478,8 +631,16 @@ void makeInserts(Bench& b, benchmark::IterationCount transactions) {
 }
 
 /// Takes out what an insert run added, outside the measured time, so that every run
-/// starts from the same 1,000,000 records.
-void removeInserts(Bench& b) {
+/// starts from the same 1,000,000 records: on the files by raw SQL after the last stored
+/// row, on a server through the store, by booking number.
+void removeInserts(Bench& b, Side& side) {
+    if (&side != &b.files) {
+        store::Engine& engine = side.db->engine();
+        if (engine.eraseRange(side.table(), store::DAT::ACTNUMBER_KEY, b.nextActnumber,
+                              INT32_MAX) != 0)
+            die("removing the inserted records: " + engine.status().message());
+        return;
+    }
     sqlite3_stmt* st = b.raw->purge;
     sqlite3_bind_int64(st, 1, b.lastRowid);
     const int rc = sqlite3_step(st);
@@ -487,10 +648,10 @@ void removeInserts(Bench& b) {
     if (rc != SQLITE_DONE) die("removing the inserted records: " + b.raw->error());
 }
 
-void insertOurs(benchmark::State& state, Bench& b) {
+void insertOurs(benchmark::State& state, Bench& b, Side& side) {
     makeInserts(b, state.max_iterations);
-    store::Engine& engine = b.db->engine();
-    FileManager& dat = b.dates();
+    store::Engine& engine = side.db->engine();
+    FileManager& dat = side.dates();
     std::size_t next = 0;
     for (auto _ : state) {
         if (engine.begin(2) != 0) {
@@ -499,7 +660,7 @@ void insertOurs(benchmark::State& state, Bench& b) {
         }
         bool failed = false;
         for (int i = 0; i < kPerTransaction && !failed; ++i) {
-            b.db->DAT = b.inserts[next++];
+            side.db->DAT = b.inserts[next++];
             failed = dat.INSERT() != Level_Benign;
         }
         if (failed) {
@@ -512,7 +673,7 @@ void insertOurs(benchmark::State& state, Bench& b) {
             break;
         }
     }
-    removeInserts(b);
+    removeInserts(b, side);
     setRate(state, (long long)next);
 }
 
@@ -541,7 +702,84 @@ void insertRaw(benchmark::State& state, Bench& b) {
             break;
         }
     }
-    removeInserts(b);
+    removeInserts(b, b.files);
+    setRate(state, (long long)next);
+}
+
+/// Updates in transactions of 1,000: each record fetched by its key and written back with
+/// its actual end a minute later (no key changes), change detection and all.
+void updateOurs(benchmark::State& state, Bench& b, Side& side) {
+    store::Engine& engine = side.db->engine();
+    FileManager& dat = side.dates();
+    DATES& rec = side.db->DAT;
+    std::size_t next = 0;
+    for (auto _ : state) {
+        if (engine.begin(2) != 0) {
+            state.SkipWithError(("begin: " + engine.status().text).c_str());
+            break;
+        }
+        bool failed = false;
+        for (int i = 0; i < kPerTransaction && !failed; ++i) {
+            const ActDates& k = b.fetchKeys[next++ % b.fetchKeys.size()];
+            rec.ACTNUMBER = k.actnumber;
+            rec.DATE = k.date;
+            rec.TIME = k.time;
+            rec.ENDTIME = k.endtime;
+            failed = dat.FETCH(store::DAT::ACTDATES_KEY) != Level_Benign;
+            rec.ACTUALEND = rec.ACTUALEND + kMinute;
+            failed = failed || dat.UPDATE() != Level_Benign;
+        }
+        if (failed) {
+            engine.rollback();
+            state.SkipWithError(("UPDATE: " + b.lastQuestion()).c_str());
+            break;
+        }
+        if (engine.commit() != 0) {
+            state.SkipWithError(("commit: " + engine.status().text).c_str());
+            break;
+        }
+    }
+    ++side.generation;
+    setRate(state, (long long)next);
+}
+
+void updateRaw(benchmark::State& state, Bench& b) {
+    RawConnection& raw = *b.raw;
+    std::size_t next = 0;
+    for (auto _ : state) {
+        if (sqlite3_exec(raw.db(), "BEGIN IMMEDIATE", nullptr, nullptr, nullptr) != SQLITE_OK) {
+            state.SkipWithError(raw.error().c_str());
+            break;
+        }
+        bool failed = false;
+        for (int i = 0; i < kPerTransaction && !failed; ++i) {
+            const ActDates& k = b.fetchKeys[next++ % b.fetchKeys.size()];
+            sqlite3_bind_int64(raw.fetch, 1, k.actnumber);
+            sqlite3_bind_int64(raw.fetch, 2, k.date);
+            sqlite3_bind_int64(raw.fetch, 3, k.time);
+            sqlite3_bind_int64(raw.fetch, 4, k.endtime);
+            failed = sqlite3_step(raw.fetch) != SQLITE_ROW;
+            if (!failed) {
+                sqlite3_bind_int64(raw.update, 1, sqlite3_column_int64(raw.fetch, 6) + kMinute);
+                sqlite3_bind_int64(raw.update, 2, sqlite3_column_int64(raw.fetch, 0));
+                sqlite3_bind_int64(raw.update, 3, sqlite3_column_int64(raw.fetch, 1));
+            }
+            sqlite3_reset(raw.fetch);
+            failed =
+                failed || sqlite3_step(raw.update) != SQLITE_DONE || sqlite3_changes(raw.db()) != 1;
+            sqlite3_reset(raw.update);
+        }
+        if (failed) {
+            state.SkipWithError(raw.error().c_str());
+            sqlite3_exec(raw.db(), "ROLLBACK", nullptr, nullptr, nullptr);
+            break;
+        }
+        if (sqlite3_exec(raw.db(), "COMMIT", nullptr, nullptr, nullptr) != SQLITE_OK) {
+            state.SkipWithError(raw.error().c_str());
+            break;
+        }
+    }
+    ++b.files.generation;
     setRate(state, (long long)next);
 }
 
@@ -609,6 +847,22 @@ void summaryLine(const SummaryReporter& r, const char* label, const std::string&
                 scaleName);
 }
 
+/// One line of the server's summary: its rate beside the files' and raw SQLite's.
+void serverLine(const SummaryReporter& r, const char* label, const std::string& name,
+                const char* unit, double recordsPerUnit, double unitScale, const char* scaleName) {
+    const double server = r.rate(name + "/server"), ours = r.rate(name + "/ours"),
+                 raw = r.rate(name + "/raw");
+    if (server <= 0 || ours <= 0 || raw <= 0) {
+        std::printf("%-24s %s\n", label,
+                    r.failed(name + "/server") ? "a run failed" : "not run (needs all three)");
+        return;
+    }
+    std::printf("%-24s server %-14s  /files %.2f  /raw %.2f   %s %.2f %s (files %.2f %s)\n", label,
+                rateText(server).c_str(), server / ours, server / raw, unit,
+                recordsPerUnit / server * unitScale, scaleName, recordsPerUnit / ours * unitScale,
+                scaleName);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -618,42 +872,60 @@ int main(int argc, char** argv) {
     Bench b;
     prepare(b);
     std::printf("DATES: %lld records in %s", kRecords,
-                b.db->engine().pathOf(store::StoreFile::RESDATA).c_str());
+                b.files.db->engine().pathOf(store::StoreFile::RESDATA).c_str());
     if (b.generatedSeconds >= 0)
         std::printf(" (generated in %.1f s)\n", b.generatedSeconds);
     else
         std::printf(" (reused)\n");
+    if (b.server)
+        std::printf(
+            "server: the same records copied into database %s in %.1f s, every key "
+            "checked\n",
+            serverDatabase.c_str(), b.copySeconds);
     std::fflush(stdout);
 
-    // Each walk reads every record; fetches and transactions run a fixed count, a few
+    // Each walk reads every record; fetches, pages and transactions run a fixed count, a few
     // seconds on a small machine. The machine may be busy with other work, so every
     // measurement is made in three rounds, ours and raw side by side in the order
-    // ours-raw, raw-ours, ours-raw so that neither always goes first, and the summary
-    // takes the median of the rounds.
-    using Fn = void (*)(benchmark::State&, Bench&);
+    // ours-raw, raw-ours, ours-raw so that neither always goes first (the server's after
+    // both), and the summary takes the median of the rounds.
+    using Ours = void (*)(benchmark::State&, Bench&, Side&);
+    using Raw = void (*)(benchmark::State&, Bench&);
     struct Operation {
         const char* name;
-        Fn ours, raw;
+        Ours ours;
+        Raw raw;
         benchmark::IterationCount iterations;
         benchmark::TimeUnit unit;
     };
     const Operation operations[] = {
         {"walk_DATETIME_KEY", walkOurs, walkRaw, 1, benchmark::kMillisecond},
+        {"page_DATETIME_KEY", pageOurs, pageRaw, 2'000, benchmark::kMicrosecond},
         {"fetch_ACTDATES_KEY", fetchOurs, fetchRaw, 100'000, benchmark::kMicrosecond},
         {"insert_1000_per_tx", insertOurs, insertRaw, 40, benchmark::kMillisecond},
+        {"update_1000_per_tx", updateOurs, updateRaw, 20, benchmark::kMillisecond},
     };
-    auto add = [&b](const std::string& name, Fn fn, const Operation& op) {
-        benchmark::RegisterBenchmark(name.c_str(), [fn, &b](benchmark::State& s) { fn(s, b); })
-            ->Iterations(op.iterations)
+    auto add = [](const std::string& name, std::function<void(benchmark::State&)> fn,
+                  const Operation& op, double share) {
+        benchmark::RegisterBenchmark(name.c_str(), std::move(fn))
+            ->Iterations(std::max<benchmark::IterationCount>(1, op.iterations * share))
             ->Unit(op.unit)
             ->UseRealTime();
     };
     for (int round = 0; round < 3; ++round) {
         for (const Operation& op : operations) {
             const std::string name = op.name;
-            if (round % 2 == 0) add(name + "/ours", op.ours, op);
-            add(name + "/raw", op.raw, op);
-            if (round % 2 == 1) add(name + "/ours", op.ours, op);
+            auto ours = [&b, fn = op.ours](benchmark::State& s) { fn(s, b, b.files); };
+            auto raw = [&b, fn = op.raw](benchmark::State& s) { fn(s, b); };
+            if (round % 2 == 0) add(name + "/ours", ours, op, 1);
+            add(name + "/raw", raw, op, 1);
+            if (round % 2 == 1) add(name + "/ours", ours, op, 1);
+            // Every fetch is a round trip to a server: a tenth of the count says as much.
+            if (b.server)
+                add(
+                    name + "/server",
+                    [&b, fn = op.ours](benchmark::State& s) { fn(s, b, *b.server); }, op,
+                    op.iterations >= 100'000 ? 0.1 : 1);
         }
     }
 
@@ -665,10 +937,34 @@ int main(int argc, char** argv) {
         "\nratio = ours / raw, median of three rounds; the same file, page cache and run\n");
     summaryLine(reporter, "walk DAT:DATETIME_KEY", "walk_DATETIME_KEY", "full walk",
                 double(kRecords), 1, "s");
+    summaryLine(reporter, "page DAT:DATETIME_KEY", "page_DATETIME_KEY", "one page", kPageRecords,
+                1e3, "ms");
     summaryLine(reporter, "fetch DAT:ACTDATES_KEY", "fetch_ACTDATES_KEY", "one fetch", 1, 1e6,
                 "us");
     summaryLine(reporter, "insert (1,000 per tx)", "insert_1000_per_tx", "one tx", kPerTransaction,
                 1e3, "ms");
+    summaryLine(reporter, "update (1,000 per tx)", "update_1000_per_tx", "one tx", kPerTransaction,
+                1e3, "ms");
+    if (b.server) {
+        std::printf("\nthe server's store beside the files' (ours) and raw SQLite, same records\n");
+        serverLine(reporter, "walk DAT:DATETIME_KEY", "walk_DATETIME_KEY", "full walk",
+                   double(kRecords), 1, "s");
+        serverLine(reporter, "page DAT:DATETIME_KEY", "page_DATETIME_KEY", "one page", kPageRecords,
+                   1e3, "ms");
+        serverLine(reporter, "fetch DAT:ACTDATES_KEY", "fetch_ACTDATES_KEY", "one fetch", 1, 1e6,
+                   "us");
+        serverLine(reporter, "insert (1,000 per tx)", "insert_1000_per_tx", "one tx",
+                   kPerTransaction, 1e3, "ms");
+        serverLine(reporter, "update (1,000 per tx)", "update_1000_per_tx", "one tx",
+                   kPerTransaction, 1e3, "ms");
+        const double page = reporter.rate("page_DATETIME_KEY/server");
+        if (page > 0)
+            std::printf(
+                "aim: a key walk page (%d records) under 5 ms on a local server: %.2f ms, "
+                "%s\n",
+                kPageRecords, kPageRecords / page * 1e3,
+                kPageRecords / page * 1e3 < 5 ? "met" : "NOT met");
+    }
     for (const std::string& name : reporter.failed()) std::printf("failed: %s\n", name.c_str());
     benchmark::Shutdown();
     return reporter.failed().empty() ? 0 : 1;

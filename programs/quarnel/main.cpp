@@ -3,15 +3,23 @@
 //   quarnel [FOLDER]                     the converter's window, FOLDER filled in
 //   quarnel --make-sample RELEASE FOLDER writes a small sample data folder of RELEASE
 //                                        (Multi, 3.0, 3.1 or 3.20) to try it on
+//   quarnel --to-server FOLDER CONNINFO  copies the folder's store into the empty server
+//                                        database CONNINFO names (libpq parameters) and
+//                                        makes the folder name that server
+//   quarnel --to-folder CONNINFO FOLDER  copies a server's store into a new folder
+// The two copies run without a window, check every table and key, and change nothing when
+// they fail (exit 1).
 #include <QApplication>
 #include <cstdio>
 #include <cstring>
+#include <iostream>
 #include <string>
 
 #include "converter/sample_store.h"
 #include "converter/ui/convert_window.h"
 #include "framework/qt_questions.h"
 #include "store/questions.h"
+#include "store/store_move.h"
 
 namespace {
 
@@ -40,6 +48,20 @@ int main(int argc, char** argv) {
             return 2;
         }
         return makeSample(argv[2], argv[3]);
+    }
+    if (argc >= 2 && std::strcmp(argv[1], "--to-server") == 0) {
+        if (argc != 4) {
+            std::fprintf(stderr, "usage: quarnel --to-server FOLDER CONNINFO\n");
+            return 2;
+        }
+        return store::moveStoreToServer(argv[2], argv[3], std::cout, std::cerr);
+    }
+    if (argc >= 2 && std::strcmp(argv[1], "--to-folder") == 0) {
+        if (argc != 4) {
+            std::fprintf(stderr, "usage: quarnel --to-folder CONNINFO FOLDER\n");
+            return 2;
+        }
+        return store::moveStoreToFolder(argv[2], argv[3], std::cout, std::cerr);
     }
 
     QApplication app(argc, argv);

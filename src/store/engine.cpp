@@ -20,6 +20,7 @@
 #include "sealed_text.h"
 #include "server_config.h"
 #include "sql_backend.h"
+#include "store_copy.h"
 
 namespace store {
 
@@ -582,6 +583,16 @@ Engine::Engine(std::string folder, EngineOptions options)
     const ServerFile server = readServerFile(folder_);
     d_->db = !server.present ? sql::makeFileConnection(folder_)
                              : sql::makeServerConnection(server.conninfo, server.problem);
+}
+
+Engine::Engine(std::string folder, std::unique_ptr<sql::Connection> connection,
+               EngineOptions options)
+    : folder_(std::move(folder)), options_(options), d_(new Impl) {
+    d_->db = std::move(connection);
+}
+
+sql::Connection& Engine::connection() {
+    return *d_->db;
 }
 
 Engine::~Engine() {
@@ -1601,6 +1612,7 @@ int Engine::rollback() {
 
 int Engine::copyFile(StoreFile f, const std::string& toPath) {
     if (inTransaction_) return fail(TransactionActiveErr);
+    if (onServer()) return copyStoreFile(*this, f, toPath);
     if (int rc = connect(false)) return rc;
     if (f == StoreFile::USERS)
         if (int rc = attachUsers(false)) return rc;

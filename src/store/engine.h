@@ -13,8 +13,9 @@
 namespace store {
 
 namespace sql {
+class Connection;
 class Statement;
-}
+}  // namespace sql
 
 class Engine;
 
@@ -152,6 +153,10 @@ struct EngineOptions {
 class Engine {
   public:
     explicit Engine(std::string folder, EngineOptions options = {});
+    /// An engine over a store that a connection names rather than the folder (a store
+    /// copy's source or target); `folder` is only where its files are, for a file store.
+    Engine(std::string folder, std::unique_ptr<sql::Connection> connection,
+           EngineOptions options = {});
     ~Engine();
     Engine(const Engine&) = delete;
     Engine& operator=(const Engine&) = delete;
@@ -165,6 +170,9 @@ class Engine {
     std::string placeOf(StoreFile f) const;
     const EngineStatus& status() const { return status_; }
     EngineStatus& status() { return status_; }
+    /// The connection below, for whole-store work that reads and writes rows as they are
+    /// stored, identities and versions included (store_copy.h). Nothing else writes SQL.
+    sql::Connection& connection();
 
     /// Opens a table. FileNotFoundErr when the table (or its file) does not exist yet,
     /// AccessDeniedErr when write access was asked for and the file is read-only,
@@ -308,7 +316,9 @@ class Engine {
     /// old content or the whole new copy. The copy of the users file is encrypted under
     /// the same owner password as the file itself. TransactionActiveErr inside a
     /// transaction, RecordHeldErr when other stations kept the file locked past the lock
-    /// wait, FileSystemErr when the copy cannot be written.
+    /// wait, FileSystemErr when the copy cannot be written. A store on a server is written
+    /// as a file of the folder format (store_copy.h), so that its backup restores into a
+    /// folder.
     int copyFile(StoreFile f, const std::string& toPath);
 
     /// The query plan of the statement that walks a key, fetches on it, and so on, for

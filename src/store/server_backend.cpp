@@ -249,6 +249,20 @@ class ServerDialect : public Dialect {
     const char* fixedOrderJoin() const override { return "JOIN"; }
     const char* storedOrder() const override { return ""; }
     const char* insertReturning() const override { return " RETURNING _rid"; }
+    // The identity column's sequence; a sequence never used yet has no last value.
+    std::string identityHigh(const std::string& schema, const std::string& table) const override {
+        return "SELECT coalesce(pg_sequence_last_value(" + sequenceOf(schema, table) + "), 0)";
+    }
+    std::string setIdentityHigh(const std::string& schema, const std::string& table,
+                                long long high) const override {
+        return "SELECT setval(" + sequenceOf(schema, table) + ", " +
+               (high > 0 ? std::to_string(high) + ", true" : "1, false") + ")";
+    }
+
+  private:
+    static std::string sequenceOf(const std::string& schema, const std::string& table) {
+        return "pg_get_serial_sequence('" + schema + ".\"" + table + "\"', '_rid')::regclass";
+    }
 };
 
 class ServerConnection : public Connection {

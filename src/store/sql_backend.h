@@ -125,6 +125,13 @@ class Dialect {
     /// Appended to an INSERT so that the statement's row gives the new record's identity;
     /// empty where the connection tells it afterwards (Connection::lastInsertRow).
     virtual const char* insertReturning() const = 0;
+    /// A statement whose one row holds the highest row identity a table has handed out,
+    /// records deleted since included (0 when none); the next record added gets a higher one.
+    virtual std::string identityHigh(const std::string& schema, const std::string& table) const = 0;
+    /// Statements that make a table hand out identities above `high` from now on (after
+    /// records were added with identities of their own, as a store copy adds them).
+    virtual std::string setIdentityHigh(const std::string& schema, const std::string& table,
+                                        long long high) const = 0;
 };
 
 /// One connection to a store. Every call returns a Code; a failed call leaves its text in

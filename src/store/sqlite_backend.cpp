@@ -109,6 +109,17 @@ class FileDialect : public Dialect {
     const char* fixedOrderJoin() const override { return "CROSS JOIN"; }
     const char* storedOrder() const override { return " NOT INDEXED"; }
     const char* insertReturning() const override { return ""; }
+    // AUTOINCREMENT keeps the highest identity handed out in sqlite_sequence.
+    std::string identityHigh(const std::string& schema, const std::string& table) const override {
+        return "SELECT coalesce((SELECT max(seq) FROM " + schema +
+               ".sqlite_sequence WHERE name = '" + table + "'), 0)";
+    }
+    std::string setIdentityHigh(const std::string& schema, const std::string& table,
+                                long long high) const override {
+        return "DELETE FROM " + schema + ".sqlite_sequence WHERE name = '" + table +
+               "'; INSERT INTO " + schema + ".sqlite_sequence (name, seq) VALUES ('" + table +
+               "', " + std::to_string(high) + ")";
+    }
 };
 
 class FileConnection : public Connection {

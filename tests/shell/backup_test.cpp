@@ -286,5 +286,53 @@ TEST_F(BackupTest, CopiesAreRefusedInsideATransactionAndLeaveTheOldCopy) {
     EXPECT_FALSE(fs::exists(dir.path / "missing"));
 }
 
+// A store kept on a server is backed up as folder files, which restore into a folder.
+TEST(ServerBackupTest, CopiesTheServersStoreAsFolderFiles) {
+    TempDir dir;
+    store::test::ServerDatabase server(dir.path, store::test::StoreKind::Server);
+    server.require();
+    if (IsSkipped() || HasFatalFailure()) return;
+    store::ScriptedQuestions user;
+    Station a(dir.path);
+    store::FileManager& sysPref = a.fm(Tbl::SYSPREF);
+    ASSERT_EQ(Level_Benign, sysPref.OPEN());
+    sysPref.PRIMERECORD();
+    a.db->SYP.BACKUPHOURS = 24;
+    a.db->SYP.BACKUPDATE = kYesterday.value;
+    a.db->SYP.BACKUPTIME = Time::fromHMS(10, 0).value;
+    a.db->SYP.HEIGHT = 8;
+    ASSERT_EQ(Level_Benign, sysPref.INSERT()) << user.lastText();
+    sysPref.CLOSE();
+    for (Tbl t : {Tbl::CLIENT, Tbl::USERS}) {
+        store::FileManager& fm = a.fm(t);
+        ASSERT_EQ(Level_Benign, fm.OPEN());
+        fm.PRIMERECORD();
+        if (t == Tbl::CLIENT) a.db->CLI.CLIENT = "Alpha";
+        if (t == Tbl::USERS) a.db->USE.USERNAME = "ALICE";
+        ASSERT_EQ(Level_Benign, fm.INSERT()) << user.lastText();
+        fm.CLOSE();
+    }
+
+    store::setClock([] { return store::ClockReading{kToday, Time::fromHMS(11, 0)}; });
+    const BackupOutcome o = BACKUPFILES(*a.db, [](bool) {});
+    store::setClock({});
+    EXPECT_EQ(BackupOutcome::Made, o.what);
+    EXPECT_TRUE(o.resdataCopied && o.usersCopied && o.stamped) << user.lastText();
+
+    TempDir restored;
+    fs::copy_file(dir.path / "RESDATA.BK1", restored.path / "RESDATA.TPS");
+    fs::copy_file(dir.path / "USERS.BK1", restored.path / "USERS.TPS");
+    Station s(restored.path);
+    EXPECT_FALSE(s.db->engine().onServer());
+    for (Tbl t : {Tbl::CLIENT, Tbl::USERS}) {
+        store::FileManager& fm = s.fm(t);
+        ASSERT_EQ(Level_Benign, fm.OPEN()) << user.lastText();
+        ASSERT_EQ(Level_Benign, fm.SET(-1));
+        ASSERT_EQ(Level_Benign, fm.NEXT()) << user.lastText();
+    }
+    EXPECT_EQ("Alpha", s.db->CLI.CLIENT.str());
+    EXPECT_EQ("ALICE", s.db->USE.USERNAME.str());
+}
+
 }  // namespace
 }  // namespace shell
