@@ -11,6 +11,7 @@
 #include <memory>
 
 #include "engine.h"
+#include "sealed_text.h"
 #include "sql_backend.h"
 #include "tables.h"
 
@@ -71,8 +72,9 @@ struct Value {
 };
 
 /// Empty when a stored value can be copied unchanged into a column of its field (a whole
-/// number within the field's range, or a text no longer than the field); else what it is.
-std::string unfit(sql::Statement* st, int col, const FieldDecl* f) {
+/// number within the field's range, or a text - `text`, as the record holds it - no longer
+/// than the field); else what it is.
+std::string unfit(sql::Statement* st, int col, const FieldDecl* f, std::string_view text) {
     const sql::ValueType type = st->type(col);
     if (!f) {
         if (type == sql::ValueType::Integer) return {};
@@ -80,9 +82,9 @@ std::string unfit(sql::Statement* st, int col, const FieldDecl* f) {
     }
     if (isText(f->type)) {
         if (type != sql::ValueType::Text) return "a value that is no text";
-        if (int(st->text(col).size()) > f->width)
-            return "a text of " + std::to_string(st->text(col).size()) +
-                   " characters, longer than its " + std::to_string(f->width);
+        if (int(text.size()) > f->width)
+            return "a text of " + std::to_string(text.size()) + " characters, longer than its " +
+                   std::to_string(f->width);
         return {};
     }
     if (type != sql::ValueType::Integer) return "a value that is no whole number";
@@ -375,7 +377,12 @@ bool Copier::copyRows(Table& source, long long total) {
             ++rows;
             for (int c = 0; c < width; ++c) {
                 const FieldDecl* f = c < 2 ? nullptr : fields[std::size_t(c - 2)].field;
-                const std::string bad = unfit(read.get(), c, f);
+                // A sealed field (a password) is opened as it leaves a server and sealed as
+                // it reaches one: neither store ever holds it in the other's form.
+                const bool sealed = f && isText(f->type) && d.sealed(int(f - d.fields.data()));
+                std::string text(read->type(c) == sql::ValueType::Text ? read->text(c) : "");
+                if (sealed && in.dialect().sealsFields()) text = openText(text);
+                const std::string bad = unfit(read.get(), c, f, text);
                 if (!bad.empty()) {
                     const long long number = read->number(0);
                     const std::string where =
@@ -390,7 +397,7 @@ bool Copier::copyRows(Table& source, long long total) {
                 Value v;
                 v.text = f && isText(f->type);
                 if (v.text)
-                    v.bytes = std::string(read->text(c));
+                    v.bytes = sealed && out.dialect().sealsFields() ? sealText(text) : text;
                 else
                     v.number = read->number(c);
                 pending.push_back(std::move(v));

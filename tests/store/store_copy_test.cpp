@@ -58,9 +58,11 @@ std::string dump(Engine& e) {
 }
 
 /// A stored text as the store file holds it, trailing blanks and all.
-std::string storedText(Engine& e, const char* table, const char* column, long long rowid) {
-    std::unique_ptr<sql::Statement> st = e.connection().prepare(
-        std::string("SELECT \"") + column + "\" FROM main.\"" + table + "\" WHERE _rid = ?1");
+std::string storedText(Engine& e, const char* table, const char* column, long long rowid,
+                       const char* schema = "main") {
+    std::unique_ptr<sql::Statement> st =
+        e.connection().prepare(std::string("SELECT \"") + column + "\" FROM " + schema + ".\"" +
+                               table + "\" WHERE _rid = ?1");
     if (!st) return "(cannot read)";
     st->bind(1, rowid);
     std::string v = st->step() == sql::Row ? std::string(st->text(0)) : "(none)";
@@ -180,6 +182,9 @@ TEST_P(StoreCopyTest, RoundTripOverTheServerKeepsEveryRecordKeyAndVersion) {
         return t.position().rowid;
     }();
     EXPECT_EQ("Jo  ", storedText(last, "CLIENT", "CONTACT", acme));
+    // A password reaches the server sealed and comes back into a folder as it was typed.
+    EXPECT_EQ(0u, storedText(middle.engine, "USERS", "PASSWORD", 1, "users").find("$tbx1$"));
+    EXPECT_EQ("pw", storedText(last, "USERS", "PASSWORD", 1, "users"));
     // Progress named the tables and ended at their totals; the check walked the keys.
     ASSERT_FALSE(heard.empty());
     EXPECT_TRUE(std::any_of(heard.begin(), heard.end(), [](const StoreCopyProgress& p) {
