@@ -677,6 +677,16 @@ void insertOurs(benchmark::State& state, Bench& b, Side& side) {
     setRate(state, (long long)next);
 }
 
+/// Ends a transaction of the raw connection: committed, or rolled back when a step failed.
+/// False, with the run stopped, when it did not commit.
+bool endRawTransaction(RawConnection& raw, benchmark::State& state, bool failed) {
+    if (!failed && sqlite3_exec(raw.db(), "COMMIT", nullptr, nullptr, nullptr) == SQLITE_OK)
+        return true;
+    state.SkipWithError(raw.error().c_str());
+    if (failed) sqlite3_exec(raw.db(), "ROLLBACK", nullptr, nullptr, nullptr);
+    return false;
+}
+
 void insertRaw(benchmark::State& state, Bench& b) {
     makeInserts(b, state.max_iterations);
     RawConnection& raw = *b.raw;
@@ -692,15 +702,7 @@ void insertRaw(benchmark::State& state, Bench& b) {
             failed = sqlite3_step(raw.insert) != SQLITE_DONE;
             sqlite3_reset(raw.insert);
         }
-        if (failed) {
-            state.SkipWithError(raw.error().c_str());
-            sqlite3_exec(raw.db(), "ROLLBACK", nullptr, nullptr, nullptr);
-            break;
-        }
-        if (sqlite3_exec(raw.db(), "COMMIT", nullptr, nullptr, nullptr) != SQLITE_OK) {
-            state.SkipWithError(raw.error().c_str());
-            break;
-        }
+        if (!endRawTransaction(raw, state, failed)) break;
     }
     removeInserts(b, b.files);
     setRate(state, (long long)next);
@@ -769,15 +771,7 @@ void updateRaw(benchmark::State& state, Bench& b) {
                 failed || sqlite3_step(raw.update) != SQLITE_DONE || sqlite3_changes(raw.db()) != 1;
             sqlite3_reset(raw.update);
         }
-        if (failed) {
-            state.SkipWithError(raw.error().c_str());
-            sqlite3_exec(raw.db(), "ROLLBACK", nullptr, nullptr, nullptr);
-            break;
-        }
-        if (sqlite3_exec(raw.db(), "COMMIT", nullptr, nullptr, nullptr) != SQLITE_OK) {
-            state.SkipWithError(raw.error().c_str());
-            break;
-        }
+        if (!endRawTransaction(raw, state, failed)) break;
     }
     ++b.files.generation;
     setRate(state, (long long)next);

@@ -97,6 +97,18 @@ bool present(const fs::path& p) {
     return fs::exists(p, ec);
 }
 
+/// Copies one store into another with its progress printed; both engines are closed again
+/// (the target's files or sessions let go) before the result is looked at.
+StoreCopyResult copyPrinting(const std::string& folder, std::unique_ptr<sql::Connection> from,
+                             std::unique_ptr<sql::Connection> to, std::ostream& out) {
+    ProgressPrinter printer(out);
+    StoreCopyOptions options;
+    options.progress = std::ref(printer);
+    Engine source(folder, std::move(from));
+    Engine target(folder, std::move(to));
+    return copyStore(source, target, options);
+}
+
 }  // namespace
 
 int moveStoreToServer(const std::string& folder, const std::string& conninfo, std::ostream& out,
@@ -138,15 +150,8 @@ int moveStoreToServer(const std::string& folder, const std::string& conninfo, st
     }
     out << "quarnel: copying the store of " << folder << " onto the server" << std::endl;
     const auto started = std::chrono::steady_clock::now();
-    ProgressPrinter printer(out);
-    StoreCopyOptions options;
-    options.progress = std::ref(printer);
-    StoreCopyResult r;
-    {
-        Engine from(folder, sql::makeFileConnection(folder));
-        Engine to(folder, sql::makeServerConnection(conninfo));
-        r = copyStore(from, to, options);
-    }
+    const StoreCopyResult r = copyPrinting(folder, sql::makeFileConnection(folder),
+                                           sql::makeServerConnection(conninfo), out);
     std::error_code ec;
     if (report(r, started, out, err) != 0) {
         fs::remove(pending, ec);
@@ -192,15 +197,8 @@ int moveStoreToFolder(const std::string& conninfo, const std::string& folder, st
     }
     out << "quarnel: copying the server's store into " << folder << std::endl;
     const auto started = std::chrono::steady_clock::now();
-    ProgressPrinter printer(out);
-    StoreCopyOptions options;
-    options.progress = std::ref(printer);
-    StoreCopyResult r;
-    {
-        Engine from(folder, sql::makeServerConnection(conninfo));
-        Engine to(folder, sql::makeFileConnection(folder));
-        r = copyStore(from, to, options);
-    }
+    const StoreCopyResult r = copyPrinting(folder, sql::makeServerConnection(conninfo),
+                                           sql::makeFileConnection(folder), out);
     if (report(r, started, out, err) != 0) {
         std::error_code ec;
         if (made) fs::remove(dir, ec);  // only when empty again, as it was made
