@@ -1529,9 +1529,19 @@ bool Engine::stillThere(Table& t) {
 // --- transactions ----------------------------------------------------------------------
 
 int Engine::begin(int waitSeconds, bool usersToo) {
+    return beginWith(waitSeconds, usersToo, false);
+}
+
+int Engine::beginSnapshot(int waitSeconds, bool usersToo) {
+    return beginWith(waitSeconds, usersToo, true);
+}
+
+int Engine::beginWith(int waitSeconds, bool usersToo, bool snapshot) {
     if (inTransaction_) return fail(TransactionActiveErr);
     if (int rc = connect(false)) return rc;
-    const int rc = d_->db->begin(waitSeconds, usersToo && d_->db->usersOpen(), lockWait_);
+    const bool users = usersToo && d_->db->usersOpen();
+    const int rc = snapshot ? d_->db->beginSnapshot(waitSeconds, users, lockWait_)
+                            : d_->db->begin(waitSeconds, users, lockWait_);
     if (rc != sql::Ok) return failSql(rc, true);
     inTransaction_ = true;
     d_->journal.clear();

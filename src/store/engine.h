@@ -303,6 +303,10 @@ class Engine {
     /// wrote commit together or not at all. TransactionActiveErr when one is already
     /// running; RecordHeldErr when the locks could not be had in time.
     int begin(int waitSeconds, bool usersToo = false);
+    /// Begins a transaction that only reads, seeing the store as it stood when it began
+    /// while other stations go on writing (on a server; a folder's files take the write lock
+    /// as begin does). A write inside it fails.
+    int beginSnapshot(int waitSeconds, bool usersToo = false);
     int commit();
     int rollback();
     bool inTransaction() const { return inTransaction_; }
@@ -334,6 +338,7 @@ class Engine {
     /// The connection and the statements prepared on it.
     struct Impl;
 
+    int beginWith(int waitSeconds, bool usersToo, bool snapshot);
     int fetchPage(Table& t, int direction);
     int deliver(Table& t);
     /// NEXT (+1) or PREVIOUS (-1).

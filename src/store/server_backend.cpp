@@ -438,6 +438,15 @@ class ServerConnection : public Connection {
         }
         return rc;
     }
+    int beginSnapshot(int, bool, int) override {
+        locked_[0] = locked_[1] = false;
+        if (lost()) recover();
+        const char* start = "BEGIN ISOLATION LEVEL REPEATABLE READ, READ ONLY";
+        int rc = run(start);
+        if (rc != Ok && lost() && recover()) rc = run(start);
+        if (rc == Ok) txOpen_ = true;
+        return rc;
+    }
     int lockForWrite(StoreFile f) override {
         if (!inTransaction() || locked_[int(f)]) return Ok;
         return lockFile(f);

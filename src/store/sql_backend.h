@@ -202,6 +202,12 @@ class Connection {
     /// USERS, waiting at most waitSeconds. Busy when the locks were not had in time; then
     /// no transaction is left open.
     virtual int begin(int waitSeconds, bool usersToo, int lockWaitAfter) = 0;
+    /// Begins a transaction that only reads and sees the store as it stood at one moment,
+    /// while other stations go on writing, where the database keeps such snapshots; else
+    /// the same as begin.
+    virtual int beginSnapshot(int waitSeconds, bool usersToo, int lockWaitAfter) {
+        return begin(waitSeconds, usersToo, lockWaitAfter);
+    }
     /// Takes the write lock of a file before a transaction's first write there, where the
     /// database does not take it by itself.
     virtual int lockForWrite(StoreFile f) = 0;

@@ -190,8 +190,11 @@ StoreCopyResult Copier::run() {
     }
 
     bool ok = true;
-    // The source's write lock first: from here on no station changes it.
-    if (from_.begin(o_.lockWait, has(StoreFile::USERS)) != 0)
+    // The source's write lock first: from here on no station changes it. A backup reads a
+    // snapshot instead where there is one, and keeps nobody waiting.
+    const int begun = o_.snapshot ? from_.beginSnapshot(o_.lockWait, has(StoreFile::USERS))
+                                  : from_.begin(o_.lockWait, has(StoreFile::USERS));
+    if (begun != 0)
         ok = failEngine(from_, from_.status().code == RecordHeldErr
                                    ? "Another station is writing the store; the copy waited " +
                                          std::to_string(o_.lockWait) + " seconds"
@@ -537,6 +540,7 @@ int copyStoreFile(Engine& from, StoreFile f, const std::string& toPath) {
         Engine to(folder, sql::makeFileConnection(folder));
         StoreCopyOptions o;
         o.files = {f};
+        o.snapshot = true;
         const StoreCopyResult r = copyStore(from, to, o);
         if (!r.ok()) {
             if (r.code == RecordHeldErr || r.code == TransactionActiveErr)

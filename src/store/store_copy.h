@@ -35,6 +35,11 @@ struct StoreCopyOptions {
     std::function<void(Engine& target)> beforeCheck;
     /// The wait for the source's and the target's write locks, in seconds.
     int lockWait = 10;
+    /// Read the source as it stood at the start while other stations go on writing (a
+    /// backup), instead of holding its write lock to the end (a move, after which nothing
+    /// may change the source). Only a server keeps such snapshots; a folder's files are
+    /// held either way.
+    bool snapshot = false;
 };
 
 /// What a copy did, or why it did nothing.

@@ -423,7 +423,38 @@ TEST_P(StoreCopyTest, TheCommandsMoveAFolderOntoAServerAndBack) {
     EXPECT_FALSE(fs::exists(parent.file("none")));
 }
 
+// A backup of a server store reads a snapshot: stations go on booking while it is taken, and
+// what they write after its start is not in it.
+using ServerBackupTest = StoreCopyTest;
+
+TEST_P(ServerBackupTest, StationsGoOnWritingWhileABackupIsTaken) {
+    Station b(dir.path);
+    openAll(b);
+    ASSERT_EQ(Level_Benign, b.fm(Tbl::CLIENT).USEFILE());
+    b.db->engine().setLockWait(1);
+    TempDir backup;
+    Engine to(backup.path.string(), sql::makeFileConnection(backup.path.string()));
+    StoreCopyOptions o;
+    o.snapshot = true;
+    bool written = false;
+    o.progress = [&](const StoreCopyProgress& p) {
+        if (written || p.phase != StoreCopyProgress::Phase::Copying) return;
+        written = true;
+        b.fm(Tbl::CLIENT).PRIMERECORD();
+        b.db->CLI.CLIENT = "Booked meanwhile";
+        EXPECT_EQ(0, b.db->engine().add(b.db->table(Tbl::CLIENT)))
+            << b.db->engine().status().message();
+    };
+    const StoreCopyResult r = copyStore(db.engine(), to, o);
+    ASSERT_TRUE(r.ok()) << r.message;
+    EXPECT_TRUE(written);
+    EXPECT_EQ(std::string::npos, dump(to).find("Booked meanwhile"));
+    EXPECT_NE(std::string::npos, dump(db.engine()).find("Booked meanwhile"));
+}
+
 TEMBRIX_ON_BOTH_STORES(StoreCopyTest);
+INSTANTIATE_TEST_SUITE_P(Stores, ServerBackupTest, ::testing::Values(StoreKind::Server),
+                         storeKindName);
 
 }  // namespace
 }  // namespace store::test
