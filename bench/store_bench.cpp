@@ -648,6 +648,20 @@ void removeInserts(Bench& b, Side& side) {
     if (rc != SQLITE_DONE) die("removing the inserted records: " + b.raw->error());
 }
 
+/// Ends a transaction of our engine: committed, or rolled back when a step failed (`verb`
+/// names the step). False, with the run stopped, when it did not commit.
+bool endTransaction(store::Engine& engine, benchmark::State& state, bool failed, const char* verb,
+                    Bench& b) {
+    if (failed) {
+        engine.rollback();
+        state.SkipWithError((std::string(verb) + ": " + b.lastQuestion()).c_str());
+        return false;
+    }
+    if (engine.commit() == 0) return true;
+    state.SkipWithError(("commit: " + engine.status().text).c_str());
+    return false;
+}
+
 void insertOurs(benchmark::State& state, Bench& b, Side& side) {
     makeInserts(b, state.max_iterations);
     store::Engine& engine = side.db->engine();
@@ -663,15 +677,7 @@ void insertOurs(benchmark::State& state, Bench& b, Side& side) {
             side.db->DAT = b.inserts[next++];
             failed = dat.INSERT() != Level_Benign;
         }
-        if (failed) {
-            engine.rollback();
-            state.SkipWithError(("INSERT: " + b.lastQuestion()).c_str());
-            break;
-        }
-        if (engine.commit() != 0) {
-            state.SkipWithError(("commit: " + engine.status().text).c_str());
-            break;
-        }
+        if (!endTransaction(engine, state, failed, "INSERT", b)) break;
     }
     removeInserts(b, side);
     setRate(state, (long long)next);
@@ -731,15 +737,7 @@ void updateOurs(benchmark::State& state, Bench& b, Side& side) {
             rec.ACTUALEND = rec.ACTUALEND + kMinute;
             failed = failed || dat.UPDATE() != Level_Benign;
         }
-        if (failed) {
-            engine.rollback();
-            state.SkipWithError(("UPDATE: " + b.lastQuestion()).c_str());
-            break;
-        }
-        if (engine.commit() != 0) {
-            state.SkipWithError(("commit: " + engine.status().text).c_str());
-            break;
-        }
+        if (!endTransaction(engine, state, failed, "UPDATE", b)) break;
     }
     ++side.generation;
     setRate(state, (long long)next);

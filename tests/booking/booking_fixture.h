@@ -63,18 +63,23 @@ class BookingFixture : public Base {
     /// For a derived fixture's SetUp after BookingTest::SetUp: whether to stop there.
     static bool stopped() { return Base::IsSkipped() || Base::HasFatalFailure(); }
 
-    void SetUp() override {
-        server.require();
-        if (stopped()) return;
+    /// The test's date formats, its clock (Monday 08:00) and its user, an administrator.
+    void setUpSession() {
         store::setDateFormats(store::DateFormats{});
         store::setClock([this] {
             return store::ClockReading{store::Date(monday), store::Time(at(8))};
         });
-        openAll(a);
         auto& s = store::session();
         s.GlobalUserName = "TESTER";
         s.accessLevel = store::SystemAdministrator;
         s.GlobalResponse = store::NoResponse;
+    }
+
+    void SetUp() override {
+        server.require();
+        if (stopped()) return;
+        setUpSession();
+        openAll(a);
         addResource(a, "ROOM1", 1);
         addResource(a, "ROOM2", 1);
         addResource(a, "POOL", 5);

@@ -76,13 +76,7 @@ class BookingRaceTest : public AnyBookingTest {
     void SetUp() override {
         server.require();
         if (stopped()) return;
-        store::setDateFormats(store::DateFormats{});
-        store::setClock([this] {
-            return store::ClockReading{store::Date(monday), store::Time(at(8))};
-        });
-        auto& s = store::session();
-        s.GlobalUserName = "TESTER";
-        s.accessLevel = store::SystemAdministrator;
+        setUpSession();
         {
             store::test::Station seed(dir.path);
             openAll(seed);

@@ -71,6 +71,16 @@ void whenModal(std::function<void(QWidget*)> act) {
     });
 }
 
+/// In a pick list of `rows` rows, tags row `row` with the space bar and takes it with OK.
+void tagOneAndTake(QWidget* pick, const char* listName, int rows, int row) {
+    auto* list = child<QTableWidget>(pick, listName);
+    ASSERT_NE(nullptr, list) << listName;
+    ASSERT_EQ(rows, list->rowCount());
+    list->setCurrentCell(row, 0);
+    key(list, Qt::Key_Space, " ");
+    click(pick, "OK");
+}
+
 QWidget* topLevel(const char* name) {
     for (QWidget* w : QApplication::topLevelWidgets())
         if (w->objectName() == name && w->isVisible()) return w;
@@ -329,13 +339,7 @@ TEST_F(MasterWindowsTest, GroupFormRefusesABlankNameThenSavesPickedResources) {
         click(form, "OK");
         EXPECT_EQ("Group must have a name", user.lastText());
         type(child<QLineEdit>(form, "Group"), "EAST");
-        whenModal([&](QWidget* pick) {
-            auto* list = child<QTableWidget>(pick, "AllList");
-            ASSERT_EQ(2, list->rowCount());
-            list->setCurrentCell(1, 0);
-            key(list, Qt::Key_Space, " ");
-            click(pick, "OK");
-        });
+        whenModal([&](QWidget* pick) { tagOneAndTake(pick, "AllList", 2, 1); });
         click(form, "Insert");
         EXPECT_EQ(1, child<QListWidget>(form, "Members")->count());
         click(form, "OK");
@@ -716,13 +720,7 @@ TEST_F(MasterWindowsTest, ASystemAdministratorMakesAUserGroupFromTheGroupList) {
     whenModal([&](QWidget* form) {
         EXPECT_EQ("Add/Update User Group", form->windowTitle());
         type(child<QLineEdit>(form, "Group"), "NURSES");
-        whenModal([&](QWidget* pick) {
-            auto* list = child<QTableWidget>(pick, "List");
-            ASSERT_EQ(2, list->rowCount());
-            list->setCurrentCell(0, 0);
-            key(list, Qt::Key_Space, " ");
-            click(pick, "OK");
-        });
+        whenModal([&](QWidget* pick) { tagOneAndTake(pick, "List", 2, 0); });
         click(form, "Insert");
         ASSERT_EQ(1, child<QListWidget>(form, "Members")->count());
         EXPECT_EQ("ANNE", child<QListWidget>(form, "Members")->item(0)->text());
